@@ -1,0 +1,44 @@
+# Thin wrappers: install what is missing, configure once, build, then run or test.
+BUILD    ?= build
+SANITIZE ?= build-sanitize
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+ifeq ($(QUARVE_WERROR),1)
+CMAKE_FLAGS += -DQUARVE_WERROR=ON
+endif
+
+.PHONY: all deps deps-test build run test sanitize install package clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+deps-test:
+	@scripts/install-deps --test
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/quarve
+
+test: deps-test $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+$(SANITIZE)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DQUARVE_SANITIZE=ON $(CMAKE_FLAGS)
+
+sanitize: deps-test $(SANITIZE)/CMakeCache.txt
+	cmake --build $(SANITIZE) -j $(JOBS)
+	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE)

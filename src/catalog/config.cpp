@@ -1,0 +1,124 @@
+#include "catalog/config.h"
+
+#include <string>
+#include <string_view>
+
+#include "catalog/catalog.h"
+#include "shell/app_state.h"
+
+namespace {
+
+constexpr const char *CONFIG_GROUP_CATEGORIES = "Categories";
+constexpr const char *CONFIG_GROUP_EXTRA = "Extra";
+constexpr const char *CONFIG_KEY_TYPES = "mimetypes";
+
+// Splits a raw key-file list value on its unescaped ";", undoing the escapes GKeyFile writes
+// and keeping every other byte as it stands.
+char **split_raw_list(std::string_view raw) {
+    GPtrArray *items = g_ptr_array_new();
+    std::string item;
+    bool pending = false;
+    for (size_t i = 0; i < raw.size(); i++) {
+        char c = raw[i];
+        pending = true;
+        if (c == '\\' && i + 1 < raw.size()) {
+            char e = raw[++i];
+            switch (e) {
+            case 's': item += ' '; break;
+            case 'n': item += '\n'; break;
+            case 't': item += '\t'; break;
+            case 'r': item += '\r'; break;
+            case '\\': item += '\\'; break;
+            case ';': item += ';'; break;
+            default: item += '\\', item += e; break;
+            }
+        } else if (c == ';') {
+            g_ptr_array_add(items, g_strndup(item.data(), item.size()));
+            item.clear();
+            pending = false;
+        } else {
+            item += c;
+        }
+    }
+    if (pending)
+        g_ptr_array_add(items, g_strndup(item.data(), item.size()));
+    g_ptr_array_add(items, nullptr);
+    return reinterpret_cast<char **>(g_ptr_array_free(items, FALSE));
+}
+
+// The list under group/key. A value GKeyFile refuses as a list (bytes that are not UTF-8, an
+// unknown escape) is split by hand, so that the next save does not drop the user's types.
+char **read_list(GKeyFile *kf, const char *group, const char *key) {
+    if (char **list = g_key_file_get_string_list(kf, group, key, nullptr, nullptr))
+        return list;
+    g_autofree char *raw = g_key_file_get_value(kf, group, key, nullptr);
+    if (raw == nullptr)
+        return nullptr;
+    return split_raw_list(raw);
+}
+
+// An existing file that does not parse is kept beside the new one before it is replaced, so a
+// slip in a hand-edited file never costs the user the catalogue in it.
+bool keep_unparsable(const char *path, GError **error) {
+    if (!g_file_test(path, G_FILE_TEST_EXISTS))
+        return true;
+    g_autoptr(GKeyFile) probe = g_key_file_new();
+    if (g_key_file_load_from_file(probe, path, G_KEY_FILE_NONE, nullptr))
+        return true;
+    g_autofree char *contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path, &contents, &length, error))
+        return false;
+    g_autofree char *backup = g_strconcat(path, ".bak", nullptr);
+    return g_file_set_contents(backup, contents, static_cast<gssize>(length), error);
+}
+
+} // namespace
+
+char *config_path() {
+    return g_build_filename(g_get_user_config_dir(), "quarve", "mimetypes.ini", nullptr);
+}
+
+void config_save(AppState *s) {
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    for (guint i = 0; i < s->categories->len; i++) {
+        auto c = static_cast<Category *>(g_ptr_array_index(s->categories, i));
+        g_key_file_set_string_list(kf, CONFIG_GROUP_CATEGORIES, c->name, c->mime_types,
+                                   g_strv_length(c->mime_types));
+    }
+    g_key_file_set_string_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES,
+                               reinterpret_cast<const char *const *>(s->mime_types->pdata),
+                               s->mime_types->len);
+    g_autofree char *path = config_path();
+    g_autofree char *dir = g_path_get_dirname(path);
+    g_mkdir_with_parents(dir, 0755);
+    g_autoptr(GError) error = nullptr;
+    if (!keep_unparsable(path, &error) || !g_key_file_save_to_file(kf, path, &error))
+        state_set_status(s, "Failed to save config: %s", error->message);
+}
+
+void config_load(AppState *s) {
+    g_autofree char *path = config_path();
+    if (!g_file_test(path, G_FILE_TEST_EXISTS))
+        return;
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    if (g_key_file_load_from_file(kf, path, G_KEY_FILE_NONE, nullptr)) {
+        g_ptr_array_set_size(s->categories, 0);
+        g_ptr_array_set_size(s->mime_types, 0);
+        g_auto(GStrv) keys = g_key_file_get_keys(kf, CONFIG_GROUP_CATEGORIES, nullptr, nullptr);
+        for (char **key = keys; key != nullptr && *key != nullptr; key++) {
+            auto c = g_new0(Category, 1);
+            c->name = g_strdup(*key);
+            c->mime_types = read_list(kf, CONFIG_GROUP_CATEGORIES, *key);
+            if (c->mime_types == nullptr)
+                c->mime_types = g_new0(char *, 1);
+            g_ptr_array_add(s->categories, c);
+            for (char **t = c->mime_types; *t != nullptr; t++)
+                catalog_add_type(s, *t);
+        }
+        g_auto(GStrv) extra = read_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES);
+        for (char **t = extra; t != nullptr && *t != nullptr; t++)
+            catalog_add_type(s, *t);
+    }
+    catalog_sort_types(s);
+}

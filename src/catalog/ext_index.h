@@ -1,0 +1,23 @@
+// The index from MIME type to the file-name extension that labels it.
+#pragma once
+
+#include <glib.h>
+
+struct AppState;
+
+// How the fields of one system MIME table are laid out.
+enum ExtFormat {
+    EXT_FORMAT_MIME_TYPES, // "type ext ext ...", blank separated (/etc/mime.types)
+    EXT_FORMAT_GLOBS2,     // "weight:type:glob[:flags]" (/usr/share/mime/globs2)
+    EXT_FORMAT_GLOBS,      // "type:glob" (/usr/share/mime/globs)
+};
+
+// Creates ext_index and fills it from the system tables, then the built-in fallbacks.
+void ext_index_build(AppState *s);
+// The label of type, or type itself when the index holds none. Never copies.
+const char *ext_index_label(AppState *s, const char *type);
+// Adds to index the entries of one table at path; a type already present is kept. A file that
+// cannot be opened adds nothing.
+void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format);
+// Adds to index the entries one line (without its line feed) gives under format.
+void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format);

@@ -1,0 +1,19 @@
+#include "shell/app_state.h"
+
+#include <cstdarg>
+
+#include "util/text.h"
+
+void state_set_status(AppState *s, const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    g_autofree char *msg = g_strdup_vprintf(fmt, ap);
+    va_end(ap);
+    text_format(s->status, sizeof s->status, "%s", msg);
+}
+
+void state_free_apps(AppState *s) {
+    if (s->apps != nullptr)
+        g_list_free_full(s->apps, s->dev_mode ? g_free : g_object_unref);
+    s->apps = nullptr;
+}

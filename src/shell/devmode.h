@@ -1,0 +1,21 @@
+// Developer mode: placeholder rows instead of the catalogue and the application registry.
+#pragma once
+
+#include <cstdint>
+
+struct AppState;
+
+// Upper bound on placeholder rows: enough to try any screen, small enough that every
+// reload stays instant.
+constexpr int32_t DEV_MAX_COUNT = 10000;
+
+// Reads QUARVE_DEV: sets dev_mode and dev_count, or leaves them 0 when it is unset.
+void dev_read_env(AppState *s);
+// The row count that a QUARVE_DEV value gives.
+int32_t dev_parse_count(const char *value);
+// "Dev Category N" for item row index, in a shared static buffer valid until the next call.
+const char *dev_label(int32_t index);
+// Replaces apps with the placeholder strings of row selected.
+void dev_apps_reload(AppState *s);
+// Enter on a placeholder application: reports a mock assignment, changes nothing.
+void dev_mock_assign(AppState *s);

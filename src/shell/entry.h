@@ -1,0 +1,12 @@
+// The text entry used for search and add, and the catalogue edits it leads to.
+#pragma once
+
+struct AppState;
+struct tb_event;
+
+void entry_start_search(AppState *s);
+void entry_start_add(AppState *s);
+// Every key event while a search or an add is being typed.
+void entry_key(AppState *s, const tb_event *ev);
+// "d": removes the selected MIME type from the MIME type list and saves.
+void entry_delete(AppState *s);

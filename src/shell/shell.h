@@ -1,0 +1,20 @@
+// Start-up, the frame loop, key dispatch and teardown.
+#pragma once
+
+struct AppState;
+struct tb_event;
+
+// Start-up after the terminal is open: clear attributes, zeroed state, catalogue, view,
+// developer mode, first application list.
+void shell_startup(AppState *s);
+// Draws and waits until a quit (returns 0) or until the terminal is gone (returns 1).
+int shell_run(AppState *s);
+// Releases everything the state owns. The terminal is left to the caller.
+void shell_teardown(AppState *s);
+// The whole program: returns the exit status.
+int shell_main();
+
+// Brings both scroll positions into line with the selections for panes of rows rows.
+void shell_scroll(AppState *s, int rows);
+// Acts on one terminal event; true when it asks to quit.
+bool shell_event(AppState *s, const tb_event *ev);

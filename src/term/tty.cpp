@@ -1,0 +1,237 @@
+// The terminal API over ncursesw, on /dev/tty so that redirected standard streams do not matter.
+#ifndef NCURSES_WIDECHAR
+#define NCURSES_WIDECHAR 1
+#endif
+#include <curses.h>
+
+#include "term/cells.h"
+#include "term/termbox.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <langinfo.h>
+#include <poll.h>
+
+namespace {
+
+struct Tty {
+    SCREEN *screen = nullptr;
+    FILE *file = nullptr;
+    bool default_colors = false;
+    short pairs[9][9] = {}; // colour pair for each (fg, bg) value 0..8, allocated on first use
+    short next_pair = 1;
+    uint16_t clear_fg = TB_DEFAULT;
+    uint16_t clear_bg = TB_DEFAULT;
+};
+
+Tty tty;
+
+// A blocking read only fails when something is wrong; this many failures in a row without a
+// single event means the terminal is gone even if poll() does not say so.
+constexpr int TTY_MAX_FAILED_READS = 8;
+
+void use_utf8_locale() {
+    const char *loc = setlocale(LC_CTYPE, "");
+    if (loc == nullptr || strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+        setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+// Arrow, Home and End keys in both their normal and their application-mode form, whatever
+// the terminfo entry lists, so that no terminal delivers a bare Esc for them.
+void define_cursor_keys() {
+    static constexpr struct {
+        const char *seq;
+        int key;
+    } keys[] = {
+        {"\033[A", KEY_UP},   {"\033OA", KEY_UP},    {"\033[B", KEY_DOWN},  {"\033OB", KEY_DOWN},
+        {"\033[C", KEY_RIGHT}, {"\033OC", KEY_RIGHT}, {"\033[D", KEY_LEFT},  {"\033OD", KEY_LEFT},
+        {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},  {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME},
+        {"\033[F", KEY_END},  {"\033OF", KEY_END},   {"\033[4~", KEY_END},  {"\033[8~", KEY_END},
+    };
+    for (const auto &k : keys)
+        define_key(k.seq, k.key);
+}
+
+short curses_colour(uint16_t tb, short fallback) {
+    tb &= 0x0F;
+    if (tb == TB_DEFAULT || tb > TB_WHITE)
+        return tty.default_colors ? -1 : fallback;
+    return static_cast<short>(tb - 1); // TB_BLACK..TB_WHITE follow curses' COLOR_BLACK..WHITE
+}
+
+short colour_pair(uint16_t fg, uint16_t bg) {
+    if (!has_colors())
+        return 0;
+    unsigned f = fg & 0x0F, b = bg & 0x0F;
+    if (f > 8 || b > 8 || (f == 0 && b == 0))
+        return 0;
+    if (tty.pairs[f][b] == 0 && tty.next_pair < COLOR_PAIRS) {
+        short p = tty.next_pair++;
+        init_pair(p, curses_colour(fg, COLOR_WHITE), curses_colour(bg, COLOR_BLACK));
+        tty.pairs[f][b] = p;
+    }
+    return tty.pairs[f][b];
+}
+
+attr_t attributes(uint16_t fg) { return (fg & TB_BOLD) ? A_BOLD : A_NORMAL; }
+
+bool terminal_gone() {
+    pollfd p{fileno(tty.file), POLLIN, 0};
+    return poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+uint16_t map_key(wint_t k) {
+    switch (k) {
+    case KEY_UP: return TB_KEY_ARROW_UP;
+    case KEY_DOWN: return TB_KEY_ARROW_DOWN;
+    case KEY_LEFT: return TB_KEY_ARROW_LEFT;
+    case KEY_RIGHT: return TB_KEY_ARROW_RIGHT;
+    case KEY_HOME: return TB_KEY_HOME;
+    case KEY_END: return TB_KEY_END;
+    case KEY_PPAGE: return TB_KEY_PGUP;
+    case KEY_NPAGE: return TB_KEY_PGDN;
+    case KEY_IC: return TB_KEY_INSERT;
+    case KEY_DC: return TB_KEY_DELETE;
+    case KEY_BACKSPACE: return TB_KEY_BACKSPACE2;
+    case KEY_ENTER: return TB_KEY_ENTER;
+    default:
+        if (k >= static_cast<wint_t>(KEY_F(1)) && k <= static_cast<wint_t>(KEY_F(12)))
+            return static_cast<uint16_t>(TB_KEY_F1 - (k - KEY_F(1)));
+        return 0;
+    }
+}
+
+} // namespace
+
+int tb_init() {
+    if (tty.screen != nullptr)
+        return TB_ERR;
+    use_utf8_locale();
+    tty.file = fopen("/dev/tty", "r+e");
+    if (tty.file == nullptr)
+        return TB_ERR_INIT_OPEN;
+    // Unlike initscr, newterm reports an unknown terminal type by returning NULL.
+    tty.screen = newterm(nullptr, tty.file, tty.file);
+    if (tty.screen == nullptr) {
+        fclose(tty.file);
+        tty.file = nullptr;
+        return TB_ERR_NO_TERM;
+    }
+    set_term(tty.screen);
+    raw();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    intrflush(stdscr, FALSE);
+    leaveok(stdscr, TRUE);
+    curs_set(0);
+    set_escdelay(25);
+    define_cursor_keys();
+    if (has_colors()) {
+        start_color();
+        tty.default_colors = use_default_colors() == OK;
+    }
+    return TB_OK;
+}
+
+int tb_shutdown() {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    endwin();
+    delscreen(tty.screen);
+    fclose(tty.file);
+    tty = Tty{};
+    return TB_OK;
+}
+
+int tb_set_clear_attrs(uint16_t fg, uint16_t bg) {
+    tty.clear_fg = fg;
+    tty.clear_bg = bg;
+    return TB_OK;
+}
+
+int tb_clear() {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    cchar_t blank;
+    const wchar_t space[] = {L' ', L'\0'};
+    setcchar(&blank, space, attributes(tty.clear_fg), colour_pair(tty.clear_fg, tty.clear_bg),
+             nullptr);
+    wbkgrndset(stdscr, &blank);
+    werase(stdscr);
+    return TB_OK;
+}
+
+int tb_width() { return tty.screen ? COLS : TB_ERR_NOT_INIT; }
+
+int tb_height() { return tty.screen ? LINES : TB_ERR_NOT_INIT; }
+
+int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    if (x < 0 || y < 0 || x >= COLS || y >= LINES || text == nullptr)
+        return TB_ERR;
+    attr_t attr = attributes(fg);
+    short pair = colour_pair(fg, bg);
+    TermCell cell;
+    while (x < COLS && cells_next(&text, &cell)) {
+        if (x + cell.width > COLS)
+            break;
+        wchar_t w[CELL_MAX_MARKS + 2] = {};
+        w[0] = static_cast<wchar_t>(cell.ch);
+        for (int i = 0; i < cell.nmarks; i++)
+            w[i + 1] = static_cast<wchar_t>(cell.marks[i]);
+        cchar_t cc;
+        setcchar(&cc, w, attr, pair, nullptr);
+        // Writing the bottom-right cell reports ERR because the cursor cannot advance; the
+        // cell is drawn all the same and nothing scrolls.
+        mvwadd_wch(stdscr, y, x, &cc);
+        x += cell.width;
+    }
+    return TB_OK;
+}
+
+int tb_present() {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    wnoutrefresh(stdscr);
+    doupdate();
+    return TB_OK;
+}
+
+int tb_poll_event(tb_event *event) {
+    *event = tb_event{};
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    for (int failures = 0;;) {
+        wint_t wch = 0;
+        int r = wget_wch(stdscr, &wch);
+        if (r == ERR) {
+            if (terminal_gone() || ++failures >= TTY_MAX_FAILED_READS)
+                return TB_ERR_READ;
+            continue;
+        }
+        failures = 0;
+        if (r == KEY_CODE_YES) {
+            if (wch == KEY_RESIZE) {
+                event->type = TB_EVENT_RESIZE;
+                event->w = COLS;
+                event->h = LINES;
+                return TB_OK;
+            }
+            uint16_t key = map_key(wch);
+            if (key == 0)
+                continue; // a key termbox does not name
+            event->type = TB_EVENT_KEY;
+            event->key = key;
+            return TB_OK;
+        }
+        event->type = TB_EVENT_KEY;
+        if (wch < 0x20 || wch == 0x7F)
+            event->key = static_cast<uint16_t>(wch);
+        else
+            event->ch = static_cast<uint32_t>(wch);
+        return TB_OK;
+    }
+}

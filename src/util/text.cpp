@@ -1,0 +1,65 @@
+#include "util/text.h"
+
+#include <cstdarg>
+#include <cstring>
+
+namespace {
+
+// Expected length of a UTF-8 sequence from its lead byte; 0 for a continuation or invalid byte.
+size_t sequence_length(unsigned char b) {
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0)
+        return 2;
+    if ((b & 0xF0) == 0xE0)
+        return 3;
+    if ((b & 0xF8) == 0xF0)
+        return 4;
+    return 0;
+}
+
+} // namespace
+
+size_t text_last_char_len(const char *s, size_t len) {
+    if (len == 0)
+        return 0;
+    auto u = reinterpret_cast<const unsigned char *>(s);
+    size_t start = len - 1;
+    // Walk back over at most three continuation bytes to the lead byte.
+    while (start > 0 && len - start < 4 && (u[start] & 0xC0) == 0x80)
+        start--;
+    size_t need = sequence_length(u[start]);
+    if (need == len - start && g_utf8_validate(s + start, static_cast<gssize>(need), nullptr))
+        return need;
+    return 1;
+}
+
+void text_trim_partial(char *buf) {
+    auto u = reinterpret_cast<unsigned char *>(buf);
+    size_t len = strlen(buf);
+    size_t start = len;
+    while (start > 0 && len - start < 4 && (u[start - 1] & 0xC0) == 0x80)
+        start--;
+    if (start == 0)
+        return;
+    size_t need = sequence_length(u[start - 1]);
+    // Only a lead byte whose sequence runs past the end marks a cut character.
+    if (need > 1 && len - (start - 1) < need)
+        buf[start - 1] = '\0';
+}
+
+void text_format(char *buf, size_t cap, const char *fmt, ...) {
+    if (cap == 0)
+        return;
+    va_list ap;
+    va_start(ap, fmt);
+    int n = g_vsnprintf(buf, cap, fmt, ap);
+    va_end(ap);
+    if (n >= 0 && static_cast<size_t>(n) >= cap)
+        text_trim_partial(buf);
+}
+
+char *text_fold(const char *s) {
+    g_autofree char *valid = g_utf8_make_valid(s, -1);
+    return g_utf8_casefold(valid, -1);
+}

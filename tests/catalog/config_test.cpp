@@ -1,0 +1,159 @@
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "catalog/builtin.h"
+#include "catalog/catalog.h"
+#include "catalog/config.h"
+#include "fixture.h"
+
+namespace {
+
+class Config : public QuarveTest {
+  protected:
+    std::string path() { return env.config_dir + "/quarve/mimetypes.ini"; }
+    std::string saved() { return read_file(path()); }
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        for (guint i = 0; i < s.categories->len; i++)
+            out.push_back(static_cast<Category *>(g_ptr_array_index(s.categories, i))->name);
+        return out;
+    }
+    std::vector<std::string> types() {
+        std::vector<std::string> out;
+        for (guint i = 0; i < s.mime_types->len; i++)
+            out.push_back(static_cast<const char *>(g_ptr_array_index(s.mime_types, i)));
+        return out;
+    }
+    std::vector<std::string> category_types(guint i) {
+        std::vector<std::string> out;
+        auto c = static_cast<Category *>(g_ptr_array_index(s.categories, i));
+        for (char **t = c->mime_types; *t; t++)
+            out.push_back(*t);
+        return out;
+    }
+};
+
+using V = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(Config, PathFollowsTheUserConfigDirectory) {
+    g_autofree char *p = config_path();
+    EXPECT_EQ(std::string(p), path());
+}
+
+TEST_F(Config, BuiltInCatalogueIsWrittenInTheDocumentedLayout) {
+    start();
+    EXPECT_FALSE(g_file_test(path().c_str(), G_FILE_TEST_EXISTS)) << "nothing is saved at start";
+    config_save(&s);
+    std::string expected = "[Categories]\n";
+    for (const BuiltinCategory *b = builtin_categories; b->name[0]; b++) {
+        expected += std::string(b->name) + "=";
+        for (int i = 0; i < BUILTIN_TYPE_SLOTS && b->mime_types[i]; i++)
+            expected += std::string(b->mime_types[i]) + ";";
+        expected += "\n";
+    }
+    expected += "\n[Extra]\nmimetypes=";
+    for (const auto &t : types())
+        expected += t + ";";
+    expected += "\n";
+    EXPECT_EQ(saved(), expected);
+    EXPECT_EQ(saved().rfind("[Categories]\nWeb Browser=text/html;x-scheme-handler/http;"
+                            "x-scheme-handler/https;\nFile Manager=inode/directory;\n",
+                            0),
+              0u);
+    EXPECT_EQ(s.status[0], '\0') << "a successful save says nothing";
+
+    // Loading what was saved and saving again gives the same bytes.
+    std::string first = saved();
+    shell_teardown(&s);
+    shell_startup(&s);
+    config_save(&s);
+    EXPECT_EQ(saved(), first);
+}
+
+TEST_F(Config, OnlyExtraGivesNoCategoriesAndTheListSortedOnce) {
+    write_file(path(), "[Extra]\nmimetypes=text/plain;image/png;text/plain;audio/ogg\n");
+    start();
+    EXPECT_TRUE(names().empty());
+    EXPECT_EQ(types(), (V{"audio/ogg", "image/png", "text/plain"}));
+    EXPECT_EQ(view_count(&s), 0);
+    config_save(&s);
+    EXPECT_EQ(saved(), "[Extra]\nmimetypes=audio/ogg;image/png;text/plain;\n");
+}
+
+TEST_F(Config, CategoriesKeepFileOrderAndTheirTypesFillTheList) {
+    write_file(path(), "# mine\n[Categories]\nZed=text/x-zed;image/png;\nAlpha=image/png\n"
+                       "Empty=\n[Other]\nx=y\n");
+    start();
+    EXPECT_EQ(names(), (V{"Zed", "Alpha", "Empty"}));
+    EXPECT_EQ(category_types(0), (V{"text/x-zed", "image/png"}));
+    EXPECT_EQ(category_types(1), V{"image/png"});
+    EXPECT_EQ(category_types(2), V{});
+    EXPECT_EQ(types(), (V{"image/png", "text/x-zed"}));
+}
+
+TEST_F(Config, ExtraAndCategoriesAreMergedWithoutDuplicates) {
+    write_file(path(), "[Categories]\nA=b/b;a/a;b/b;\n[Extra]\nmimetypes=c/c;a/a;\n");
+    start();
+    EXPECT_EQ(category_types(0), (V{"b/b", "a/a", "b/b"})) << "a category keeps its own list";
+    EXPECT_EQ(types(), (V{"a/a", "b/b", "c/c"}));
+}
+
+TEST_F(Config, UnparsableFileKeepsBuiltInsAndIsBackedUpBeforeTheFirstSave) {
+    const std::string broken = "[Categories]\nthis line is not a key file line\n";
+    write_file(path(), broken);
+    start();
+    EXPECT_EQ(names().size(), 14u);
+    config_save(&s);
+    EXPECT_EQ(read_file(path() + ".bak"), broken);
+    EXPECT_EQ(saved().rfind("[Categories]\nWeb Browser=", 0), 0u);
+    // A file that parses is never copied: the backup keeps the broken original.
+    config_save(&s);
+    EXPECT_EQ(read_file(path() + ".bak"), broken);
+}
+
+TEST_F(Config, ValuesThatAreNotAValidListKeepTheirBytes) {
+    // Bytes that are not UTF-8 and an escape GKeyFile rejects: GKeyFile refuses these lists.
+    write_file(path(), "[Categories]\nOdd=text/plain;image/\xff\xfe;\nEsc=a\\qb;c\\;d;\n"
+                       "[Extra]\nmimetypes=x/\xff;\n");
+    start();
+    EXPECT_EQ(names(), (V{"Odd", "Esc"}));
+    EXPECT_EQ(category_types(0), (V{"text/plain", "image/\xff\xfe"}));
+    EXPECT_EQ(category_types(1), (V{"a\\qb", "c;d"}));
+    EXPECT_NE(std::find(types().begin(), types().end(), "x/\xff"), types().end());
+    config_save(&s);
+    EXPECT_NE(saved().find("Odd=text/plain;image/\xff\xfe;\n"), std::string::npos);
+}
+
+TEST_F(Config, DirectoryAtThePathFallsBackAndEverySaveFails) {
+    g_mkdir_with_parents(path().c_str(), 0755);
+    start();
+    EXPECT_EQ(names().size(), 14u);
+    config_save(&s);
+    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
+    s.status[0] = '\0';
+    config_save(&s);
+    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u);
+    EXPECT_TRUE(g_file_test(path().c_str(), G_FILE_TEST_IS_DIR));
+}
+
+TEST_F(Config, FailedSaveKeepsThePreviousFileByteForByte) {
+    const std::string before = "[Extra]\nmimetypes=a/a;\n";
+    write_file(path(), before);
+    start();
+    catalog_add_type(&s, "b/b");
+    // A file-size limit makes the write fail even for root, part-way through the new file.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    config_save(&s);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
+    EXPECT_EQ(saved(), before);
+    EXPECT_EQ(s.mime_types->len, 2u) << "the catalogue in memory is unchanged";
+}

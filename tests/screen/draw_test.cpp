@@ -1,0 +1,133 @@
+#include "appdb/apps.h"
+#include "catalog/catalog.h"
+#include "fixture.h"
+
+namespace {
+
+class Draw : public QuarveTest {
+  protected:
+    void with_apps() {
+        env.add_app("alpha", "Alpha", {"image/png", "text/plain"});
+        env.add_app("beta", "Beta", {"text/plain", "image/png"});
+        env.register_apps();
+        // alpha is the first registered for image/png, beta for text/plain.
+        write_file(env.config_dir + "/quarve/mimetypes.ini",
+                   "[Categories]\nMixed=image/png;text/plain;\nPng=image/png;\n");
+    }
+    bool colours(int x, int y, uint16_t fg, uint16_t bg) {
+        GridCell c = grid_cell(x, y);
+        return c.fg == fg && c.bg == bg;
+    }
+};
+
+} // namespace
+
+TEST_F(Draw, HeaderTitlesAndFirstFrame) {
+    start(100, 24);
+    frame();
+    EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext /:Search a:Add d:Delete");
+    EXPECT_TRUE(colours(2, 0, TB_WHITE, TB_BLACK));
+    EXPECT_EQ(grid_row(1), "");
+    EXPECT_EQ(grid_row(2), "  CATEGORIES (1)        APPLICATIONS                              FILE");
+    EXPECT_TRUE(colours(2, 2, TB_YELLOW | TB_BOLD, TB_BLACK));
+    EXPECT_TRUE(colours(24, 2, TB_YELLOW | TB_BOLD, TB_BLACK));
+    EXPECT_TRUE(colours(66, 2, TB_YELLOW | TB_BOLD, TB_BLACK));
+    EXPECT_EQ(grid_row(4), "  Web Browser");
+    EXPECT_EQ(grid_row(17), "  Presentation");
+    EXPECT_EQ(grid_row(23), "");
+    // Cells no text covers are blank, white on black.
+    EXPECT_TRUE(colours(90, 10, TB_WHITE, TB_BLACK));
+    s.mode = MODE_EXTENSIONS;
+    frame();
+    EXPECT_EQ(grid_row(2).substr(0, 16), "  EXTENSIONS (2)");
+}
+
+TEST_F(Draw, SelectionColoursFollowTheFocusWithoutPadding) {
+    start();
+    frame();
+    EXPECT_TRUE(colours(2, 4, TB_WHITE, TB_BLUE));
+    EXPECT_TRUE(colours(12, 4, TB_WHITE, TB_BLUE)); // last character of "Web Browser"
+    EXPECT_TRUE(colours(13, 4, TB_WHITE, TB_BLACK)) << "the bar is as wide as its text";
+    EXPECT_TRUE(colours(2, 5, TB_WHITE, TB_BLACK));
+    s.focus = FOCUS_APPS;
+    frame();
+    EXPECT_TRUE(colours(2, 4, TB_BLUE, TB_WHITE));
+}
+
+TEST_F(Draw, StatusColourDependsOnFailed) {
+    start(80, 20);
+    frame();
+    EXPECT_EQ(grid_row(19), "");
+    state_set_status(&s, "Failed to set default application");
+    frame();
+    EXPECT_EQ(grid_row(19), "  Failed to set default application");
+    EXPECT_TRUE(colours(2, 19, TB_RED, TB_BLACK));
+    state_set_status(&s, "Added: png");
+    frame();
+    EXPECT_TRUE(colours(2, 19, TB_GREEN, TB_BLACK));
+    state_set_status(&s, "Fail");
+    frame();
+    EXPECT_TRUE(colours(2, 19, TB_GREEN, TB_BLACK)) << "only the six bytes Failed count";
+}
+
+TEST_F(Draw, ShortTerminalsShowNoRowsAndTheStatusLast) {
+    start(80, 7);
+    state_set_status(&s, "ok");
+    frame();
+    EXPECT_EQ(grid_row(4), "  Web Browser") << "7 rows leave one list row";
+    EXPECT_EQ(grid_row(5), "");
+    EXPECT_EQ(grid_row(6), "  ok");
+    for (int h : {6, 3, 1}) {
+        grid_resize(80, h);
+        frame();
+        for (int y = 0; y < h; y++)
+            EXPECT_EQ(grid_row(y).find("Web Browser"), std::string::npos) << h;
+        EXPECT_EQ(grid_row(h - 1), "  ok") << h;
+    }
+}
+
+TEST_F(Draw, NarrowTerminalsClipColumns) {
+    with_apps();
+    start(66, 12);
+    frame();
+    EXPECT_EQ(grid_row(2), "  CATEGORIES (1)        APPLICATIONS");
+    EXPECT_EQ(grid_row(4), "  Mixed                 * Alpha");
+    grid_resize(24, 12);
+    frame();
+    EXPECT_EQ(grid_row(2), "  CATEGORIES (1)");
+    EXPECT_EQ(grid_row(4), "  Mixed");
+}
+
+TEST_F(Draw, DefaultsAreMarkedAndPathsShown) {
+    with_apps();
+    start(120, 12);
+    frame();
+    // Two types with different defaults: both applications are marked.
+    EXPECT_EQ(grid_row(4).substr(0, 66), "  Mixed                 * Alpha" + std::string(35, ' '));
+    EXPECT_EQ(grid_row(4).substr(66), env.apps_dir + "/alpha.desktop");
+    EXPECT_EQ(grid_row(5).substr(24), "* Beta" + std::string(36, ' ') + env.apps_dir +
+                                          "/beta.desktop");
+    // One type: only its default.
+    s.selected = 1;
+    s.focus = FOCUS_APPS;
+    apps_reload(&s);
+    frame();
+    EXPECT_EQ(grid_row(4).substr(24, 7), "* Alpha");
+    EXPECT_EQ(grid_row(5).substr(24, 6), "  Beta");
+    EXPECT_TRUE(colours(24, 4, TB_WHITE, TB_BLUE));
+    EXPECT_TRUE(colours(31, 4, TB_WHITE, TB_BLACK)) << "gap after the name stays unpainted";
+    EXPECT_TRUE(colours(66, 4, TB_WHITE, TB_BLUE)) << "path on the row's background";
+    EXPECT_TRUE(colours(24, 5, TB_WHITE, TB_BLACK));
+}
+
+TEST_F(Draw, EmptyViewDrawsNoRows) {
+    with_apps();
+    start(100, 12);
+    g_strlcpy(s.search, "zzz", sizeof s.search);
+    view_rebuild(&s);
+    apps_reload(&s);
+    frame();
+    for (int y = 4; y < 10; y++)
+        EXPECT_EQ(grid_row(y), "") << y;
+    EXPECT_EQ(grid_row(2).substr(0, 16), "  CATEGORIES (1)");
+}

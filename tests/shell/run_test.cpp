@@ -1,0 +1,35 @@
+#include "catalog/catalog.h"
+#include "fixture.h"
+
+namespace {
+
+class Run : public QuarveTest {};
+
+} // namespace
+
+TEST_F(Run, QuitEndsTheLoopWithStatusZero) {
+    start(80, 12);
+    grid_push_key(TB_KEY_ARROW_DOWN);
+    grid_push_char('q');
+    EXPECT_EQ(shell_run(&s), 0);
+    EXPECT_EQ(s.selected, 1);
+    EXPECT_EQ(grid_frames(), 2) << "one frame before each wait";
+}
+
+TEST_F(Run, ALostTerminalEndsTheLoopInsteadOfSpinning) {
+    start(80, 12);
+    grid_push_key(TB_KEY_ARROW_DOWN);
+    EXPECT_EQ(shell_run(&s), 1);
+    EXPECT_EQ(grid_frames(), 2);
+}
+
+TEST_F(Run, ResizeRedrawsAtTheNewHeight) {
+    start(80, 12);
+    for (int i = 0; i < 9; i++)
+        grid_push_key(TB_KEY_ARROW_DOWN);
+    grid_push_resize(80, 8);
+    EXPECT_EQ(shell_run(&s), 1);
+    EXPECT_EQ(grid_row(5), "  Mail Client") << "two rows, the selection the last";
+    EXPECT_EQ(grid_row(4), "  Audio Player");
+    EXPECT_EQ(s.scroll, 8);
+}

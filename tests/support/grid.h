@@ -1,0 +1,29 @@
+// In-memory terminal for unit tests: the termbox API over a cell grid, with scripted events.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "term/termbox.h"
+
+struct GridCell {
+    std::string text; // the character and its marks as UTF-8; "" for the right half of a wide one
+    uint16_t fg;
+    uint16_t bg;
+};
+
+// Resets the grid to w x h blank cells and empties the event queue.
+void grid_reset(int w, int h);
+// Changes the size as a terminal resize would (contents are cleared).
+void grid_resize(int w, int h);
+// Queues events for tb_poll_event; an empty queue makes it fail as a lost terminal does.
+void grid_push_key(uint16_t key);
+void grid_push_char(uint32_t ch);
+void grid_push_text(const char *utf8);
+void grid_push_resize(int w, int h);
+// Row y of the last presented frame, trailing blanks removed.
+std::string grid_row(int y);
+// One cell of the last presented frame.
+GridCell grid_cell(int x, int y);
+// Number of frames presented since the last reset.
+int grid_frames();

@@ -1,0 +1,79 @@
+#include "xdg_env.h"
+
+#include <cstdlib>
+#include <unistd.h>
+#include <gio/gio.h>
+#include <map>
+
+XdgEnv::XdgEnv() {
+    g_autofree char *dir = g_dir_make_tmp("quarve-test-XXXXXX", nullptr);
+    root = dir;
+    config_dir = root + "/config";
+    data_dir = root + "/data";
+    apps_dir = data_dir + "/applications";
+    std::string system_data = root + "/system-data";
+    for (const auto &d : {config_dir, data_dir, apps_dir, system_data, root + "/cache",
+                          root + "/system-config"})
+        g_mkdir_with_parents(d.c_str(), 0755);
+    // The MIME database is needed for content-type guessing, but no system application may
+    // leak in, so the system data folder holds nothing else.
+    symlink("/usr/share/mime", (system_data + "/mime").c_str());
+    g_setenv("HOME", root.c_str(), TRUE);
+    g_setenv("XDG_CONFIG_HOME", config_dir.c_str(), TRUE);
+    g_setenv("XDG_DATA_HOME", data_dir.c_str(), TRUE);
+    g_setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), TRUE);
+    g_setenv("XDG_CONFIG_DIRS", (root + "/system-config").c_str(), TRUE);
+    g_setenv("XDG_DATA_DIRS", system_data.c_str(), TRUE);
+    g_setenv("GIO_USE_VFS", "local", TRUE);
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    g_unsetenv("XDG_CURRENT_DESKTOP");
+    g_unsetenv("QUARVE_DEV");
+}
+
+XdgEnv::~XdgEnv() {
+    // Remove the tree depth-first; a test may have left read-only folders behind.
+    std::string cmd = "chmod -R u+rwx '" + root + "' 2>/dev/null; rm -rf '" + root + "'";
+    if (system(cmd.c_str()) != 0)
+        g_warning("could not remove %s", root.c_str());
+}
+
+void XdgEnv::add_app(const std::string &id, const std::string &name,
+                     const std::vector<std::string> &types) {
+    std::string mime;
+    for (const auto &t : types)
+        mime += t + ";";
+    write_file(apps_dir + "/" + id + ".desktop",
+               "[Desktop Entry]\nType=Application\nName=" + name +
+                   "\nExec=/bin/true %f\nMimeType=" + mime + "\n");
+    apps_.emplace_back(id + ".desktop", types);
+}
+
+void XdgEnv::register_apps() {
+    std::map<std::string, std::string> by_type;
+    std::vector<std::string> order;
+    for (const auto &[id, types] : apps_)
+        for (const auto &t : types) {
+            if (!by_type.count(t))
+                order.push_back(t);
+            by_type[t] += id + ";";
+        }
+    std::string cache = "[MIME Cache]\n";
+    for (const auto &t : order)
+        cache += t + "=" + by_type[t] + "\n";
+    write_file(apps_dir + "/mimeinfo.cache", cache);
+}
+
+std::string read_file(const std::string &path) {
+    g_autofree char *contents = nullptr;
+    gsize len = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &len, nullptr))
+        return "";
+    return std::string(contents, len);
+}
+
+void write_file(const std::string &path, const std::string &contents) {
+    g_autofree char *dir = g_path_get_dirname(path.c_str());
+    g_mkdir_with_parents(dir, 0755);
+    g_file_set_contents(path.c_str(), contents.c_str(), static_cast<gssize>(contents.size()),
+                        nullptr);
+}

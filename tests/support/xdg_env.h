@@ -1,0 +1,34 @@
+// A private desktop environment for one test process: its own HOME and XDG folders, synthetic
+// applications registered through mimeinfo.cache, and the system MIME database for guessing.
+// Create it before the first GLib or GIO call of the process; the real user's settings are
+// never read or written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct XdgEnv {
+    XdgEnv();
+    ~XdgEnv();
+    XdgEnv(const XdgEnv &) = delete;
+    XdgEnv &operator=(const XdgEnv &) = delete;
+
+    // Writes applications/<id>.desktop named name for the given MIME types.
+    void add_app(const std::string &id, const std::string &name,
+                 const std::vector<std::string> &types);
+    // Writes mimeinfo.cache for the applications added so far, in the order they were added.
+    void register_apps();
+
+    std::string root;
+    std::string config_dir; // XDG_CONFIG_HOME
+    std::string data_dir;   // XDG_DATA_HOME
+    std::string apps_dir;   // XDG_DATA_HOME/applications
+
+  private:
+    std::vector<std::pair<std::string, std::vector<std::string>>> apps_;
+};
+
+// Whole contents of a file, or "" when it cannot be read.
+std::string read_file(const std::string &path);
+// Writes contents to path, creating missing folders.
+void write_file(const std::string &path, const std::string &contents);
