@@ -39,8 +39,9 @@ bool set_default_for_type(AppState *s, GAppInfo *app, const char *type) {
     // writes; success is only what GIO itself now reports.
     g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(type, FALSE);
     if (now == nullptr || !g_app_info_equal(now, app)) {
-        state_set_status(s, "Failed to set default application: another setting takes "
-                            "precedence for %s",
+        state_set_status(s,
+                         "Failed to set default application: another setting takes "
+                         "precedence for %s",
                          type);
         return false;
     }

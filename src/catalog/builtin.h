@@ -4,7 +4,7 @@
 constexpr int BUILTIN_TYPE_SLOTS = 10;
 
 struct BuiltinCategory {
-    const char *name;                        // "" ends the table
+    const char *name;                           // "" ends the table
     const char *mime_types[BUILTIN_TYPE_SLOTS]; // a list ends at its first empty slot
 };
 

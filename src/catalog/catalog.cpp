@@ -30,7 +30,9 @@ void catalog_add_type(AppState *s, const char *type) {
         g_ptr_array_add(s->mime_types, g_strdup(type));
 }
 
-void catalog_sort_types(AppState *s) { g_ptr_array_sort(s->mime_types, compare_types); }
+void catalog_sort_types(AppState *s) {
+    g_ptr_array_sort(s->mime_types, compare_types);
+}
 
 void catalog_init(AppState *s) {
     ext_index_build(s);

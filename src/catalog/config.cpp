@@ -24,13 +24,27 @@ char **split_raw_list(std::string_view raw) {
         if (c == '\\' && i + 1 < raw.size()) {
             char e = raw[++i];
             switch (e) {
-            case 's': item += ' '; break;
-            case 'n': item += '\n'; break;
-            case 't': item += '\t'; break;
-            case 'r': item += '\r'; break;
-            case '\\': item += '\\'; break;
-            case ';': item += ';'; break;
-            default: item += '\\', item += e; break;
+            case 's':
+                item += ' ';
+                break;
+            case 'n':
+                item += '\n';
+                break;
+            case 't':
+                item += '\t';
+                break;
+            case 'r':
+                item += '\r';
+                break;
+            case '\\':
+                item += '\\';
+                break;
+            case ';':
+                item += ';';
+                break;
+            default:
+                item += '\\', item += e;
+                break;
             }
         } else if (c == ';') {
             g_ptr_array_add(items, g_strndup(item.data(), item.size()));

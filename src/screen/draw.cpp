@@ -13,7 +13,9 @@ namespace {
 constexpr size_t DRAW_TOP_LINE_CAP = 160;
 constexpr size_t DRAW_ROW_CAP = 256;
 
-void print(int x, int y, Colors c, const char *text) { tb_print(x, y, c.fg, c.bg, text); }
+void print(int x, int y, Colors c, const char *text) {
+    tb_print(x, y, c.fg, c.bg, text);
+}
 
 // The current default of each MIME type of the selected item, each application once.
 GList *current_defaults(AppState *s) {
@@ -49,8 +51,8 @@ void draw_dev_apps(AppState *s, int rows) {
     int r = 0;
     for (GList *l = g_list_nth(s->apps, s->app_scroll); l != nullptr && r < rows; l = l->next) {
         int i = s->app_scroll + r;
-        Colors c = (s->focus == FOCUS_APPS && i == s->app_selected) ? COLORS_APP_SELECTED
-                                                                    : COLORS_ROW;
+        Colors c =
+            (s->focus == FOCUS_APPS && i == s->app_selected) ? COLORS_APP_SELECTED : COLORS_ROW;
         char line[DRAW_ROW_CAP];
         text_format(line, sizeof line, "  %s", static_cast<const char *>(l->data));
         print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, c, line);
@@ -131,7 +133,6 @@ void draw_screen(AppState *s) {
         status = "Developer Mode";
     if (status[0] != '\0')
         print(SCREEN_COL_ITEMS, tb_height() - 1,
-              strncmp(status, "Failed", 6) == 0 ? COLORS_STATUS_FAILED : COLORS_STATUS_OK,
-              status);
+              strncmp(status, "Failed", 6) == 0 ? COLORS_STATUS_FAILED : COLORS_STATUS_OK, status);
     tb_present();
 }

@@ -4,14 +4,16 @@
 struct AppState;
 
 // Fixed layout: rows above and below the two panes, and the columns of their texts.
-constexpr int SCREEN_TOP_ROWS = 4;   // top line, blank, titles, blank
+constexpr int SCREEN_TOP_ROWS = 4;    // top line, blank, titles, blank
 constexpr int SCREEN_CHROME_ROWS = 6; // those four plus a blank row and the status line
 constexpr int SCREEN_COL_ITEMS = 2;
 constexpr int SCREEN_COL_APPS = 24;
 constexpr int SCREEN_COL_FILE = 66;
 
 // Number of list rows of each pane on a terminal of height h (may be zero or negative).
-constexpr int screen_list_rows(int h) { return h - SCREEN_CHROME_ROWS; }
+constexpr int screen_list_rows(int h) {
+    return h - SCREEN_CHROME_ROWS;
+}
 
 // Draws and presents a complete frame; reads the state and never changes it.
 void draw_screen(AppState *s);

@@ -35,16 +35,26 @@ bool browse_chain_a(AppState *s, const tb_event *ev) {
     if (ev->key == TB_KEY_ESC)
         return true;
     switch (ev->ch) {
-    case 'q': return true;
-    case '1': switch_mode(s, MODE_CATEGORIES); break;
-    case '2': switch_mode(s, MODE_EXTENSIONS); break;
-    case '/': entry_start_search(s); break;
-    case 'a': entry_start_add(s); break;
+    case 'q':
+        return true;
+    case '1':
+        switch_mode(s, MODE_CATEGORIES);
+        break;
+    case '2':
+        switch_mode(s, MODE_EXTENSIONS);
+        break;
+    case '/':
+        entry_start_search(s);
+        break;
+    case 'a':
+        entry_start_add(s);
+        break;
     case 'd':
         if (s->mode == MODE_EXTENSIONS && static_cast<guint>(s->selected) < s->view->len)
             entry_delete(s);
         break;
-    default: break;
+    default:
+        break;
     }
     return false;
 }
@@ -85,7 +95,8 @@ void browse_chain_b(AppState *s, const tb_event *ev) {
                 apps_set_default(s);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

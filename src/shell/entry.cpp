@@ -16,7 +16,9 @@ void entry_end(AppState *s) {
     s->add_active = 0;
 }
 
-char *entry_buffer(AppState *s) { return s->search_active ? s->search : s->add_text; }
+char *entry_buffer(AppState *s) {
+    return s->search_active ? s->search : s->add_text;
+}
 
 void refilter(AppState *s) {
     view_rebuild(s);

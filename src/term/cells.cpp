@@ -44,11 +44,15 @@ bool is_control(uint32_t cp) {
     return cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0x2028 || cp == 0x2029;
 }
 
-bool is_mark(uint32_t cp) { return g_unichar_ismark(cp); }
+bool is_mark(uint32_t cp) {
+    return g_unichar_ismark(cp);
+}
 
 // Zero-width format characters (joiners, direction overrides) carry no glyph of their own and
 // could reorder what the terminal shows; they are left out.
-bool is_invisible(uint32_t cp) { return !is_mark(cp) && g_unichar_iszerowidth(cp); }
+bool is_invisible(uint32_t cp) {
+    return !is_mark(cp) && g_unichar_iszerowidth(cp);
+}
 
 } // namespace
 

@@ -44,10 +44,10 @@ void define_cursor_keys() {
         const char *seq;
         int key;
     } keys[] = {
-        {"\033[A", KEY_UP},   {"\033OA", KEY_UP},    {"\033[B", KEY_DOWN},  {"\033OB", KEY_DOWN},
+        {"\033[A", KEY_UP},    {"\033OA", KEY_UP},    {"\033[B", KEY_DOWN},  {"\033OB", KEY_DOWN},
         {"\033[C", KEY_RIGHT}, {"\033OC", KEY_RIGHT}, {"\033[D", KEY_LEFT},  {"\033OD", KEY_LEFT},
-        {"\033[H", KEY_HOME}, {"\033OH", KEY_HOME},  {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME},
-        {"\033[F", KEY_END},  {"\033OF", KEY_END},   {"\033[4~", KEY_END},  {"\033[8~", KEY_END},
+        {"\033[H", KEY_HOME},  {"\033OH", KEY_HOME},  {"\033[1~", KEY_HOME}, {"\033[7~", KEY_HOME},
+        {"\033[F", KEY_END},   {"\033OF", KEY_END},   {"\033[4~", KEY_END},  {"\033[8~", KEY_END},
     };
     for (const auto &k : keys)
         define_key(k.seq, k.key);
@@ -74,7 +74,9 @@ short colour_pair(uint16_t fg, uint16_t bg) {
     return tty.pairs[f][b];
 }
 
-attr_t attributes(uint16_t fg) { return (fg & TB_BOLD) ? A_BOLD : A_NORMAL; }
+attr_t attributes(uint16_t fg) {
+    return (fg & TB_BOLD) ? A_BOLD : A_NORMAL;
+}
 
 bool terminal_gone() {
     pollfd p{fileno(tty.file), POLLIN, 0};
@@ -83,18 +85,30 @@ bool terminal_gone() {
 
 uint16_t map_key(wint_t k) {
     switch (k) {
-    case KEY_UP: return TB_KEY_ARROW_UP;
-    case KEY_DOWN: return TB_KEY_ARROW_DOWN;
-    case KEY_LEFT: return TB_KEY_ARROW_LEFT;
-    case KEY_RIGHT: return TB_KEY_ARROW_RIGHT;
-    case KEY_HOME: return TB_KEY_HOME;
-    case KEY_END: return TB_KEY_END;
-    case KEY_PPAGE: return TB_KEY_PGUP;
-    case KEY_NPAGE: return TB_KEY_PGDN;
-    case KEY_IC: return TB_KEY_INSERT;
-    case KEY_DC: return TB_KEY_DELETE;
-    case KEY_BACKSPACE: return TB_KEY_BACKSPACE2;
-    case KEY_ENTER: return TB_KEY_ENTER;
+    case KEY_UP:
+        return TB_KEY_ARROW_UP;
+    case KEY_DOWN:
+        return TB_KEY_ARROW_DOWN;
+    case KEY_LEFT:
+        return TB_KEY_ARROW_LEFT;
+    case KEY_RIGHT:
+        return TB_KEY_ARROW_RIGHT;
+    case KEY_HOME:
+        return TB_KEY_HOME;
+    case KEY_END:
+        return TB_KEY_END;
+    case KEY_PPAGE:
+        return TB_KEY_PGUP;
+    case KEY_NPAGE:
+        return TB_KEY_PGDN;
+    case KEY_IC:
+        return TB_KEY_INSERT;
+    case KEY_DC:
+        return TB_KEY_DELETE;
+    case KEY_BACKSPACE:
+        return TB_KEY_BACKSPACE2;
+    case KEY_ENTER:
+        return TB_KEY_ENTER;
     default:
         if (k >= static_cast<wint_t>(KEY_F(1)) && k <= static_cast<wint_t>(KEY_F(12)))
             return static_cast<uint16_t>(TB_KEY_F1 - (k - KEY_F(1)));
@@ -163,9 +177,13 @@ int tb_clear() {
     return TB_OK;
 }
 
-int tb_width() { return tty.screen ? COLS : TB_ERR_NOT_INIT; }
+int tb_width() {
+    return tty.screen ? COLS : TB_ERR_NOT_INIT;
+}
 
-int tb_height() { return tty.screen ? LINES : TB_ERR_NOT_INIT; }
+int tb_height() {
+    return tty.screen ? LINES : TB_ERR_NOT_INIT;
+}
 
 int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
     if (tty.screen == nullptr)

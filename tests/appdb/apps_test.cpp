@@ -76,7 +76,7 @@ TEST_F(Apps, EnterSetsEveryTypeOfTheCategory) {
     EXPECT_NE(std::string(out).find("Default application for “image/png”: beta.desktop"),
               std::string::npos)
         << out;
-    EXPECT_EQ(s.app_selected, 1) << "nothing is reloaded";
+    EXPECT_EQ(s.app_selected, 2) << "nothing is reloaded";
 }
 
 TEST_F(Apps, EnterInTheMimeListNamesTheTypeNotItsLabel) {

@@ -33,10 +33,10 @@ class Catalog : public QuarveTest {
 
 TEST_F(Catalog, BuiltInCategoriesAndTypesWithoutAConfigurationFile) {
     start();
-    const char *names[] = {"Web Browser",    "File Manager",    "PDF Reader",     "Text Editor",
-                           "Code Editor",    "Image Viewer",    "Video Player",   "Audio Player",
-                           "Mail Client",    "Archive Manager", "Torrent Client", "Word Processor",
-                           "Spreadsheet",    "Presentation"};
+    const char *names[] = {"Web Browser", "File Manager",    "PDF Reader",     "Text Editor",
+                           "Code Editor", "Image Viewer",    "Video Player",   "Audio Player",
+                           "Mail Client", "Archive Manager", "Torrent Client", "Word Processor",
+                           "Spreadsheet", "Presentation"};
     ASSERT_EQ(s.categories->len, 14u);
     size_t total = 0;
     for (guint i = 0; i < 14; i++) {

@@ -53,7 +53,7 @@ int run_detached(std::string *output) {
 } // namespace
 
 TEST_F(E2E, FirstFrameAndQuitRestoreTheTerminal) {
-    PtyScreen t(QUARVE_BINARY, 24, 100);
+    PtyScreen t(QUARVE_BINARY, 24, 140);
     ASSERT_TRUE(t.wait_text("Presentation"));
     t.settle();
     EXPECT_TRUE(t.altscreen());
@@ -62,7 +62,7 @@ TEST_F(E2E, FirstFrameAndQuitRestoreTheTerminal) {
     EXPECT_EQ(t.row(2), "  CATEGORIES (1)        APPLICATIONS                              FILE");
     EXPECT_EQ(t.row(4).substr(0, 31), "  Web Browser           * Alpha");
     EXPECT_EQ(t.row(4).substr(66), env.apps_dir + "/alpha.desktop");
-    EXPECT_EQ(t.row(5).substr(24, 16), "  Beta 日本");
+    EXPECT_EQ(t.row(5).substr(24, 13), "  Beta 日本");
     ScreenCell sel = t.cell(2, 4);
     EXPECT_EQ(sel.fg, 7);
     EXPECT_EQ(sel.bg, 4);
@@ -107,9 +107,9 @@ TEST_F(E2E, ResizeRedrawsAtTheNewHeight) {
         t.send(KEY_DOWN);
     t.settle();
     t.resize(8, 100);
-    ASSERT_TRUE(t.wait_for([&] { return t.row(5).rfind("  Mail Client", 0) == 0; }))
+    ASSERT_TRUE(t.wait_for([&] { return t.row(5).rfind("  Archive Manager", 0) == 0; }))
         << t.all_text();
-    EXPECT_EQ(t.row(4).substr(0, 14), "  Audio Player");
+    EXPECT_EQ(t.row(4).substr(0, 13), "  Mail Client");
     t.resize(24, 100);
     ASSERT_TRUE(t.wait_text("Presentation"));
     t.send("q");
@@ -136,7 +136,8 @@ TEST_F(E2E, SearchAndAddThroughTheTerminal) {
     t.send("/te");
     ASSERT_TRUE(t.wait_text("Search: te_"));
     EXPECT_EQ(t.row(4).substr(0, 13), "  Text Editor");
-    EXPECT_EQ(t.row(5), "");
+    EXPECT_EQ(t.row(5).substr(0, 22).find_first_not_of(' '), std::string::npos)
+        << "only one category begins with te";
     t.send(KEY_ENTER);
     t.send("a.png\r");
     ASSERT_TRUE(t.wait_text("Added: .png"));

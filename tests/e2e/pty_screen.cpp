@@ -177,13 +177,10 @@ std::string PtyScreen::row(int y) {
     for (int x = 0; x < cols_; x++) {
         VTermScreenCell c{};
         vterm_screen_get_cell(screen_, VTermPos{y, x}, &c);
+        if (c.chars[0] == static_cast<uint32_t>(-1))
+            continue; // the right half of a wide character
         if (c.chars[0] == 0) {
-            // The right half of a wide character holds nothing; a blank cell holds nothing too.
-            VTermScreenCell prev{};
-            if (x > 0)
-                vterm_screen_get_cell(screen_, VTermPos{y, x - 1}, &prev);
-            if (!(x > 0 && prev.width == 2))
-                text += ' ';
+            text += ' ';
             continue;
         }
         text += cell(x, y).text;

@@ -50,7 +50,6 @@ class PtyScreen {
     static int on_prop_bridge(PtyScreen *self, int prop, bool value);
 
   private:
-
     pid_t pid_ = -1;
     int master_ = -1;
     int rows_, cols_;

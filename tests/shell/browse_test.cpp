@@ -128,7 +128,7 @@ TEST_F(Browse, ScrollKeepsTheSelectionVisible) {
         key(TB_KEY_ARROW_UP);
     frame();
     EXPECT_EQ(s.scroll, 2);
-    EXPECT_EQ(grid_row(4), "  Text Editor");
+    EXPECT_EQ(grid_row(4), "  PDF Reader");
 }
 
 TEST_F(Browse, ScrollRulesOnTerminalsWithoutListRows) {

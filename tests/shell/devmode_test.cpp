@@ -35,9 +35,9 @@ TEST_F(DevMode, PlaceholderRowsInBothPanes) {
     EXPECT_EQ(view_count(&s), 3);
     key(TB_KEY_ARROW_DOWN);
     frame();
-    EXPECT_EQ(grid_row(4), "  Dev Category 1        Dev Application 2.1");
-    EXPECT_EQ(grid_row(5), "  Dev Category 2        Dev Application 2.2");
-    EXPECT_EQ(grid_row(6), "  Dev Category 3        Dev Application 2.3");
+    EXPECT_EQ(grid_row(4), "  Dev Category 1          Dev Application 2.1");
+    EXPECT_EQ(grid_row(5), "  Dev Category 2          Dev Application 2.2");
+    EXPECT_EQ(grid_row(6), "  Dev Category 3          Dev Application 2.3");
     EXPECT_EQ(grid_row(7), "");
     EXPECT_EQ(grid_row(11), "  Developer Mode");
     EXPECT_EQ(grid_cell(2, 11).fg, TB_GREEN);
@@ -74,8 +74,11 @@ TEST_F(DevMode, ModesSearchAndTheRealCatalogue) {
     EXPECT_LT(s.view->len, 45u) << "the real view is filtered";
     key(TB_KEY_ESC);
     ch('1');
-    s.selected = 9;
-    apps_reload(&s);
+    ch('/');
+    type("web");
+    key(TB_KEY_ESC);
+    ASSERT_EQ(s.view->len, 1u);
+    s.selected = 5;
     ch('a');
     type("png");
     key(TB_KEY_ENTER);

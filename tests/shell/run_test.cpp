@@ -29,7 +29,7 @@ TEST_F(Run, ResizeRedrawsAtTheNewHeight) {
         grid_push_key(TB_KEY_ARROW_DOWN);
     grid_push_resize(80, 8);
     EXPECT_EQ(shell_run(&s), 1);
-    EXPECT_EQ(grid_row(5), "  Mail Client") << "two rows, the selection the last";
-    EXPECT_EQ(grid_row(4), "  Audio Player");
+    EXPECT_EQ(grid_row(5), "  Archive Manager") << "two rows, the selection the last";
+    EXPECT_EQ(grid_row(4), "  Mail Client");
     EXPECT_EQ(s.scroll, 8);
 }

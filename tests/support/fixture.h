@@ -53,4 +53,6 @@ class QuarveTest : public ::testing::Test {
 };
 
 #include "catalog/catalog.h"
-inline std::string QuarveTest::view_label_of(int i) { return view_label(&s, i); }
+inline std::string QuarveTest::view_label_of(int i) {
+    return view_label(&s, i);
+}

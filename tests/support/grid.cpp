@@ -90,9 +90,13 @@ std::string grid_row(int y) {
     return row;
 }
 
-GridCell grid_cell(int x, int y) { return grid.front[static_cast<size_t>(y * grid.w + x)]; }
+GridCell grid_cell(int x, int y) {
+    return grid.front[static_cast<size_t>(y * grid.w + x)];
+}
 
-int grid_frames() { return grid.frames; }
+int grid_frames() {
+    return grid.frames;
+}
 
 int tb_init() {
     blank(grid.back);
@@ -100,7 +104,9 @@ int tb_init() {
     return TB_OK;
 }
 
-int tb_shutdown() { return TB_OK; }
+int tb_shutdown() {
+    return TB_OK;
+}
 
 int tb_set_clear_attrs(uint16_t fg, uint16_t bg) {
     grid.clear_fg = fg;
@@ -113,9 +119,13 @@ int tb_clear() {
     return TB_OK;
 }
 
-int tb_width() { return grid.w; }
+int tb_width() {
+    return grid.w;
+}
 
-int tb_height() { return grid.h; }
+int tb_height() {
+    return grid.h;
+}
 
 int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
     if (x < 0 || y < 0 || x >= grid.w || y >= grid.h)

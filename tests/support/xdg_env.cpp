@@ -1,9 +1,9 @@
 #include "xdg_env.h"
 
 #include <cstdlib>
-#include <unistd.h>
 #include <gio/gio.h>
 #include <map>
+#include <unistd.h>
 
 XdgEnv::XdgEnv() {
     g_autofree char *dir = g_dir_make_tmp("quarve-test-XXXXXX", nullptr);
@@ -12,8 +12,8 @@ XdgEnv::XdgEnv() {
     data_dir = root + "/data";
     apps_dir = data_dir + "/applications";
     std::string system_data = root + "/system-data";
-    for (const auto &d : {config_dir, data_dir, apps_dir, system_data, root + "/cache",
-                          root + "/system-config"})
+    for (const auto &d :
+         {config_dir, data_dir, apps_dir, system_data, root + "/cache", root + "/system-config"})
         g_mkdir_with_parents(d.c_str(), 0755);
     // The MIME database is needed for content-type guessing, but no system application may
     // leak in, so the system data folder holds nothing else.
@@ -42,9 +42,9 @@ void XdgEnv::add_app(const std::string &id, const std::string &name,
     std::string mime;
     for (const auto &t : types)
         mime += t + ";";
-    write_file(apps_dir + "/" + id + ".desktop",
-               "[Desktop Entry]\nType=Application\nName=" + name +
-                   "\nExec=/bin/true %f\nMimeType=" + mime + "\n");
+    write_file(apps_dir + "/" + id + ".desktop", "[Desktop Entry]\nType=Application\nName=" + name +
+                                                     "\nExec=/bin/true %f\nMimeType=" + mime +
+                                                     "\n");
     apps_.emplace_back(id + ".desktop", types);
 }
 

@@ -27,7 +27,8 @@ TEST(Cells, ControlsAndEscapesBecomePlaceholders) {
     // An escape sequence that would retitle the terminal, a C1 CSI, DEL, a tab and a newline.
     EXPECT_EQ(chars("\x1b]0;pwned\x07"),
               (std::vector<uint32_t>{0xFFFD, ']', '0', ';', 'p', 'w', 'n', 'e', 'd', 0xFFFD}));
-    EXPECT_EQ(chars("a\xc2\x9b" "2J\x7f\t\n"),
+    EXPECT_EQ(chars("a\xc2\x9b"
+                    "2J\x7f\t\n"),
               (std::vector<uint32_t>{'a', 0xFFFD, '2', 'J', 0xFFFD, 0xFFFD, 0xFFFD}));
     EXPECT_EQ(chars("x\xe2\x80\xa8y"), (std::vector<uint32_t>{'x', 0xFFFD, 'y'}));
 }
@@ -56,5 +57,7 @@ TEST(Cells, WidthsAndCombiningMarks) {
     ASSERT_EQ(cells[0].nmarks, 1);
     EXPECT_EQ(cells[0].marks[0], 0x301u);
     // A direction override is dropped rather than passed to the terminal.
-    EXPECT_EQ(chars("a\xe2\x80\xae" "b"), (std::vector<uint32_t>{'a', 'b'}));
+    EXPECT_EQ(chars("a\xe2\x80\xae"
+                    "b"),
+              (std::vector<uint32_t>{'a', 'b'}));
 }

@@ -1,6 +1,6 @@
 #include <cstring>
-#include <gtest/gtest.h>
 #include <glib.h>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "util/text.h"
