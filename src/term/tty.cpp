@@ -7,11 +7,16 @@
 #include "term/cells.h"
 #include "term/termbox.h"
 
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,9 +28,59 @@ struct Tty {
     short next_pair = 1;
     uint16_t clear_fg = TB_DEFAULT;
     uint16_t clear_bg = TB_DEFAULT;
+    struct sigaction old_winch = {};
 };
 
 Tty tty;
+
+// Window-size changes reach the event wait through a pipe, so that one arriving while a frame
+// is being drawn is not lost until the next key, as it would be with curses' own flag.
+int winch_pipe[2] = {-1, -1};
+
+void on_winch(int) {
+    int saved = errno;
+    if (write(winch_pipe[1], "", 1) < 0) {
+        // The pipe is full: a resize is already pending.
+    }
+    errno = saved;
+}
+
+bool open_winch_pipe() {
+    if (pipe2(winch_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction sa = {};
+    sa.sa_handler = on_winch;
+    sa.sa_flags = SA_RESTART;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGWINCH, &sa, &tty.old_winch);
+    return true;
+}
+
+void close_winch_pipe() {
+    sigaction(SIGWINCH, &tty.old_winch, nullptr);
+    for (int &fd : winch_pipe) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+}
+
+// Takes in a pending size change; true when there was one.
+bool take_resize() {
+    char buf[64];
+    bool any = false;
+    while (read(winch_pipe[0], buf, sizeof buf) > 0)
+        any = true;
+    if (!any)
+        return false;
+    winsize ws{};
+    if (ioctl(fileno(tty.file), TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0)
+        resizeterm(ws.ws_row, ws.ws_col);
+    // What the terminal shows after a resize is its own business (reflowed, cut, scrolled);
+    // the next frame repaints every cell instead of trusting curses' copy.
+    clearok(curscr, TRUE);
+    return true;
+}
 
 // A blocking read only fails when something is wrong; this many failures in a row without a
 // single event means the terminal is gone even if poll() does not say so.
@@ -78,9 +133,20 @@ attr_t attributes(uint16_t fg) {
     return (fg & TB_BOLD) ? A_BOLD : A_NORMAL;
 }
 
-bool terminal_gone() {
-    pollfd p{fileno(tty.file), POLLIN, 0};
-    return poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+// Blocks until the terminal has input or the window size changed. False when the terminal is
+// gone (hung up, closed).
+bool wait_for_input() {
+    for (;;) {
+        pollfd p[2] = {{fileno(tty.file), POLLIN, 0}, {winch_pipe[0], POLLIN, 0}};
+        int n = poll(p, 2, -1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || (p[0].revents & (POLLERR | POLLNVAL)) != 0)
+            return false;
+        // A hang-up with unread input still lets that input through first.
+        return (p[0].revents & POLLHUP) == 0 || (p[0].revents & POLLIN) != 0 ||
+               (p[1].revents & POLLIN) != 0;
+    }
 }
 
 uint16_t map_key(wint_t k) {
@@ -125,11 +191,18 @@ int tb_init() {
     tty.file = fopen("/dev/tty", "r+e");
     if (tty.file == nullptr)
         return TB_ERR_INIT_OPEN;
+    // Installed before newterm, so that curses leaves SIGWINCH to us.
+    if (!open_winch_pipe()) {
+        fclose(tty.file);
+        tty = Tty{};
+        return TB_ERR;
+    }
     // Unlike initscr, newterm reports an unknown terminal type by returning NULL.
     tty.screen = newterm(nullptr, tty.file, tty.file);
     if (tty.screen == nullptr) {
+        close_winch_pipe();
         fclose(tty.file);
-        tty.file = nullptr;
+        tty = Tty{};
         return TB_ERR_NO_TERM;
     }
     set_term(tty.screen);
@@ -137,6 +210,7 @@ int tb_init() {
     noecho();
     nonl();
     keypad(stdscr, TRUE);
+    nodelay(stdscr, TRUE); // tb_poll_event does the waiting
     intrflush(stdscr, FALSE);
     leaveok(stdscr, TRUE);
     curs_set(0);
@@ -154,6 +228,7 @@ int tb_shutdown() {
         return TB_ERR_NOT_INIT;
     endwin();
     delscreen(tty.screen);
+    close_winch_pipe();
     fclose(tty.file);
     tty = Tty{};
     return TB_OK;
@@ -222,25 +297,29 @@ int tb_poll_event(tb_event *event) {
     *event = tb_event{};
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
-    for (int failures = 0;;) {
+    // Input that polls readable yet yields nothing this many times in a row is an end of file.
+    int empty_reads = 0;
+    for (;;) {
+        if (take_resize()) {
+            event->type = TB_EVENT_RESIZE;
+            event->w = COLS;
+            event->h = LINES;
+            return TB_OK;
+        }
+        // Curses may hold keys it has read already (the rest of an unmatched escape
+        // sequence), so it is asked before waiting on the descriptor.
         wint_t wch = 0;
         int r = wget_wch(stdscr, &wch);
         if (r == ERR) {
-            if (terminal_gone() || ++failures >= TTY_MAX_FAILED_READS)
+            if (empty_reads++ >= TTY_MAX_FAILED_READS || !wait_for_input())
                 return TB_ERR_READ;
             continue;
         }
-        failures = 0;
+        empty_reads = 0;
         if (r == KEY_CODE_YES) {
-            if (wch == KEY_RESIZE) {
-                event->type = TB_EVENT_RESIZE;
-                event->w = COLS;
-                event->h = LINES;
-                return TB_OK;
-            }
             uint16_t key = map_key(wch);
             if (key == 0)
-                continue; // a key termbox does not name
+                continue; // a key termbox does not name (KEY_RESIZE included: see take_resize)
             event->type = TB_EVENT_KEY;
             event->key = key;
             return TB_OK;

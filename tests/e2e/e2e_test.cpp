@@ -111,7 +111,7 @@ TEST_F(E2E, ResizeRedrawsAtTheNewHeight) {
         << t.all_text();
     EXPECT_EQ(t.row(4).substr(0, 13), "  Mail Client");
     t.resize(24, 100);
-    ASSERT_TRUE(t.wait_text("Presentation"));
+    ASSERT_TRUE(t.wait_text("Presentation")) << t.all_text();
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
 }

@@ -117,7 +117,10 @@ bool PtyScreen::wait_for(const std::function<bool()> &pred, int timeout_ms) {
 }
 
 bool PtyScreen::wait_text(const std::string &text, int timeout_ms) {
-    return wait_for([&] { return all_text().find(text) != std::string::npos; }, timeout_ms);
+    if (!wait_for([&] { return all_text().find(text) != std::string::npos; }, timeout_ms))
+        return false;
+    settle(50); // the rest of the frame that showed it
+    return true;
 }
 
 void PtyScreen::settle(int quiet_ms, int timeout_ms) {

@@ -27,7 +27,7 @@ class PtyScreen {
     void send(const std::string &bytes);
     // Feeds output into the model until pred holds; false after timeout_ms.
     bool wait_for(const std::function<bool()> &pred, int timeout_ms = 5000);
-    // Until text appears anywhere on the screen.
+    // Until text appears anywhere on the screen, and the frame that shows it is complete.
     bool wait_text(const std::string &text, int timeout_ms = 5000);
     // Until no output has come for quiet_ms (bounded by timeout_ms).
     void settle(int quiet_ms = 200, int timeout_ms = 3000);
