@@ -7,7 +7,7 @@ ifeq ($(QUARVE_WERROR),1)
 CMAKE_FLAGS += -DQUARVE_WERROR=ON
 endif
 
-.PHONY: all deps deps-test build run test sanitize install package clean
+.PHONY: all deps deps-test build run test sanitize install package screenshot clean
 
 all: build
 
@@ -41,6 +41,14 @@ sanitize: deps-test $(SANITIZE)/CMakeCache.txt
 
 install: build
 	cmake --install $(BUILD)
+
+# A Debian package of the program, man page and desktop entry (build/quarve_*.deb).
+package: build
+	cd $(BUILD) && cpack
+
+# Regenerates docs/screenshot.svg from the real program against synthetic applications.
+screenshot: deps-test
+	scripts/screenshot
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE)

@@ -5,9 +5,25 @@
 #include <map>
 #include <unistd.h>
 
-XdgEnv::XdgEnv() {
-    g_autofree char *dir = g_dir_make_tmp("quarve-test-XXXXXX", nullptr);
-    root = dir;
+namespace {
+
+void remove_tree(const std::string &path) {
+    // A test may have left read-only folders behind.
+    std::string cmd = "chmod -R u+rwx '" + path + "' 2>/dev/null; rm -rf '" + path + "'";
+    if (system(cmd.c_str()) != 0)
+        g_warning("could not remove %s", path.c_str());
+}
+
+} // namespace
+
+XdgEnv::XdgEnv(const char *fixed_root) {
+    if (fixed_root != nullptr) {
+        remove_tree(fixed_root);
+        root = fixed_root;
+    } else {
+        g_autofree char *dir = g_dir_make_tmp("quarve-test-XXXXXX", nullptr);
+        root = dir;
+    }
     config_dir = root + "/config";
     data_dir = root + "/data";
     apps_dir = data_dir + "/applications";
@@ -31,10 +47,7 @@ XdgEnv::XdgEnv() {
 }
 
 XdgEnv::~XdgEnv() {
-    // Remove the tree depth-first; a test may have left read-only folders behind.
-    std::string cmd = "chmod -R u+rwx '" + root + "' 2>/dev/null; rm -rf '" + root + "'";
-    if (system(cmd.c_str()) != 0)
-        g_warning("could not remove %s", root.c_str());
+    remove_tree(root);
 }
 
 void XdgEnv::add_app(const std::string &id, const std::string &name,

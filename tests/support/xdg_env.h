@@ -8,7 +8,8 @@
 #include <vector>
 
 struct XdgEnv {
-    XdgEnv();
+    // A fresh temporary folder, or fixed_root emptied and made anew.
+    explicit XdgEnv(const char *fixed_root = nullptr);
     ~XdgEnv();
     XdgEnv(const XdgEnv &) = delete;
     XdgEnv &operator=(const XdgEnv &) = delete;

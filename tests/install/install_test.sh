@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR and checks what lands there.
+set -euo pipefail
+build=$1
+dest=$(mktemp -d)
+trap 'rm -rf "$dest"' EXIT
+DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
+fail=0
+for f in usr/bin/quarve usr/share/man/man1/quarve.1.gz usr/share/applications/quarve.desktop; do
+    [ -f "$dest/$f" ] || { echo "missing: $f"; fail=1; }
+done
+[ -x "$dest/usr/bin/quarve" ] || { echo "quarve is not executable"; fail=1; }
+warnings=$(gzip -dc "$dest/usr/share/man/man1/quarve.1.gz" | groff -ww -z -man 2>&1)
+[ -z "$warnings" ] || { echo "manual page warnings: $warnings"; fail=1; }
+gzip -dc "$dest/usr/share/man/man1/quarve.1.gz" | grep -q 'QUARVE_DEV' || { echo "manual lacks QUARVE_DEV"; fail=1; }
+desktop-file-validate "$dest/usr/share/applications/quarve.desktop" || fail=1
+grep -qx 'Terminal=true' "$dest/usr/share/applications/quarve.desktop" || { echo "not a terminal entry"; fail=1; }
+[ $fail -eq 0 ] && echo "1 passed, 0 failed"
+exit $fail
