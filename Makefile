@@ -7,7 +7,7 @@ ifeq ($(QUARVE_WERROR),1)
 CMAKE_FLAGS += -DQUARVE_WERROR=ON
 endif
 
-.PHONY: all deps deps-test build run test sanitize install package screenshot clean
+.PHONY: all deps deps-test build run test sanitize install package screenshot bench clean
 
 all: build
 
@@ -50,5 +50,12 @@ package: build
 screenshot: deps-test
 	scripts/screenshot
 
+# Benchmarks, in a Release build of their own; not part of `make test`.
+bench: deps-test
+	@scripts/install-deps --bench
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUARVE_BENCH=ON -DQUARVE_TESTS=OFF >/dev/null
+	cmake --build build-bench -j $(JOBS) --target quarve_bench
+	build-bench/bench/quarve_bench
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE)
+	rm -rf $(BUILD) $(SANITIZE) build-bench build-fuzz
