@@ -100,6 +100,14 @@ TEST_F(E2E, UnknownTerminalTypeMeansStatusOne) {
     EXPECT_EQ(t.all_text().find_first_not_of(" \n"), std::string::npos) << t.all_text();
 }
 
+TEST_F(E2E, ALostTerminalEndsTheProgramInsteadOfSpinning) {
+    // With hang-ups ignored the program itself must notice that its terminal is gone.
+    PtyScreen t(QUARVE_BINARY, 24, 100, "xterm-256color", true);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.hang_up();
+    EXPECT_EQ(t.wait_exit(5000), 1);
+}
+
 TEST_F(E2E, ResizeRedrawsAtTheNewHeight) {
     PtyScreen t(QUARVE_BINARY, 24, 100);
     ASSERT_TRUE(t.wait_text("Presentation"));

@@ -49,7 +49,8 @@ int PtyScreen::on_prop_bridge(PtyScreen *self, int prop, bool value) {
     return 1;
 }
 
-PtyScreen::PtyScreen(const std::string &binary, int rows, int cols, const std::string &term)
+PtyScreen::PtyScreen(const std::string &binary, int rows, int cols, const std::string &term,
+                     bool ignore_hangup)
     : rows_(rows), cols_(cols) {
     vt_ = vterm_new(rows, cols);
     vterm_set_utf8(vt_, 1);
@@ -64,6 +65,8 @@ PtyScreen::PtyScreen(const std::string &binary, int rows, int cols, const std::s
     pid_ = forkpty(&master_, nullptr, nullptr, &ws);
     if (pid_ == 0) {
         setenv("TERM", term.c_str(), 1);
+        if (ignore_hangup)
+            signal(SIGHUP, SIG_IGN);
         execl(binary.c_str(), binary.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
@@ -81,6 +84,10 @@ PtyScreen::~PtyScreen() {
 }
 
 bool PtyScreen::pump(int timeout_ms) {
+    if (master_ < 0) {
+        poll(nullptr, 0, timeout_ms);
+        return false;
+    }
     pollfd p{master_, POLLIN, 0};
     if (poll(&p, 1, timeout_ms) <= 0)
         return true;
@@ -140,6 +147,11 @@ void PtyScreen::resize(int rows, int cols) {
     ws.ws_row = static_cast<unsigned short>(rows);
     ws.ws_col = static_cast<unsigned short>(cols);
     ioctl(master_, TIOCSWINSZ, &ws);
+}
+
+void PtyScreen::hang_up() {
+    close(master_);
+    master_ = -1;
 }
 
 int PtyScreen::wait_exit(int timeout_ms) {

@@ -17,8 +17,9 @@ struct ScreenCell {
 
 class PtyScreen {
   public:
+    // ignore_hangup starts the program with SIGHUP ignored, as nohup does.
     PtyScreen(const std::string &binary, int rows, int cols,
-              const std::string &term = "xterm-256color");
+              const std::string &term = "xterm-256color", bool ignore_hangup = false);
     ~PtyScreen();
     PtyScreen(const PtyScreen &) = delete;
     PtyScreen &operator=(const PtyScreen &) = delete;
@@ -33,6 +34,8 @@ class PtyScreen {
     void settle(int quiet_ms = 200, int timeout_ms = 3000);
     // Changes the window size as a terminal emulator does (the kernel signals the program).
     void resize(int rows, int cols);
+    // Hangs up: closes the terminal's master side, as a closed terminal window does.
+    void hang_up();
     // Exit status of the program, or -1 when it has not ended within timeout_ms.
     int wait_exit(int timeout_ms = 5000);
 
