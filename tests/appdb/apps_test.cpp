@@ -1,6 +1,3 @@
-#include <csignal>
-#include <sys/resource.h>
-
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
@@ -108,14 +105,10 @@ TEST_F(Apps, AFailedWriteStopsAtTheFailingType) {
     choose(0, "Gamma");
     // Let the first write of mimeapps.list through and make the second one fail: a file-size
     // limit between the two sizes does that even for root.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = 110;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    apps_set_default(&s);
-    setrlimit(RLIMIT_FSIZE, &old);
+    {
+        FileSizeLimit between(110);
+        apps_set_default(&s);
+    }
     EXPECT_STREQ(s.status, "Failed to set default application");
     EXPECT_EQ(default_for("image/png"), "gamma.desktop");
     EXPECT_EQ(default_for("image/gif"), "beta.desktop") << "still the first registered";

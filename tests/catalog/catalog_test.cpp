@@ -21,12 +21,6 @@ class Catalog : public QuarveTest {
                                : static_cast<const char *>(g_ptr_array_index(s.view, i)));
         return rows;
     }
-    std::vector<std::string> types() {
-        std::vector<std::string> out;
-        for (guint i = 0; i < s.mime_types->len; i++)
-            out.push_back(static_cast<const char *>(g_ptr_array_index(s.mime_types, i)));
-        return out;
-    }
 };
 
 } // namespace

@@ -1,6 +1,4 @@
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/stat.h>
+#include <algorithm>
 
 #include "catalog/builtin.h"
 #include "catalog/catalog.h"
@@ -13,25 +11,6 @@ class Config : public QuarveTest {
   protected:
     std::string path() { return env.config_dir + "/quarve/mimetypes.ini"; }
     std::string saved() { return read_file(path()); }
-    std::vector<std::string> names() {
-        std::vector<std::string> out;
-        for (guint i = 0; i < s.categories->len; i++)
-            out.push_back(static_cast<Category *>(g_ptr_array_index(s.categories, i))->name);
-        return out;
-    }
-    std::vector<std::string> types() {
-        std::vector<std::string> out;
-        for (guint i = 0; i < s.mime_types->len; i++)
-            out.push_back(static_cast<const char *>(g_ptr_array_index(s.mime_types, i)));
-        return out;
-    }
-    std::vector<std::string> category_types(guint i) {
-        std::vector<std::string> out;
-        auto c = static_cast<Category *>(g_ptr_array_index(s.categories, i));
-        for (char **t = c->mime_types; *t; t++)
-            out.push_back(*t);
-        return out;
-    }
 };
 
 using V = std::vector<std::string>;
@@ -122,7 +101,8 @@ TEST_F(Config, ValuesThatAreNotAValidListKeepTheirBytes) {
     EXPECT_EQ(names(), (V{"Odd", "Esc"}));
     EXPECT_EQ(category_types(0), (V{"text/plain", "image/\xff\xfe"}));
     EXPECT_EQ(category_types(1), (V{"a\\qb", "c;d"}));
-    EXPECT_NE(std::find(types().begin(), types().end(), "x/\xff"), types().end());
+    auto list = types();
+    EXPECT_NE(std::find(list.begin(), list.end(), "x/\xff"), list.end());
     config_save(&s);
     EXPECT_NE(saved().find("Odd=text/plain;image/\xff\xfe;\n"), std::string::npos);
 }
@@ -144,15 +124,11 @@ TEST_F(Config, FailedSaveKeepsThePreviousFileByteForByte) {
     write_file(path(), before);
     start();
     catalog_add_type(&s, "b/b");
-    // A file-size limit makes the write fail even for root, part-way through the new file.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tiny = old;
-    tiny.rlim_cur = 8;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    config_save(&s);
-    setrlimit(RLIMIT_FSIZE, &old);
+    // The write fails part-way through the new file.
+    {
+        FileSizeLimit tiny(8);
+        config_save(&s);
+    }
     EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
     EXPECT_EQ(saved(), before);
     EXPECT_EQ(s.mime_types->len, 2u) << "the catalogue in memory is unchanged";

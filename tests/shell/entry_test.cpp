@@ -10,13 +10,6 @@ class Entry : public QuarveTest {
         env.register_apps();
     }
     std::string ini() { return read_file(env.config_dir + "/quarve/mimetypes.ini"); }
-    std::vector<std::string> category_types(int i) {
-        std::vector<std::string> out;
-        auto c = static_cast<Category *>(g_ptr_array_index(s.categories, i));
-        for (char **t = c->mime_types; *t; t++)
-            out.push_back(*t);
-        return out;
-    }
     int type_index(const char *type) {
         for (guint i = 0; i < s.mime_types->len; i++)
             if (g_str_equal(g_ptr_array_index(s.mime_types, i), type))

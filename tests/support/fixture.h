@@ -1,7 +1,11 @@
 // Base fixture: a private XDG environment, the grid terminal and a started state record.
 #pragma once
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
 
 #include "grid.h"
 #include "screen/draw.h"
@@ -44,6 +48,10 @@ class QuarveTest : public ::testing::Test {
     }
     std::string selected_label() { return view_label_of(s.selected); }
     std::string view_label_of(int i);
+    // The catalogue as plain lists: category names, the MIME type list, one category's types.
+    std::vector<std::string> names();
+    std::vector<std::string> types();
+    std::vector<std::string> category_types(guint i);
 
     XdgEnv env; // first: the environment must exist before any GLib call
     AppState s{};
@@ -52,7 +60,44 @@ class QuarveTest : public ::testing::Test {
     bool started_ = false;
 };
 
+// Caps the size of files this process writes while it lives: a write past the cap fails (with
+// EFBIG rather than a signal), which makes saving fail even for root.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit capped = old;
+        capped.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &capped);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    rlimit old{};
+};
+
 #include "catalog/catalog.h"
+
 inline std::string QuarveTest::view_label_of(int i) {
     return view_label(&s, i);
+}
+
+inline std::vector<std::string> QuarveTest::names() {
+    std::vector<std::string> out;
+    for (guint i = 0; i < s.categories->len; i++)
+        out.push_back(static_cast<Category *>(g_ptr_array_index(s.categories, i))->name);
+    return out;
+}
+
+inline std::vector<std::string> QuarveTest::types() {
+    std::vector<std::string> out;
+    for (guint i = 0; i < s.mime_types->len; i++)
+        out.push_back(static_cast<const char *>(g_ptr_array_index(s.mime_types, i)));
+    return out;
+}
+
+inline std::vector<std::string> QuarveTest::category_types(guint i) {
+    std::vector<std::string> out;
+    auto c = static_cast<Category *>(g_ptr_array_index(s.categories, i));
+    for (char **t = c->mime_types; *t; t++)
+        out.push_back(*t);
+    return out;
 }
