@@ -82,8 +82,8 @@ bool take_resize() {
     return true;
 }
 
-// A blocking read only fails when something is wrong; this many failures in a row without a
-// single event means the terminal is gone even if poll() does not say so.
+// Input that polls readable this many times in a row yet gives no key is an end of file, even
+// where poll() reports no hang-up.
 constexpr int TTY_MAX_FAILED_READS = 8;
 
 void use_utf8_locale() {
@@ -129,8 +129,13 @@ short colour_pair(uint16_t fg, uint16_t bg) {
     return tty.pairs[f][b];
 }
 
-attr_t attributes(uint16_t fg) {
-    return (fg & TB_BOLD) ? A_BOLD : A_NORMAL;
+// On a terminal without colours a coloured background (a selection bar) shows as reverse video.
+attr_t attributes(uint16_t fg, uint16_t bg) {
+    attr_t a = (fg & TB_BOLD) ? A_BOLD : A_NORMAL;
+    uint16_t b = bg & 0x0F;
+    if (!has_colors() && b != TB_DEFAULT && b != TB_BLACK)
+        a |= A_REVERSE;
+    return a;
 }
 
 // Blocks until the terminal has input or the window size changed. False when the terminal is
@@ -245,8 +250,8 @@ int tb_clear() {
         return TB_ERR_NOT_INIT;
     cchar_t blank;
     const wchar_t space[] = {L' ', L'\0'};
-    setcchar(&blank, space, attributes(tty.clear_fg), colour_pair(tty.clear_fg, tty.clear_bg),
-             nullptr);
+    setcchar(&blank, space, attributes(tty.clear_fg, tty.clear_bg),
+             colour_pair(tty.clear_fg, tty.clear_bg), nullptr);
     wbkgrndset(stdscr, &blank);
     werase(stdscr);
     return TB_OK;
@@ -265,7 +270,7 @@ int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
         return TB_ERR_NOT_INIT;
     if (x < 0 || y < 0 || x >= COLS || y >= LINES || text == nullptr)
         return TB_ERR;
-    attr_t attr = attributes(fg);
+    attr_t attr = attributes(fg, bg);
     short pair = colour_pair(fg, bg);
     TermCell cell;
     while (x < COLS && cells_next(&text, &cell)) {
@@ -297,7 +302,6 @@ int tb_poll_event(tb_event *event) {
     *event = tb_event{};
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
-    // Input that polls readable yet yields nothing this many times in a row is an end of file.
     int empty_reads = 0;
     for (;;) {
         if (take_resize()) {
