@@ -73,7 +73,7 @@ void apps_reload(AppState *s) {
 
 void apps_set_default(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
-    if (app == nullptr)
+    if (app == nullptr || static_cast<guint>(s->selected) >= s->view->len)
         return;
     void *row = g_ptr_array_index(s->view, s->selected);
     const char *name = g_app_info_get_name(app);

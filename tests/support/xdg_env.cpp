@@ -43,6 +43,10 @@ XdgEnv::XdgEnv(const char *fixed_root) {
     g_setenv("GIO_USE_VFS", "local", TRUE);
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     g_unsetenv("XDG_CURRENT_DESKTOP");
+    // A GLib critical (a bad argument somewhere) fails the test here and in the programs it
+    // starts, instead of passing by as a line on stderr.
+    g_log_set_always_fatal(static_cast<GLogLevelFlags>(G_LOG_FATAL_MASK | G_LOG_LEVEL_CRITICAL));
+    g_setenv("G_DEBUG", "fatal-criticals", TRUE);
     g_unsetenv("QUARVE_DEV");
 }
 
