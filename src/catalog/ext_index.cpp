@@ -99,12 +99,16 @@ void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format
     fclose(f);
 }
 
+void ext_index_add_fallbacks(GHashTable *index) {
+    for (const auto &fb : ext_fallbacks)
+        insert_new(index, fb.type, fb.label);
+}
+
 void ext_index_build(AppState *s) {
     s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
     for (const auto &src : mime_sources)
         ext_index_read_source(s->ext_index, src.path, src.format);
-    for (const auto &fb : ext_fallbacks)
-        insert_new(s->ext_index, fb.type, fb.label);
+    ext_index_add_fallbacks(s->ext_index);
 }
 
 const char *ext_index_label(AppState *s, const char *type) {

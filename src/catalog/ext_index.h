@@ -19,5 +19,7 @@ const char *ext_index_label(AppState *s, const char *type);
 // Adds to index the entries of one table at path; a type already present is kept. A file that
 // cannot be opened adds nothing.
 void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format);
+// Adds the built-in labels of link schemes and folders for the types index does not hold yet.
+void ext_index_add_fallbacks(GHashTable *index);
 // Adds to index the entries one line (without its line feed) gives under format.
 void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format);

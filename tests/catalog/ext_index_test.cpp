@@ -38,6 +38,13 @@ TEST_F(ExtIndex, MimeTypesTableTakesTheFirstExtension) {
     EXPECT_EQ(g_hash_table_size(index), 3u);
 }
 
+TEST_F(ExtIndex, FallbacksFillOnlyWhatTheTablesLeft) {
+    read("inode/directory dir\n", EXT_FORMAT_MIME_TYPES);
+    ext_index_add_fallbacks(index);
+    EXPECT_EQ(label("inode/directory"), "dir");
+    EXPECT_EQ(label("x-scheme-handler/mailto"), "mailto");
+}
+
 TEST_F(ExtIndex, EarlierSourcesAndLinesWin) {
     read("text/plain txt\n", EXT_FORMAT_MIME_TYPES);
     read("50:text/plain:*.asc\n10:image/png:*.png\n90:image/png:*.PNG\n", EXT_FORMAT_GLOBS2);
@@ -89,6 +96,10 @@ TEST_F(ExtIndex, LongLinesAreReadInChunksJudgedOnTheirOwn) {
 TEST_F(ExtIndex, MissingSourcesLeaveOnlyTheFallbacksAndLookupsAreExact) {
     ext_index_read_source(index, (env.root + "/missing").c_str(), EXT_FORMAT_GLOBS);
     EXPECT_EQ(g_hash_table_size(index), 0u);
+    ext_index_add_fallbacks(index);
+    EXPECT_EQ(g_hash_table_size(index), 5u);
+    EXPECT_EQ(label("inode/directory"), "folder");
+    EXPECT_EQ(label("x-scheme-handler/https"), "https");
 
     AppState s{};
     ext_index_build(&s);
