@@ -7,19 +7,12 @@
 
 namespace {
 
-bool list_has_equal(GList *list, GAppInfo *app) {
-    for (GList *l = list; l != nullptr; l = l->next)
-        if (g_app_info_equal(app, G_APP_INFO(l->data)))
-            return true;
-    return false;
-}
-
 // Appends to result, with a reference of its own, each application of type not listed yet.
 GList *append_candidates(GList *result, const char *type, bool dedupe) {
     GList *all = g_app_info_get_all_for_type(type);
     for (GList *l = all; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
-        if (!dedupe || !list_has_equal(result, app))
+        if (!dedupe || !apps_list_has(result, app))
             result = g_list_append(result, g_object_ref(app));
     }
     g_list_free_full(all, g_object_unref);
@@ -49,6 +42,13 @@ bool set_default_for_type(AppState *s, GAppInfo *app, const char *type) {
 }
 
 } // namespace
+
+bool apps_list_has(GList *list, GAppInfo *app) {
+    for (GList *l = list; l != nullptr; l = l->next)
+        if (g_app_info_equal(app, G_APP_INFO(l->data)))
+            return true;
+    return false;
+}
 
 GList *apps_for_item(AppState *s, int32_t index) {
     if (static_cast<guint>(index) >= s->view->len)

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <gio/gdesktopappinfo.h>
 
+#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "screen/colors.h"
 #include "shell/app_state.h"
@@ -29,22 +30,12 @@ GList *current_defaults(AppState *s) {
         GAppInfo *d = g_app_info_get_default_for_type(*t, FALSE);
         if (d == nullptr)
             continue;
-        bool seen = false;
-        for (GList *l = list; l != nullptr && !seen; l = l->next)
-            seen = g_app_info_equal(d, G_APP_INFO(l->data));
-        if (seen)
+        if (apps_list_has(list, d))
             g_object_unref(d);
         else
             list = g_list_append(list, d);
     }
     return list;
-}
-
-bool is_default(GList *defaults, GAppInfo *app) {
-    for (GList *l = defaults; l != nullptr; l = l->next)
-        if (g_app_info_equal(app, G_APP_INFO(l->data)))
-            return true;
-    return false;
 }
 
 void draw_dev_apps(AppState *s, int rows) {
@@ -110,7 +101,7 @@ void draw_apps(AppState *s) {
         if (s->focus == FOCUS_APPS && i == s->app_selected)
             c = COLORS_APP_SELECTED;
         char line[DRAW_ROW_CAP];
-        text_format(line, sizeof line, "%s %s", is_default(defaults, app) ? "*" : " ",
+        text_format(line, sizeof line, "%s %s", apps_list_has(defaults, app) ? "*" : " ",
                     g_app_info_get_name(app));
         print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, c, line);
         if (G_IS_DESKTOP_APP_INFO(app)) {

@@ -54,7 +54,6 @@ constexpr uint16_t TB_KEY_ARROW_RIGHT = 0xFFEA;
 constexpr int TB_OK = 0;
 constexpr int TB_ERR = -1;
 constexpr int TB_ERR_INIT_OPEN = -4;
-constexpr int TB_ERR_NO_EVENT = -6;
 constexpr int TB_ERR_NO_TERM = -7;
 constexpr int TB_ERR_NOT_INIT = -8;
 constexpr int TB_ERR_READ = -10;
@@ -78,7 +77,6 @@ int tb_shutdown();
 int tb_set_clear_attrs(uint16_t fg, uint16_t bg);
 // Blanks every cell of the next frame.
 int tb_clear();
-int tb_width();
 int tb_height();
 // UTF-8 text from cell (x, y) rightwards; clipped at the right edge, never wraps. Control
 // characters and invalid bytes are drawn as a visible placeholder.

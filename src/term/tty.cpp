@@ -257,10 +257,6 @@ int tb_clear() {
     return TB_OK;
 }
 
-int tb_width() {
-    return tty.screen ? COLS : TB_ERR_NOT_INIT;
-}
-
 int tb_height() {
     return tty.screen ? LINES : TB_ERR_NOT_INIT;
 }

@@ -119,10 +119,6 @@ int tb_clear() {
     return TB_OK;
 }
 
-int tb_width() {
-    return grid.w;
-}
-
 int tb_height() {
     return grid.h;
 }
