@@ -6,7 +6,7 @@
 #include "catalog/ext_index.h"
 #include "grid.h"
 #include "screen/draw.h"
-#include "shell/app_state.h"
+#include "state/state.h"
 
 namespace {
 
@@ -21,15 +21,7 @@ void catalogue(AppState *s, int extra) {
     gpointer key;
     g_hash_table_iter_init(&it, s->ext_index);
     for (int i = 0; i < extra && g_hash_table_iter_next(&it, &key, nullptr); i++)
-        catalog_add_type(s, static_cast<const char *>(key));
-    catalog_sort_types(s);
-}
-
-void release(AppState *s) {
-    g_ptr_array_unref(s->categories);
-    g_ptr_array_unref(s->mime_types);
-    g_ptr_array_unref(s->view);
-    g_hash_table_unref(s->ext_index);
+        catalog_insert_type(s, static_cast<const char *>(key));
 }
 
 void BM_ExtIndexBuild(benchmark::State &state) {
@@ -53,7 +45,7 @@ void BM_SearchKeystroke(benchmark::State &state) {
         benchmark::DoNotOptimize(s.view->len);
     }
     state.counters["types"] = s.mime_types->len;
-    release(&s);
+    catalog_free(&s);
 }
 BENCHMARK(BM_SearchKeystroke)->Arg(45)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
@@ -66,7 +58,7 @@ void BM_DrawFrame(benchmark::State &state) {
     grid_reset(200, 60);
     for (auto _ : state)
         draw_screen(&s);
-    release(&s);
+    catalog_free(&s);
 }
 BENCHMARK(BM_DrawFrame)->Unit(benchmark::kMicrosecond);
 

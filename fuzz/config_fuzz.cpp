@@ -6,7 +6,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/config.h"
-#include "shell/app_state.h"
+#include "state/state.h"
 
 namespace {
 
@@ -23,13 +23,6 @@ void load_and_search(AppState *s) {
         for (int32_t i = 0; i < view_count(s); i++)
             (void)strlen(view_label(s, i));
     }
-}
-
-void release(AppState *s) {
-    g_ptr_array_unref(s->categories);
-    g_ptr_array_unref(s->mime_types);
-    g_ptr_array_unref(s->view);
-    g_hash_table_unref(s->ext_index);
 }
 
 } // namespace
@@ -50,9 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     AppState s{};
     load_and_search(&s);
     config_save(&s);
-    release(&s);
+    catalog_free(&s);
     AppState again{};
     load_and_search(&again);
-    release(&again);
+    catalog_free(&again);
     return 0;
 }

@@ -1,23 +1,14 @@
 #include "appdb/apps.h"
 
+#include <gio/gdesktopappinfo.h>
+
+#include "appdb/app_set.h"
 #include "appdb/mimeapps_guard.h"
 #include "catalog/catalog.h"
-#include "shell/app_state.h"
-#include "shell/devmode.h"
+#include "state/devmode.h"
+#include "state/state.h"
 
 namespace {
-
-// Appends to result, with a reference of its own, each application of type not listed yet.
-GList *append_candidates(GList *result, const char *type, bool dedupe) {
-    GList *all = g_app_info_get_all_for_type(type);
-    for (GList *l = all; l != nullptr; l = l->next) {
-        auto app = G_APP_INFO(l->data);
-        if (!dedupe || !apps_list_has(result, app))
-            result = g_list_append(result, g_object_ref(app));
-    }
-    g_list_free_full(all, g_object_unref);
-    return result;
-}
 
 // Sets app as the default for type and checks that GIO now answers with it. Returns false,
 // with status written, when it failed or another setting still takes precedence.
@@ -51,15 +42,33 @@ bool apps_list_has(GList *list, GAppInfo *app) {
 }
 
 GList *apps_for_item(AppState *s, int32_t index) {
-    if (static_cast<guint>(index) >= s->view->len)
-        return nullptr;
-    void *row = g_ptr_array_index(s->view, index);
-    if (s->mode != MODE_CATEGORIES)
-        return append_candidates(nullptr, static_cast<const char *>(row), false);
+    // A single MIME type lists GIO's answer as it stands; a category lists each application
+    // once, where it first occurs.
+    bool merge = s->mode == MODE_CATEGORIES;
+    AppSet taken;
     GList *result = nullptr;
-    for (char **t = static_cast<Category *>(row)->mime_types; *t != nullptr; t++)
-        result = append_candidates(result, *t, true);
-    return result;
+    for (const char *type : view_item_types(s, index)) {
+        g_autolist(GAppInfo) all = g_app_info_get_all_for_type(type);
+        for (GList *l = all; l != nullptr; l = l->next) {
+            auto app = G_APP_INFO(l->data);
+            if (!merge || app_set_add(&taken, app))
+                result = g_list_prepend(result, g_object_ref(app));
+        }
+    }
+    return g_list_reverse(result);
+}
+
+GList *apps_defaults_for_item(AppState *s, int32_t index) {
+    AppSet taken;
+    GList *result = nullptr;
+    for (const char *type : view_item_types(s, index)) {
+        GAppInfo *d = g_app_info_get_default_for_type(type, FALSE);
+        if (d != nullptr && app_set_add(&taken, d))
+            result = g_list_prepend(result, d);
+        else if (d != nullptr)
+            g_object_unref(d);
+    }
+    return g_list_reverse(result);
 }
 
 void apps_reload(AppState *s) {
@@ -73,24 +82,26 @@ void apps_reload(AppState *s) {
 
 void apps_set_default(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
-    if (app == nullptr || static_cast<guint>(s->selected) >= s->view->len)
+    const char *item = view_item_name(s, s->selected);
+    if (app == nullptr || item == nullptr)
         return;
-    void *row = g_ptr_array_index(s->view, s->selected);
-    const char *name = g_app_info_get_name(app);
     g_autofree char *settings = mimeapps_user_path();
     if (!mimeapps_writable_safely(settings)) {
         state_set_status(s, "Failed to set default application: %s cannot be read", settings);
         return;
     }
-    if (s->mode == MODE_CATEGORIES) {
-        auto c = static_cast<Category *>(row);
-        state_set_status(s, "%s is now default for %s", name, c->name);
-        for (char **t = c->mime_types; *t != nullptr; t++)
-            if (!set_default_for_type(s, app, *t))
-                return;
-    } else {
-        auto type = static_cast<const char *>(row);
-        state_set_status(s, "%s is now default for %s", name, type);
-        set_default_for_type(s, app, type);
-    }
+    state_set_status(s, "%s is now default for %s", g_app_info_get_name(app), item);
+    for (const char *type : view_item_types(s, s->selected))
+        if (!set_default_for_type(s, app, type))
+            return;
+}
+
+const char *apps_display_name(GAppInfo *app) {
+    return g_app_info_get_name(app);
+}
+
+const char *apps_desktop_file(GAppInfo *app) {
+    if (!G_IS_DESKTOP_APP_INFO(app))
+        return nullptr;
+    return g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app));
 }

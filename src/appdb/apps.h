@@ -1,4 +1,5 @@
-// Candidate applications of an item, and making one of them the default, through GIO.
+// Candidate applications of an item, its current defaults, and making one of them the
+// default, through GIO. Nothing else in the program asks GIO about applications.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,9 @@ struct AppState;
 // New list of GAppInfo references (caller owns list and references) for view row index;
 // empty outside the view.
 GList *apps_for_item(AppState *s, int32_t index);
+// The current default of each MIME type of view row index, each application once: a new
+// list of references for the caller. Empty outside the view or when no type has a default.
+GList *apps_defaults_for_item(AppState *s, int32_t index);
 // True when list holds an application g_app_info_equal to app.
 bool apps_list_has(GList *list, GAppInfo *app);
 // Replaces apps with the list of the item at selected; app_selected becomes 0.
@@ -16,3 +20,7 @@ void apps_reload(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
 void apps_set_default(AppState *s);
+// The name an application is listed by.
+const char *apps_display_name(GAppInfo *app);
+// Path of the desktop file app comes from, or NULL for one without a file.
+const char *apps_desktop_file(GAppInfo *app);

@@ -5,50 +5,62 @@
 #include "catalog/builtin.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
-#include "shell/app_state.h"
-#include "shell/devmode.h"
+#include "catalog/type_list.h"
+#include "state/devmode.h"
+#include "state/state.h"
 #include "util/text.h"
 
 namespace {
 
-int compare_types(const void *a, const void *b) {
-    // g_ptr_array_sort hands over pointers to the slots, not the strings.
-    return strcmp(*static_cast<char *const *>(a), *static_cast<char *const *>(b));
-}
-
-bool types_contain(GPtrArray *types, const char *type) {
-    for (guint i = 0; i < types->len; i++)
-        if (strcmp(static_cast<const char *>(g_ptr_array_index(types, i)), type) == 0)
-            return true;
-    return false;
+// The row at index, or NULL outside the view.
+void *view_row(AppState *s, int32_t index) {
+    if (static_cast<guint>(index) >= s->view->len)
+        return nullptr;
+    return g_ptr_array_index(s->view, index);
 }
 
 } // namespace
-
-void catalog_add_type(AppState *s, const char *type) {
-    if (!types_contain(s->mime_types, type))
-        g_ptr_array_add(s->mime_types, g_strdup(type));
-}
-
-void catalog_sort_types(AppState *s) {
-    g_ptr_array_sort(s->mime_types, compare_types);
-}
 
 void catalog_init(AppState *s) {
     ext_index_build(s);
     s->categories = g_ptr_array_new_with_free_func(category_free);
     s->mime_types = g_ptr_array_new_with_free_func(g_free);
     s->view = g_ptr_array_new();
+    GHashTable *known = type_list_index(s->mime_types);
     for (const BuiltinCategory *b = builtin_categories; b->name[0] != '\0'; b++) {
         Category *c = category_new(b->name);
         for (int i = 0; i < BUILTIN_TYPE_SLOTS && b->mime_types[i] != nullptr; i++) {
             category_append(c, b->mime_types[i]);
-            catalog_add_type(s, b->mime_types[i]);
+            type_list_add(s->mime_types, known, b->mime_types[i]);
         }
         g_ptr_array_add(s->categories, c);
     }
+    g_hash_table_unref(known);
     config_load(s);
-    catalog_sort_types(s);
+    type_list_sort(s->mime_types);
+}
+
+void catalog_free(AppState *s) {
+    g_clear_pointer(&s->categories, g_ptr_array_unref);
+    g_clear_pointer(&s->mime_types, g_ptr_array_unref);
+    g_clear_pointer(&s->view, g_ptr_array_unref);
+    g_clear_pointer(&s->ext_index, g_hash_table_unref);
+}
+
+bool catalog_insert_type(AppState *s, const char *type) {
+    guint at = 0;
+    if (type_list_find(s->mime_types, type, &at))
+        return false;
+    g_ptr_array_insert(s->mime_types, static_cast<gint>(at), g_strdup(type));
+    return true;
+}
+
+bool catalog_remove_type(AppState *s, const char *type) {
+    guint at = 0;
+    if (!type_list_find(s->mime_types, type, &at))
+        return false;
+    g_ptr_array_remove_index(s->mime_types, at); // keeps the order; frees the string
+    return true;
 }
 
 void view_rebuild(AppState *s) {
@@ -89,10 +101,31 @@ int32_t view_count(AppState *s) {
 const char *view_label(AppState *s, int32_t index) {
     if (s->dev_mode)
         return dev_label(index);
-    if (index < 0 || static_cast<guint>(index) >= s->view->len)
+    void *row = view_row(s, index);
+    if (row == nullptr)
         return "";
-    void *row = g_ptr_array_index(s->view, index);
     if (s->mode == MODE_CATEGORIES)
         return static_cast<Category *>(row)->name;
     return ext_index_label(s, static_cast<const char *>(row));
+}
+
+std::span<char *const> view_item_types(AppState *s, int32_t index) {
+    void *row = view_row(s, index);
+    if (row == nullptr)
+        return {};
+    if (s->mode == MODE_CATEGORIES) {
+        char **types = static_cast<Category *>(row)->mime_types;
+        return {types, g_strv_length(types)};
+    }
+    // A MIME type row is its own one-element list: the view's slot holds the string.
+    return {reinterpret_cast<char *const *>(&s->view->pdata[index]), 1};
+}
+
+const char *view_item_name(AppState *s, int32_t index) {
+    void *row = view_row(s, index);
+    if (row == nullptr)
+        return nullptr;
+    if (s->mode == MODE_CATEGORIES)
+        return static_cast<Category *>(row)->name;
+    return static_cast<const char *>(row);
 }

@@ -2,28 +2,21 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "catalog/category.h"
 
 struct AppState;
-
-struct Category {
-    char *name;        // display name; also its key in the configuration file
-    char **mime_types; // NULL-terminated, GLib-allocated so that it can grow with g_realloc_n
-};
-
-// A zero-filled record with a copy of name and an empty type list.
-Category *category_new(const char *name);
-// Releases a record with its name and types; NULL is ignored.
-void category_free(void *category);
-// Appends a copy of type to the end of the category's list.
-void category_append(Category *c, const char *type);
 
 // Builds the extension index, the built-in categories and the MIME type list, then applies the
 // configuration file. Called once on a zero-filled state.
 void catalog_init(AppState *s);
-// Appends a copy of type to mime_types unless an equal string is there already.
-void catalog_add_type(AppState *s, const char *type);
-// Sorts mime_types into strcmp order.
-void catalog_sort_types(AppState *s);
+// Releases the catalogue arrays, the view and the index, and clears their fields.
+void catalog_free(AppState *s);
+// Enters a copy of type into mime_types at its sorted place; false when it is there already.
+bool catalog_insert_type(AppState *s, const char *type);
+// Removes type from mime_types (categories keep theirs); false when it was not there.
+bool catalog_remove_type(AppState *s, const char *type);
 
 // Refills view from mode and search; changes no other field.
 void view_rebuild(AppState *s);
@@ -31,3 +24,9 @@ void view_rebuild(AppState *s);
 int32_t view_count(AppState *s);
 // Label of item row index: borrowed, never NULL, "" outside the view.
 const char *view_label(AppState *s, int32_t index);
+// The MIME types of view row index: the category's list, or the one type of a MIME type row.
+// Empty outside the view. Borrowed until the catalogue or the view changes.
+std::span<char *const> view_item_types(AppState *s, int32_t index);
+// What status messages call view row index: the category's name or the MIME type itself.
+// NULL outside the view.
+const char *view_item_name(AppState *s, int32_t index);

@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "catalog/catalog.h"
-#include "shell/app_state.h"
+#include "catalog/category.h"
+#include "catalog/type_list.h"
+#include "state/state.h"
 
 namespace {
 
@@ -119,20 +120,18 @@ void config_load(AppState *s) {
     if (g_key_file_load_from_file(kf, path, G_KEY_FILE_NONE, nullptr)) {
         g_ptr_array_set_size(s->categories, 0);
         g_ptr_array_set_size(s->mime_types, 0);
+        GHashTable *known = type_list_index(s->mime_types);
         g_auto(GStrv) keys = g_key_file_get_keys(kf, CONFIG_GROUP_CATEGORIES, nullptr, nullptr);
         for (char **key = keys; key != nullptr && *key != nullptr; key++) {
-            auto c = g_new0(Category, 1);
-            c->name = g_strdup(*key);
-            c->mime_types = read_list(kf, CONFIG_GROUP_CATEGORIES, *key);
-            if (c->mime_types == nullptr)
-                c->mime_types = g_new0(char *, 1);
+            Category *c = category_new(*key, read_list(kf, CONFIG_GROUP_CATEGORIES, *key));
             g_ptr_array_add(s->categories, c);
             for (char **t = c->mime_types; *t != nullptr; t++)
-                catalog_add_type(s, *t);
+                type_list_add(s->mime_types, known, *t);
         }
         g_auto(GStrv) extra = read_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES);
         for (char **t = extra; t != nullptr && *t != nullptr; t++)
-            catalog_add_type(s, *t);
+            type_list_add(s->mime_types, known, *t);
+        g_hash_table_unref(known);
     }
-    catalog_sort_types(s);
+    type_list_sort(s->mime_types);
 }

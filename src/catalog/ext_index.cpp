@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/app_state.h"
+#include "state/state.h"
 
 namespace {
 

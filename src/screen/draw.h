@@ -3,7 +3,9 @@
 
 struct AppState;
 
-// Fixed layout: rows above and below the two panes, and the columns of their texts.
+// Fixed layout: the rows of the header, where the panes start, and the columns of their texts.
+constexpr int SCREEN_ROW_TOP_LINE = 0; // help text or entry prompt
+constexpr int SCREEN_ROW_TITLES = 2;
 constexpr int SCREEN_TOP_ROWS = 4;    // top line, blank, titles, blank
 constexpr int SCREEN_CHROME_ROWS = 6; // those four plus a blank row and the status line
 constexpr int SCREEN_COL_ITEMS = 2;

@@ -1,10 +1,9 @@
 // Key dispatch in browse mode and the scroll rules of the frame loop.
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
-#include "shell/app_state.h"
-#include "shell/devmode.h"
 #include "shell/entry.h"
 #include "shell/shell.h"
+#include "state/state.h"
 #include "term/termbox.h"
 
 namespace {
@@ -22,6 +21,14 @@ void move_item(AppState *s, int delta) {
     apps_reload(s);
     s->app_scroll = 0;
     s->status[0] = '\0';
+}
+
+// Enter on a placeholder application: reports a mock assignment, changes nothing.
+void dev_mock_assign(AppState *s) {
+    auto app = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
+    if (app == nullptr)
+        return;
+    state_set_status(s, "Mock: %s is now default for %s", app, view_label(s, s->selected));
 }
 
 void move_app(AppState *s, int delta) {

@@ -5,7 +5,7 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
-#include "shell/app_state.h"
+#include "state/state.h"
 #include "term/termbox.h"
 #include "util/text.h"
 
@@ -52,12 +52,10 @@ void add_commit(AppState *s) {
         target = static_cast<Category *>(g_ptr_array_index(s->view, s->selected));
     }
     g_autofree char *type = type_from_text(s->add_text);
-    if (target != nullptr) {
+    if (target != nullptr)
         category_append(target, type);
-    } else {
-        catalog_add_type(s, type);
-        catalog_sort_types(s);
-    }
+    else
+        catalog_insert_type(s, type);
     state_set_status(s, "Added: %s", s->add_text);
     config_save(s);
     view_rebuild(s);
@@ -120,14 +118,9 @@ void entry_key(AppState *s, const tb_event *ev) {
 }
 
 void entry_delete(AppState *s) {
-    auto type = static_cast<const char *>(g_ptr_array_index(s->view, s->selected));
+    const char *type = view_item_name(s, s->selected);
     state_set_status(s, "Deleted: %s", type);
-    for (guint i = 0; i < s->mime_types->len; i++) {
-        if (strcmp(static_cast<const char *>(g_ptr_array_index(s->mime_types, i)), type) == 0) {
-            g_ptr_array_remove_index(s->mime_types, i); // keeps the order; frees the string
-            break;
-        }
-    }
+    catalog_remove_type(s, type);
     config_save(s);
     view_rebuild(s);
     if (static_cast<guint>(s->selected) >= s->view->len && s->selected > 0)

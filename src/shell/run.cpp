@@ -4,9 +4,9 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "screen/draw.h"
-#include "shell/app_state.h"
-#include "shell/devmode.h"
 #include "shell/shell.h"
+#include "state/devmode.h"
+#include "state/state.h"
 #include "term/termbox.h"
 
 void shell_startup(AppState *s) {
@@ -35,18 +35,13 @@ int shell_run(AppState *s) {
 
 void shell_teardown(AppState *s) {
     state_free_apps(s);
-    g_ptr_array_unref(s->categories);
-    g_ptr_array_unref(s->mime_types);
-    g_ptr_array_unref(s->view);
-    g_hash_table_unref(s->ext_index);
-    s->categories = s->mime_types = s->view = nullptr;
-    s->ext_index = nullptr;
+    catalog_free(s);
 }
 
 int shell_main() {
     if (tb_init() != 0)
         return 1;
-    static AppState state;
+    AppState state;
     shell_startup(&state);
     int status = shell_run(&state);
     shell_teardown(&state);

@@ -123,7 +123,7 @@ TEST_F(Config, FailedSaveKeepsThePreviousFileByteForByte) {
     const std::string before = "[Extra]\nmimetypes=a/a;\n";
     write_file(path(), before);
     start();
-    catalog_add_type(&s, "b/b");
+    catalog_insert_type(&s, "b/b");
     // The write fails part-way through the new file.
     {
         FileSizeLimit tiny(8);

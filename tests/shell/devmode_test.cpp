@@ -1,7 +1,7 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
-#include "shell/devmode.h"
+#include "state/devmode.h"
 
 TEST(DevCount, ValuesReadAsDecimalWithDefaultAndCap) {
     EXPECT_EQ(dev_parse_count(""), 10);
@@ -35,11 +35,16 @@ TEST_F(DevMode, PlaceholderRowsInBothPanes) {
     EXPECT_EQ(view_count(&s), 3);
     key(TB_KEY_ARROW_DOWN);
     frame();
-    EXPECT_EQ(grid_row(4), "  Dev Category 1          Dev Application 2.1");
-    EXPECT_EQ(grid_row(5), "  Dev Category 2          Dev Application 2.2");
-    EXPECT_EQ(grid_row(6), "  Dev Category 3          Dev Application 2.3");
-    EXPECT_EQ(grid_row(7), "");
-    EXPECT_EQ(grid_row(11), "  Developer Mode");
+    EXPECT_EQ(grid_screen(),
+              "  1:Categories 2:Ext /:Search a:Add d:Delete\n"
+              "\n"
+              "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
+              "\n"
+              "  Dev Category 1          Dev Application 2.1\n"
+              "  Dev Category 2          Dev Application 2.2\n"
+              "  Dev Category 3          Dev Application 2.3\n"
+              "\n\n\n\n"
+              "  Developer Mode\n");
     EXPECT_EQ(grid_cell(2, 11).fg, TB_GREEN);
     key(TB_KEY_TAB);
     key(TB_KEY_ARROW_DOWN);

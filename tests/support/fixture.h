@@ -9,8 +9,8 @@
 
 #include "grid.h"
 #include "screen/draw.h"
-#include "shell/app_state.h"
 #include "shell/shell.h"
+#include "state/state.h"
 #include "xdg_env.h"
 
 class QuarveTest : public ::testing::Test {

@@ -90,6 +90,14 @@ std::string grid_row(int y) {
     return row;
 }
 
+std::string grid_screen() {
+    std::string screen;
+    for (int y = 0; y < grid.h; y++)
+        screen += grid_row(y) + "\n";
+    screen.erase(screen.find_last_not_of('\n') + 1);
+    return screen + "\n";
+}
+
 GridCell grid_cell(int x, int y) {
     return grid.front[static_cast<size_t>(y * grid.w + x)];
 }

@@ -23,6 +23,9 @@ void grid_push_text(const char *utf8);
 void grid_push_resize(int w, int h);
 // Row y of the last presented frame, trailing blanks removed.
 std::string grid_row(int y);
+// The whole last presented frame: every row as grid_row gives it, each ended by a line feed,
+// with the blank rows at the bottom left out.
+std::string grid_screen();
 // One cell of the last presented frame.
 GridCell grid_cell(int x, int y);
 // Number of frames presented since the last reset.

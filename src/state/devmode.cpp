@@ -1,9 +1,8 @@
-#include "shell/devmode.h"
+#include "state/devmode.h"
 
 #include <cstdlib>
 
-#include "catalog/catalog.h"
-#include "shell/app_state.h"
+#include "state/state.h"
 #include "util/text.h"
 
 namespace {
@@ -42,11 +41,4 @@ void dev_apps_reload(AppState *s) {
     for (int32_t i = s->dev_count; i >= 1; i--)
         list = g_list_prepend(list, g_strdup_printf("Dev Application %d.%d", s->selected + 1, i));
     s->apps = list;
-}
-
-void dev_mock_assign(AppState *s) {
-    auto app = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
-    if (app == nullptr)
-        return;
-    state_set_status(s, "Mock: %s is now default for %s", app, view_label(s, s->selected));
 }

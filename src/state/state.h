@@ -1,4 +1,11 @@
 // The one state record of the program, and the values of its mode and focus fields.
+//
+// Who writes what (everyone may read everything):
+//   the faces (shell, cli)  selected, scroll, app_scroll, focus, mode, search, search_active,
+//                           add_active, add_text, dev_mode and dev_count (once, at start-up)
+//   catalog                 categories, mime_types, view, ext_index; status (failed saves)
+//   appdb                   apps, app_selected, status (assignments)
+//   screen                  nothing: drawing only reads
 #pragma once
 
 #include <cstdint>

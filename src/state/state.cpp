@@ -1,4 +1,4 @@
-#include "shell/app_state.h"
+#include "state/state.h"
 
 #include <cstdarg>
 

@@ -17,5 +17,3 @@ int32_t dev_parse_count(const char *value);
 const char *dev_label(int32_t index);
 // Replaces apps with the placeholder strings of row selected.
 void dev_apps_reload(AppState *s);
-// Enter on a placeholder application: reports a mock assignment, changes nothing.
-void dev_mock_assign(AppState *s);
