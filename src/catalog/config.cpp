@@ -6,6 +6,7 @@
 #include "catalog/category.h"
 #include "catalog/type_list.h"
 #include "state/state.h"
+#include "util/files.h"
 
 namespace {
 
@@ -72,20 +73,26 @@ char **read_list(GKeyFile *kf, const char *group, const char *key) {
     return split_raw_list(raw);
 }
 
-// An existing file that does not parse is kept beside the new one before it is replaced, so a
-// slip in a hand-edited file never costs the user the catalogue in it.
-bool keep_unparsable(const char *path, GError **error) {
+// The key file a save starts from: the user's file as it stands, comments and translations
+// included, so that the save changes only the keys quarve owns. An existing file that does not
+// parse is kept beside the new one before it is replaced, so a slip in a hand-edited file never
+// costs the user the catalogue in it.
+GKeyFile *load_for_update(const char *path, GError **error) {
+    g_autoptr(GKeyFile) kf = g_key_file_new();
     if (!g_file_test(path, G_FILE_TEST_EXISTS))
-        return true;
-    g_autoptr(GKeyFile) probe = g_key_file_new();
-    if (g_key_file_load_from_file(probe, path, G_KEY_FILE_NONE, nullptr))
-        return true;
+        return g_steal_pointer(&kf);
+    auto flags =
+        static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
+    if (g_key_file_load_from_file(kf, path, flags, nullptr))
+        return g_steal_pointer(&kf);
     g_autofree char *contents = nullptr;
     gsize length = 0;
     if (!g_file_get_contents(path, &contents, &length, error))
-        return false;
+        return nullptr;
     g_autofree char *backup = g_strconcat(path, ".bak", nullptr);
-    return g_file_set_contents(backup, contents, static_cast<gssize>(length), error);
+    if (!g_file_set_contents(backup, contents, static_cast<gssize>(length), error))
+        return nullptr;
+    return g_key_file_new();
 }
 
 } // namespace
@@ -95,7 +102,17 @@ char *config_path() {
 }
 
 void config_save(AppState *s) {
-    g_autoptr(GKeyFile) kf = g_key_file_new();
+    g_autofree char *path = config_path();
+    g_autofree char *dir = g_path_get_dirname(path);
+    g_mkdir_with_parents(dir, 0755);
+    g_autoptr(GError) error = nullptr;
+    g_autoptr(GKeyFile) kf = load_for_update(path, &error);
+    if (kf == nullptr) {
+        state_set_status(s, "Failed to save config: %s", error->message);
+        return;
+    }
+    // A key that is there already keeps its place (and the comments above it); a new one goes
+    // to the end of its group. Keys of the file that the catalogue does not hold are kept.
     for (guint i = 0; i < s->categories->len; i++) {
         auto c = static_cast<Category *>(g_ptr_array_index(s->categories, i));
         g_key_file_set_string_list(kf, CONFIG_GROUP_CATEGORIES, c->name, c->mime_types,
@@ -104,11 +121,9 @@ void config_save(AppState *s) {
     g_key_file_set_string_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES,
                                reinterpret_cast<const char *const *>(s->mime_types->pdata),
                                s->mime_types->len);
-    g_autofree char *path = config_path();
-    g_autofree char *dir = g_path_get_dirname(path);
-    g_mkdir_with_parents(dir, 0755);
-    g_autoptr(GError) error = nullptr;
-    if (!keep_unparsable(path, &error) || !g_key_file_save_to_file(kf, path, &error))
+    gsize length = 0;
+    g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
+    if (!files_replace(path, data, length, &error))
         state_set_status(s, "Failed to save config: %s", error->message);
 }
 

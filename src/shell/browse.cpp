@@ -57,7 +57,9 @@ bool browse_chain_a(AppState *s, const tb_event *ev) {
         entry_start_add(s);
         break;
     case 'd':
-        if (s->mode == MODE_EXTENSIONS && static_cast<guint>(s->selected) < s->view->len)
+        // In developer mode the rows on screen are placeholders; the delete refuses there.
+        if (s->mode == MODE_EXTENSIONS &&
+            (s->dev_mode || static_cast<guint>(s->selected) < s->view->len))
             entry_delete(s);
         break;
     default:

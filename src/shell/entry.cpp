@@ -5,11 +5,15 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
+#include "catalog/type_text.h"
 #include "state/state.h"
 #include "term/termbox.h"
 #include "util/text.h"
 
 namespace {
+
+// Developer mode shows placeholders, so an edit would change a catalogue the user cannot see.
+constexpr const char *DEV_CATALOGUE_UNCHANGED = "Developer Mode: the catalogue is not changed";
 
 void entry_end(AppState *s) {
     s->search_active = 0;
@@ -26,36 +30,29 @@ void refilter(AppState *s) {
     apps_reload(s);
 }
 
-// The MIME type an add text names: the text itself when it holds a "/", otherwise the type the
-// content-type database gives for a file with that extension, falling back to the text.
-char *type_from_text(const char *text) {
-    if (strchr(text, '/') != nullptr)
-        return g_strdup(text);
-    g_autofree char *file = text[0] == '.' ? g_strdup(text) : g_strdup_printf(".%s", text);
-    gboolean uncertain = FALSE;
-    g_autofree char *content = g_content_type_guess(file, nullptr, 0, &uncertain);
-    // An extension the database does not know comes back as the generic unknown type;
-    // adding that would make one application the default for every unidentified file.
-    if (content != nullptr && uncertain && g_content_type_is_unknown(content))
-        g_clear_pointer(&content, g_free);
-    char *type = content ? g_content_type_get_mime_type(content) : nullptr;
-    return type ? type : g_strdup(text);
-}
-
 void add_commit(AppState *s) {
+    if (s->dev_mode) {
+        state_set_status(s, "%s", DEV_CATALOGUE_UNCHANGED);
+        return;
+    }
     Category *target = nullptr;
     if (s->mode == MODE_CATEGORIES) {
-        // No category stands at the selection (an empty view, or a placeholder row in
-        // developer mode): there is nothing to add to.
+        // No category stands at the selection (an empty view): there is nothing to add to.
         if (static_cast<guint>(s->selected) >= s->view->len)
             return;
         target = static_cast<Category *>(g_ptr_array_index(s->view, s->selected));
     }
-    g_autofree char *type = type_from_text(s->add_text);
+    g_autofree char *type = type_text_resolve(s->add_text);
+    if (type == nullptr) {
+        state_set_status(s, "Failed to add %s: not a MIME type or a known file extension",
+                         s->add_text);
+        return;
+    }
+    // A type a category gains is in the MIME type list from now on, as it would be after the
+    // next start.
     if (target != nullptr)
         category_append(target, type);
-    else
-        catalog_insert_type(s, type);
+    catalog_insert_type(s, type);
     state_set_status(s, "Added: %s", s->add_text);
     config_save(s);
     view_rebuild(s);
@@ -118,6 +115,10 @@ void entry_key(AppState *s, const tb_event *ev) {
 }
 
 void entry_delete(AppState *s) {
+    if (s->dev_mode) {
+        state_set_status(s, "%s", DEV_CATALOGUE_UNCHANGED);
+        return;
+    }
     const char *type = view_item_name(s, s->selected);
     state_set_status(s, "Deleted: %s", type);
     catalog_remove_type(s, type);
