@@ -17,9 +17,15 @@ GList *apps_defaults_for_item(AppState *s, int32_t index);
 bool apps_list_has(GList *list, GAppInfo *app);
 // Replaces apps with the list of the item at selected; app_selected becomes 0.
 void apps_reload(AppState *s);
-// Makes the application at app_selected the default for the item at selected and reports the
-// outcome in status. Does nothing when there is no application there.
+// Makes the application at app_selected the default for the item at selected (and for the
+// canonical type of each alias among its types), all types or none, keeps the earlier settings
+// in the undo journal, and reports the outcome in status. Refuses a damaged, read-only or
+// unwritably linked settings file; keeps a linked one linked. Does nothing when there is no
+// application there.
 void apps_set_default(AppState *s);
+// Takes back the most recent assignment of the journal, also one of an earlier run, except for
+// types whose default was changed since; reports in status ("Undone: …", "Nothing to undo").
+void apps_undo(AppState *s);
 // The name an application is listed by.
 const char *apps_display_name(GAppInfo *app);
 // Path of the desktop file app comes from, or NULL for one without a file.

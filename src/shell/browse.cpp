@@ -56,6 +56,13 @@ bool browse_chain_a(AppState *s, const tb_event *ev) {
     case 'a':
         entry_start_add(s);
         break;
+    case 'u':
+        // Developer mode's assignments are mock ones: there is nothing of theirs to take back.
+        if (s->dev_mode)
+            state_set_status(s, "Developer Mode: no setting is changed");
+        else
+            apps_undo(s);
+        break;
     case 'd':
         // In developer mode the rows on screen are placeholders; the delete refuses there.
         if (s->mode == MODE_EXTENSIONS &&

@@ -61,9 +61,10 @@ TEST_F(Guard, DesktopSpecificOverrideIsReportedOnTheTypeItHolds) {
     apps_set_default(&s);
     EXPECT_STREQ(s.status, "Failed to set default application: another setting takes "
                            "precedence for text/plain");
-    EXPECT_EQ(default_for("image/png"), "beta.desktop");
+    EXPECT_EQ(default_for("image/png"), "alpha.desktop") << "the first type is put back";
     EXPECT_EQ(default_for("text/plain"), "alpha.desktop");
     EXPECT_EQ(default_for("image/gif"), "alpha.desktop") << "the third type is not touched";
+    EXPECT_EQ(read_file(list_path()).find("image/png"), std::string::npos);
     EXPECT_EQ(read_file(list_path()).find("image/gif"), std::string::npos);
 }
 

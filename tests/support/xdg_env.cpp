@@ -38,6 +38,7 @@ XdgEnv::XdgEnv(const char *fixed_root) {
     g_setenv("XDG_CONFIG_HOME", config_dir.c_str(), TRUE);
     g_setenv("XDG_DATA_HOME", data_dir.c_str(), TRUE);
     g_setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), TRUE);
+    g_setenv("XDG_STATE_HOME", (root + "/state").c_str(), TRUE);
     g_setenv("XDG_CONFIG_DIRS", (root + "/system-config").c_str(), TRUE);
     g_setenv("XDG_DATA_DIRS", system_data.c_str(), TRUE);
     g_setenv("GIO_USE_VFS", "local", TRUE);

@@ -1,0 +1,111 @@
+#include "appdb/journal.h"
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include "util/files.h"
+
+namespace {
+
+constexpr const char *JOURNAL_KEY_APP = "app";
+constexpr const char *JOURNAL_KEY_NAME = "name";
+constexpr const char *JOURNAL_KEY_ITEM = "item";
+constexpr const char *JOURNAL_KEY_TYPES = "types";
+
+// "before-2-0": the value type 2 had in settings group 0 before the assignment.
+std::string value_key(const char *when, size_t type, size_t group) {
+    return std::string(when) + "-" + std::to_string(type) + "-" + std::to_string(group);
+}
+
+void put_entry(GKeyFile *kf, const char *group, const char *when, size_t i,
+               const MimeappsEntry &e) {
+    for (size_t g = 0; g < e.values.size(); g++)
+        if (e.values[g])
+            g_key_file_set_string(kf, group, value_key(when, i, g).c_str(), e.values[g]->c_str());
+}
+
+MimeappsEntry get_entry(GKeyFile *kf, const char *group, const char *when, size_t i) {
+    MimeappsEntry e;
+    for (size_t g = 0; g < e.values.size(); g++) {
+        g_autofree char *v =
+            g_key_file_get_string(kf, group, value_key(when, i, g).c_str(), nullptr);
+        if (v != nullptr)
+            e.values[g] = v;
+    }
+    return e;
+}
+
+// An entry without its essentials (a hand-edited or cut file) is skipped, not guessed at.
+bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
+    g_autofree char *app = g_key_file_get_string(kf, group, JOURNAL_KEY_APP, nullptr);
+    g_autofree char *name = g_key_file_get_string(kf, group, JOURNAL_KEY_NAME, nullptr);
+    g_autofree char *item = g_key_file_get_string(kf, group, JOURNAL_KEY_ITEM, nullptr);
+    g_auto(GStrv) types =
+        g_key_file_get_string_list(kf, group, JOURNAL_KEY_TYPES, nullptr, nullptr);
+    if (app == nullptr || name == nullptr || item == nullptr || types == nullptr)
+        return false;
+    *entry = JournalEntry{app, name, item, {}};
+    for (size_t i = 0; types[i] != nullptr; i++)
+        entry->types.push_back(
+            {types[i], get_entry(kf, group, "before", i), get_entry(kf, group, "after", i)});
+    return true;
+}
+
+} // namespace
+
+std::string journal_path() {
+    g_autofree char *path =
+        g_build_filename(g_get_user_state_dir(), "quarve", "journal.ini", nullptr);
+    return path;
+}
+
+std::vector<JournalEntry> journal_load() {
+    std::vector<JournalEntry> entries;
+    std::string path = journal_path();
+    if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS))
+        return entries;
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    if (!g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr)) {
+        // Kept for whoever wants to look at it; the next assignment starts a new journal.
+        g_rename(path.c_str(), (path + ".bad").c_str());
+        return entries;
+    }
+    g_auto(GStrv) groups = g_key_file_get_groups(kf, nullptr);
+    for (char **g = groups; *g != nullptr; g++) {
+        JournalEntry e;
+        if (read_group(kf, *g, &e))
+            entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+bool journal_save(const std::vector<JournalEntry> &entries, std::string *error) {
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    size_t first = entries.size() > JOURNAL_MAX_ENTRIES ? entries.size() - JOURNAL_MAX_ENTRIES : 0;
+    for (size_t n = first; n < entries.size(); n++) {
+        const JournalEntry &e = entries[n];
+        std::string group = "Assignment " + std::to_string(n - first + 1);
+        g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_APP, e.app_id.c_str());
+        g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_NAME, e.app_name.c_str());
+        g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_ITEM, e.item.c_str());
+        std::vector<const char *> types;
+        for (size_t i = 0; i < e.types.size(); i++) {
+            types.push_back(e.types[i].type.c_str());
+            put_entry(kf, group.c_str(), "before", i, e.types[i].before);
+            put_entry(kf, group.c_str(), "after", i, e.types[i].after);
+        }
+        g_key_file_set_string_list(kf, group.c_str(), JOURNAL_KEY_TYPES, types.data(),
+                                   types.size());
+    }
+    std::string path = journal_path();
+    g_autofree char *dir = g_path_get_dirname(path.c_str());
+    g_mkdir_with_parents(dir, 0700);
+    gsize length = 0;
+    g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
+    g_autoptr(GError) err = nullptr;
+    if (!files_replace(path.c_str(), data, length, &err)) {
+        *error = err->message;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+// The undo journal: what each assignment changed in the user's settings, so that it can be
+// taken back, also in a later run. Kept under the user's state folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "appdb/mimeapps.h"
+
+constexpr size_t JOURNAL_MAX_ENTRIES = 100;
+
+// One MIME type of an assignment: its settings before, and what quarve left there.
+struct JournalType {
+    std::string type;
+    MimeappsEntry before;
+    MimeappsEntry after;
+};
+
+// One assignment: the application (ID and name), the item as the status line named it, and
+// every type it changed, aliases' canonical types included.
+struct JournalEntry {
+    std::string app_id;
+    std::string app_name;
+    std::string item;
+    std::vector<JournalType> types;
+};
+
+// Path of the journal file.
+std::string journal_path();
+// Every entry, oldest first. A journal that cannot be read is moved aside (".bad") and counts
+// as empty: it never stops an assignment.
+std::vector<JournalEntry> journal_load();
+// Writes entries (the newest JOURNAL_MAX_ENTRIES of them) in one step. False with error.
+bool journal_save(const std::vector<JournalEntry> &entries, std::string *error);
