@@ -95,6 +95,12 @@ bool mimeapps_restore(const MimeappsSession *session, const char *const *types,
                 g_key_file_remove_key(kf, MIMEAPPS_GROUPS[g], types[i], nullptr);
         }
     }
+    // GIO made the group for the keys it added; with them gone, so is the group.
+    for (const char *group : MIMEAPPS_GROUPS) {
+        g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
+        if (keys != nullptr && keys[0] == nullptr)
+            g_key_file_remove_group(kf, group, nullptr);
+    }
     gsize length = 0;
     g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
     // Written in place of a link as GIO does, so that mimeapps_end treats both alike.

@@ -189,6 +189,8 @@ TEST_F(Assign, UndoTakesBackAssignmentsInTurnAlsoAfterARestart) {
     ASSERT_TRUE(g_key_file_load_from_file(kf, list_path().c_str(), G_KEY_FILE_NONE, nullptr));
     EXPECT_FALSE(g_key_file_has_key(kf, "Default Applications", "image/png", nullptr));
     EXPECT_FALSE(g_key_file_has_key(kf, "Added Associations", "image/png", nullptr));
+    EXPECT_EQ(read_file(list_path()), "[Default Applications]\ntext/plain=alpha.desktop\n")
+        << "the user's file as it was";
     ch('u');
     EXPECT_STREQ(s.status, "Nothing to undo");
 }
