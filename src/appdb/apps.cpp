@@ -128,6 +128,28 @@ void apps_reload(AppState *s) {
     s->app_selected = 0;
 }
 
+bool apps_refresh(AppState *s) {
+    if (s->dev_mode)
+        return false;
+    g_autolist(GAppInfo) fresh = apps_for_item(s, s->selected);
+    AppSet shown, now;
+    for (GList *l = s->apps; l != nullptr; l = l->next)
+        app_set_add(&shown, G_APP_INFO(l->data));
+    for (GList *l = fresh; l != nullptr; l = l->next)
+        app_set_add(&now, G_APP_INFO(l->data));
+    if (shown.ids == now.ids && shown.objects == now.objects)
+        return false;
+    auto chosen = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
+    int32_t index = 0;
+    for (GList *l = fresh; chosen != nullptr && l != nullptr; l = l->next, index++)
+        if (g_app_info_equal(chosen, G_APP_INFO(l->data)))
+            break;
+    state_free_apps(s);
+    s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
+    s->apps = g_steal_pointer(&fresh);
+    return true;
+}
+
 void apps_set_default(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
     const char *item = view_item_name(s, s->selected);

@@ -17,6 +17,11 @@ GList *apps_defaults_for_item(AppState *s, int32_t index);
 bool apps_list_has(GList *list, GAppInfo *app);
 // Replaces apps with the list of the item at selected; app_selected becomes 0.
 void apps_reload(AppState *s);
+// After a change in the application registry: takes in the candidates of the item at selected
+// when their set differs from the list shown (an application installed or removed), keeping
+// the selection on the same application where it is still listed. A change of defaults alone
+// (which may reorder GIO's answer) keeps the list as it is. True when the list changed.
+bool apps_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected (and for the
 // canonical type of each alias among its types), all types or none, keeps the earlier settings
 // in the undo journal, and reports the outcome in status. Refuses a damaged, read-only or

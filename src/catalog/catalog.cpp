@@ -45,6 +45,7 @@ void catalog_free(AppState *s) {
     g_clear_pointer(&s->mime_types, g_ptr_array_unref);
     g_clear_pointer(&s->view, g_ptr_array_unref);
     g_clear_pointer(&s->ext_index, g_hash_table_unref);
+    g_clear_pointer(&s->ext_all, g_hash_table_unref);
 }
 
 bool catalog_insert_type(AppState *s, const char *type) {
@@ -87,6 +88,11 @@ void view_rebuild(AppState *s) {
             g_autofree char *folded = text_fold(type);
             keep = strstr(folded, needle) != nullptr;
         }
+        // What users type is an extension: mp3 finds audio/mpeg, whose label is mpga.
+        if (GPtrArray *exts = keep ? nullptr : ext_index_extensions(s, type))
+            for (guint e = 0; e < exts->len && !keep; e++)
+                keep =
+                    g_str_has_prefix(static_cast<const char *>(g_ptr_array_index(exts, e)), needle);
         if (keep)
             g_ptr_array_add(s->view, type);
     }

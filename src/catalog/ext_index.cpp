@@ -1,10 +1,12 @@
 #include "catalog/ext_index.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "state/state.h"
+#include "util/text.h"
 
 namespace {
 
@@ -63,39 +65,70 @@ void insert_new(GHashTable *index, std::string_view type, std::string_view label
                         g_strndup(label.data(), label.size()));
 }
 
+// Enters ext, folded for searching, among the extensions of type in all (once).
+void add_extension(GHashTable *all, std::string_view type, std::string_view ext) {
+    if (all == nullptr)
+        return;
+    std::string key(type), text(ext);
+    auto list = static_cast<GPtrArray *>(g_hash_table_lookup(all, key.c_str()));
+    if (list == nullptr) {
+        list = g_ptr_array_new_with_free_func(g_free);
+        g_hash_table_insert(all, g_strdup(key.c_str()), list);
+    }
+    char *folded = text_fold(text.c_str());
+    for (guint i = 0; i < list->len; i++) {
+        if (strcmp(static_cast<const char *>(g_ptr_array_index(list, i)), folded) == 0) {
+            g_free(folded);
+            return;
+        }
+    }
+    g_ptr_array_add(list, folded);
+}
+
+// More extensions than any MIME type has; a line with more gives the first ones.
+constexpr size_t EXT_MAX_FIELDS = 64;
+
 } // namespace
 
-void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format) {
+void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format, GHashTable *all) {
     std::string_view text(line);
     if (!text.empty() && text[0] == '#')
         return;
     text = text.substr(0, text.find('\n'));
-    std::string_view f[3];
+    std::string_view f[EXT_MAX_FIELDS];
     std::string_view label;
     switch (format) {
-    case EXT_FORMAT_MIME_TYPES:
-        if (split_fields(text, " \t", f, 2) == 2)
+    case EXT_FORMAT_MIME_TYPES: {
+        size_t n = split_fields(text, " \t", f, all != nullptr ? EXT_MAX_FIELDS : 2);
+        if (n >= 2)
             insert_new(index, f[0], f[1]);
+        for (size_t i = 1; i < n; i++)
+            add_extension(all, f[0], f[i]);
         break;
+    }
     case EXT_FORMAT_GLOBS2:
-        if (split_fields(text, ":", f, 3) == 3 && glob_label(f[2], &label))
+        if (split_fields(text, ":", f, 3) == 3 && glob_label(f[2], &label)) {
             insert_new(index, f[1], label);
+            add_extension(all, f[1], label);
+        }
         break;
     case EXT_FORMAT_GLOBS:
-        if (split_fields(text, ":", f, 2) == 2 && glob_label(f[1], &label))
+        if (split_fields(text, ":", f, 2) == 2 && glob_label(f[1], &label)) {
             insert_new(index, f[0], label);
+            add_extension(all, f[0], label);
+        }
         break;
     }
 }
 
-void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format) {
+void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format, GHashTable *all) {
     FILE *f = fopen(path, "re");
     if (f == nullptr)
         return;
     // A line longer than the buffer arrives in pieces, and each piece is judged as a line.
     char buf[EXT_LINE_BUFFER];
     while (fgets(buf, sizeof buf, f) != nullptr)
-        ext_index_read_line(index, buf, format);
+        ext_index_read_line(index, buf, format, all);
     fclose(f);
 }
 
@@ -106,9 +139,17 @@ void ext_index_add_fallbacks(GHashTable *index) {
 
 void ext_index_build(AppState *s) {
     s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
+    s->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
+                                       reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
     for (const auto &src : mime_sources)
-        ext_index_read_source(s->ext_index, src.path, src.format);
+        ext_index_read_source(s->ext_index, src.path, src.format, s->ext_all);
     ext_index_add_fallbacks(s->ext_index);
+}
+
+GPtrArray *ext_index_extensions(AppState *s, const char *type) {
+    if (s->ext_all == nullptr)
+        return nullptr;
+    return static_cast<GPtrArray *>(g_hash_table_lookup(s->ext_all, type));
 }
 
 const char *ext_index_label(AppState *s, const char *type) {

@@ -1,11 +1,17 @@
 #include "screen/draw.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "appdb/apps.h"
+#include "appdb/journal.h"
+#include "appdb/mimeapps.h"
 #include "catalog/catalog.h"
+#include "catalog/config.h"
 #include "state/state.h"
+#include "term/cells.h"
 #include "term/termbox.h"
 #include "util/text.h"
 
@@ -53,6 +59,88 @@ void print(int x, int y, ColorRole role, const char *text) {
     tb_print(x, y, role_colors[role].fg, role_colors[role].bg, text);
 }
 
+// text in at most columns cells. A longer text ends with "…" in its last column, and a wide
+// character that would cross the end is drawn as a space.
+std::string fit_columns(const char *text, int columns) {
+    int width = 0;
+    TermCell cell;
+    for (const char *p = text; cells_next(&p, &cell);)
+        width += cell.width;
+    if (width <= columns)
+        return text;
+    std::string out;
+    int used = 0;
+    for (const char *p = text, *start = p; cells_next(&p, &cell); start = p) {
+        if (used + cell.width > columns - 1) {
+            if (used < columns - 1)
+                out += ' ';
+            break;
+        }
+        out.append(start, static_cast<size_t>(p - start));
+        used += cell.width;
+    }
+    return out + "…";
+}
+
+// The help overlay: every key, and the files quarve reads and writes.
+constexpr struct {
+    const char *keys;
+    const char *what;
+} help_keys[] = {
+    {"In the lists", nullptr},
+    {"Up, Down", "move the selection in the pane that has the focus"},
+    {"Page Up, Page Down", "move it by one pane height"},
+    {"Home, End", "go to the first or the last row"},
+    {"Right, Tab", "go to the applications"},
+    {"Left", "go back to the items"},
+    {"Enter", "(applications) make the selected application the default"},
+    {"u", "undo the most recent assignment"},
+    {"1, 2", "list categories, or single MIME types by extension"},
+    {"/", "search: narrows the items as you type"},
+    {"a", "add a MIME type or extension to the category, or to the MIME type list"},
+    {"d", "(MIME type list) delete the selected MIME type"},
+    {"?", "this help"},
+    {"q, Esc, Ctrl-C", "quit"},
+    {"In a search or an add", nullptr},
+    {"any character", "typed as text; pasted text too, without its line breaks"},
+    {"Backspace", "remove the last character"},
+    {"Enter, Esc", "end the entry (Enter adds)"},
+    {"Ctrl-C", "quit"},
+};
+
+void draw_help() {
+    int y = SCREEN_ROW_TOP_LINE;
+    print(SCREEN_COL_ITEMS, y, ROLE_TITLE, "KEYS");
+    y += 2;
+    char line[DRAW_ROW_CAP];
+    for (const auto &k : help_keys) {
+        if (k.what == nullptr) {
+            print(SCREEN_COL_ITEMS, y++, ROLE_TITLE, k.keys);
+            continue;
+        }
+        text_format(line, sizeof line, "  %-20s %s", k.keys, k.what);
+        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
+    }
+    y++;
+    print(SCREEN_COL_ITEMS, y++, ROLE_TITLE, "FILES");
+    g_autofree char *catalogue = config_path();
+    const std::string files[][2] = {
+        {catalogue, "the catalogue of categories and MIME types"},
+        {mimeapps_user_path(), "the default applications (through GIO)"},
+        {journal_path(), "the undo journal"},
+        {"/etc/mime.types, /usr/share/mime/globs2, /usr/share/mime/globs",
+         "extension labels (read only)"},
+    };
+    for (const auto &f : files) {
+        text_format(line, sizeof line, "  %s", f[0].c_str());
+        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
+        text_format(line, sizeof line, "      %s", f[1].c_str());
+        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
+    }
+    y++;
+    print(SCREEN_COL_ITEMS, y, ROLE_HELP, "Any key closes this help.");
+}
+
 } // namespace
 
 void draw_header(AppState *s) {
@@ -71,7 +159,7 @@ void draw_header(AppState *s) {
         print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_ADD_PROMPT, line);
     } else {
         print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_HELP,
-              "1:Categories 2:Ext /:Search a:Add d:Delete");
+              "1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit");
     }
 }
 
@@ -91,6 +179,7 @@ void draw_apps(AppState *s) {
     int rows = screen_list_rows(tb_height());
     // Placeholder rows carry no marker and no file; an item outside the view has no defaults.
     g_autolist(GAppInfo) defaults = s->dev_mode ? nullptr : apps_defaults_for_item(s, s->selected);
+    const std::string blank(static_cast<size_t>(std::max(tb_width() - SCREEN_COL_APPS, 0)), ' ');
     int r = 0;
     for (GList *l = g_list_nth(s->apps, s->app_scroll); l != nullptr && r < rows; l = l->next) {
         int i = s->app_scroll + r;
@@ -106,7 +195,11 @@ void draw_apps(AppState *s) {
                         apps_display_name(app));
             path = apps_desktop_file(app);
         }
-        print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role, line);
+        // The row owns its columns: the rest of a long item label never shows between the
+        // name and the file, and a long name ends before the file's column.
+        print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW, blank.c_str());
+        print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role,
+              fit_columns(line, SCREEN_COL_FILE - SCREEN_COL_APPS).c_str());
         if (path != nullptr)
             print(SCREEN_COL_FILE, SCREEN_TOP_ROWS + r, role, path);
         r++;
@@ -115,6 +208,11 @@ void draw_apps(AppState *s) {
 
 void draw_screen(AppState *s) {
     tb_clear();
+    if (s->help_active) {
+        draw_help();
+        tb_present();
+        return;
+    }
     draw_header(s);
     draw_items(s);
     draw_apps(s);

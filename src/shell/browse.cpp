@@ -1,6 +1,9 @@
 // Key dispatch in browse mode and the scroll rules of the frame loop.
+#include <cstdint>
+
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
+#include "screen/draw.h"
 #include "shell/entry.h"
 #include "shell/shell.h"
 #include "state/state.h"
@@ -36,6 +39,30 @@ void move_app(AppState *s, int delta) {
     s->status[0] = '\0';
 }
 
+// Page Up/Down, Home and End: a jump to row target, kept within the count rows of the pane.
+// Nothing happens when it lands where the selection is already.
+void jump(AppState *s, int32_t target) {
+    bool items = s->focus == FOCUS_ITEMS;
+    int32_t count = items ? view_count(s) : static_cast<int32_t>(g_list_length(s->apps));
+    if (target > count - 1)
+        target = count - 1;
+    if (target < 0)
+        target = 0;
+    int32_t current = items ? s->selected : s->app_selected;
+    if (count == 0 || target == current)
+        return;
+    if (items)
+        move_item(s, target - current);
+    else
+        move_app(s, target - current);
+}
+
+// One pane height of rows, at least one, for the page keys.
+int32_t page_rows() {
+    int rows = screen_list_rows(tb_height());
+    return rows < 1 ? 1 : rows;
+}
+
 // Chain A: quit, mode switches and the entry commands, read from the character.
 // Returns true when the key asks to quit.
 bool browse_chain_a(AppState *s, const tb_event *ev) {
@@ -52,6 +79,9 @@ bool browse_chain_a(AppState *s, const tb_event *ev) {
         break;
     case '/':
         entry_start_search(s);
+        break;
+    case '?':
+        s->help_active = 1;
         break;
     case 'a':
         entry_start_add(s);
@@ -90,6 +120,18 @@ void browse_chain_b(AppState *s, const tb_event *ev) {
             move_item(s, +1);
         else if (!items && s->app_selected < static_cast<int32_t>(g_list_length(s->apps)) - 1)
             move_app(s, +1);
+        break;
+    case TB_KEY_PGUP:
+        jump(s, (items ? s->selected : s->app_selected) - page_rows());
+        break;
+    case TB_KEY_PGDN:
+        jump(s, (items ? s->selected : s->app_selected) + page_rows());
+        break;
+    case TB_KEY_HOME:
+        jump(s, 0);
+        break;
+    case TB_KEY_END:
+        jump(s, INT32_MAX);
         break;
     case TB_KEY_ARROW_RIGHT:
     case TB_KEY_TAB:
@@ -133,6 +175,19 @@ void shell_scroll(AppState *s, int rows) {
 bool shell_event(AppState *s, const tb_event *ev) {
     if (ev->type != TB_EVENT_KEY)
         return false;
+    bool pasted = (ev->mod & TB_MOD_PASTE) != 0;
+    if (ev->key == TB_KEY_CTRL_C && !pasted)
+        return true;
+    // Pasted text is only ever text: into an entry, never a command.
+    if (pasted) {
+        if (s->search_active || s->add_active)
+            entry_paste(s, ev);
+        return false;
+    }
+    if (s->help_active) {
+        s->help_active = 0;
+        return false;
+    }
     if (s->search_active || s->add_active) {
         entry_key(s, ev);
         return false;

@@ -114,6 +114,13 @@ void entry_key(AppState *s, const tb_event *ev) {
         refilter(s);
 }
 
+void entry_paste(AppState *s, const tb_event *ev) {
+    if (ev->ch == 0 || !append_char(entry_buffer(s), ev->ch))
+        return;
+    if (s->search_active)
+        refilter(s);
+}
+
 void entry_delete(AppState *s) {
     if (s->dev_mode) {
         state_set_status(s, "%s", DEV_CATALOGUE_UNCHANGED);

@@ -1,5 +1,6 @@
 // Start-up, the frame loop and teardown.
 #include <cstring>
+#include <glib-unix.h>
 
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
@@ -19,18 +20,88 @@ void shell_startup(AppState *s) {
     apps_reload(s);
 }
 
-int shell_run(AppState *s) {
+namespace {
+
+// What woke the wait: input or a size change, or a change in the application registry.
+struct Wake {
+    bool input = false;
+    bool registry = false;
+};
+
+gboolean on_input(gint, GIOCondition, gpointer data) {
+    static_cast<Wake *>(data)->input = true;
+    return G_SOURCE_CONTINUE;
+}
+
+void on_registry_changed(GAppInfoMonitor *, gpointer data) {
+    static_cast<Wake *>(data)->registry = true;
+}
+
+// Waits for the next event. Between events GLib's sources run, so that an application
+// installed or a default changed by another program shows without a key. Returns 1 with an
+// event, 0 when only the registry changed, -1 when the terminal is gone.
+int wait_event(AppState *s, Wake *wake, bool sources, tb_event *ev) {
+    if (!sources)
+        return tb_poll_event(ev) == TB_OK ? 1 : -1;
     for (;;) {
+        int r = tb_peek_event(ev, 0);
+        if (r == TB_OK)
+            return 1;
+        if (r != TB_ERR_NO_EVENT)
+            return -1;
+        *wake = Wake{};
+        while (!wake->input && !wake->registry)
+            g_main_context_iteration(nullptr, TRUE);
+        if (wake->registry) {
+            apps_refresh(s);
+            return 0;
+        }
+    }
+}
+
+} // namespace
+
+int shell_run(AppState *s) {
+    Wake wake;
+    int ttyfd = -1, resizefd = -1;
+    tb_get_fds(&ttyfd, &resizefd);
+    bool sources = ttyfd >= 0;
+    guint watches[2] = {};
+    GAppInfoMonitor *monitor = nullptr;
+    gulong handler = 0;
+    if (sources) {
+        auto cond = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
+        watches[0] = g_unix_fd_add(ttyfd, cond, on_input, &wake);
+        watches[1] = g_unix_fd_add(resizefd, G_IO_IN, on_input, &wake);
+        monitor = g_app_info_monitor_get();
+        handler = g_signal_connect(monitor, "changed", G_CALLBACK(on_registry_changed), &wake);
+    }
+    int status = 1;
+    for (bool running = true; running;) {
         shell_scroll(s, screen_list_rows(tb_height()));
         draw_screen(s);
         tb_event ev;
+        int r = wait_event(s, &wake, sources, &ev);
         // The terminal reports an error only once it is gone (hang-up, end of input); drawing
         // and waiting again would spin, so the run ends there.
-        if (tb_poll_event(&ev) < 0)
-            return 1;
-        if (shell_event(s, &ev))
-            return 0;
+        if (r < 0)
+            break;
+        // Everything that has arrived is taken before the next frame: a burst of input (a
+        // long paste) costs one frame, not one per byte.
+        for (int more = r; more > 0 && running; more = tb_peek_event(&ev, 0) == TB_OK) {
+            if (shell_event(s, &ev)) {
+                status = 0;
+                running = false;
+            }
+        }
     }
+    if (sources) {
+        g_signal_handler_disconnect(monitor, handler);
+        g_object_unref(monitor);
+        for (guint w : watches)
+            g_source_remove(w);
+    }
+    return status;
 }
 
 void shell_teardown(AppState *s) {

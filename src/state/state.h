@@ -2,8 +2,10 @@
 //
 // Who writes what (everyone may read everything):
 //   the faces (shell, cli)  selected, scroll, app_scroll, focus, mode, search, search_active,
-//                           add_active, add_text, dev_mode and dev_count (once, at start-up)
-//   catalog                 categories, mime_types, view, ext_index; status (failed saves)
+//                           add_active, add_text, help_active, dev_mode and dev_count (once,
+//                           at start-up)
+//   catalog                 categories, mime_types, view, ext_index, ext_all; status (failed
+//                           saves)
 //   appdb                   apps, app_selected, status (assignments)
 //   screen                  nothing: drawing only reads
 #pragma once
@@ -39,6 +41,8 @@ struct AppState {
     GPtrArray *mime_types; // strings, owned, unique, in strcmp order
     GPtrArray *view;       // borrowed rows of the item pane that pass the search
     GHashTable *ext_index; // MIME type -> extension label
+    GHashTable *ext_all;   // MIME type -> GPtrArray of every extension, folded, for searches
+    int32_t help_active;   // the key help covers the screen until the next key
 };
 
 // Writes a printf-style message into status, cut to its capacity on a character boundary.

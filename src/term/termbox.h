@@ -22,6 +22,7 @@ constexpr uint8_t TB_EVENT_KEY = 1;
 constexpr uint8_t TB_EVENT_RESIZE = 2;
 
 // Key codes: bytes below 32 and 127 as themselves, special keys from 0xFFFF downwards.
+constexpr uint16_t TB_KEY_CTRL_C = 0x03;
 constexpr uint16_t TB_KEY_BACKSPACE = 0x08;
 constexpr uint16_t TB_KEY_TAB = 0x09;
 constexpr uint16_t TB_KEY_ENTER = 0x0D;
@@ -50,10 +51,18 @@ constexpr uint16_t TB_KEY_ARROW_DOWN = 0xFFEC;
 constexpr uint16_t TB_KEY_ARROW_LEFT = 0xFFEB;
 constexpr uint16_t TB_KEY_ARROW_RIGHT = 0xFFEA;
 
+// Modifiers. TB_MOD_PASTE is quarve's own: it marks input that arrived inside a bracketed
+// paste, so that pasted text is never taken for keys.
+constexpr uint8_t TB_MOD_ALT = 0x01;
+constexpr uint8_t TB_MOD_CTRL = 0x02;
+constexpr uint8_t TB_MOD_SHIFT = 0x04;
+constexpr uint8_t TB_MOD_PASTE = 0x10;
+
 // Return codes.
 constexpr int TB_OK = 0;
 constexpr int TB_ERR = -1;
 constexpr int TB_ERR_INIT_OPEN = -4;
+constexpr int TB_ERR_NO_EVENT = -6;
 constexpr int TB_ERR_NO_TERM = -7;
 constexpr int TB_ERR_NOT_INIT = -8;
 constexpr int TB_ERR_READ = -10;
@@ -77,6 +86,7 @@ int tb_shutdown();
 int tb_set_clear_attrs(uint16_t fg, uint16_t bg);
 // Blanks every cell of the next frame.
 int tb_clear();
+int tb_width();
 int tb_height();
 // UTF-8 text from cell (x, y) rightwards; clipped at the right edge, never wraps. Control
 // characters and invalid bytes are drawn as a visible placeholder.
@@ -85,3 +95,9 @@ int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text);
 int tb_present();
 // Zero-fills *event, then blocks for the next key or resize. Negative when the terminal is gone.
 int tb_poll_event(tb_event *event);
+// As tb_poll_event, but waits at most timeout_ms (0: not at all); TB_ERR_NO_EVENT when nothing
+// came in that time.
+int tb_peek_event(tb_event *event, int timeout_ms);
+// The descriptors that become readable when input or a size change is waiting, for a caller
+// that waits on other sources too; -1 where there are none (the test grid).
+int tb_get_fds(int *ttyfd, int *resizefd);

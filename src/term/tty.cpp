@@ -20,8 +20,16 @@
 
 namespace {
 
+// Bracketed paste: the terminal wraps pasted text in these, which curses reports as keys of
+// ours, beyond its own key codes.
+constexpr int TTY_KEY_PASTE_BEGIN = KEY_MAX + 1;
+constexpr int TTY_KEY_PASTE_END = KEY_MAX + 2;
+constexpr const char *TTY_PASTE_ON = "\033[?2004h";
+constexpr const char *TTY_PASTE_OFF = "\033[?2004l";
+
 struct Tty {
     SCREEN *screen = nullptr;
+    bool pasting = false; // between the start and the end of a bracketed paste
     FILE *file = nullptr;
     bool default_colors = false;
     short pairs[9][9] = {}; // colour pair for each (fg, bg) value 0..8, allocated on first use
@@ -106,6 +114,8 @@ void define_cursor_keys() {
     };
     for (const auto &k : keys)
         define_key(k.seq, k.key);
+    define_key("\033[200~", TTY_KEY_PASTE_BEGIN);
+    define_key("\033[201~", TTY_KEY_PASTE_END);
 }
 
 short curses_colour(uint16_t tb, short fallback) {
@@ -138,20 +148,30 @@ attr_t attributes(uint16_t fg, uint16_t bg) {
     return a;
 }
 
-// Blocks until the terminal has input or the window size changed. False when the terminal is
-// gone (hung up, closed).
-bool wait_for_input() {
+enum TtyWait { TTY_READY, TTY_TIMEOUT, TTY_GONE };
+
+// Waits up to timeout_ms (-1: for ever) until the terminal has input or the window size
+// changed. TTY_GONE when the terminal is gone (hung up, closed).
+TtyWait wait_for_input(int timeout_ms) {
     for (;;) {
         pollfd p[2] = {{fileno(tty.file), POLLIN, 0}, {winch_pipe[0], POLLIN, 0}};
-        int n = poll(p, 2, -1);
+        int n = poll(p, 2, timeout_ms);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            return TTY_TIMEOUT;
         if (n < 0 || (p[0].revents & (POLLERR | POLLNVAL)) != 0)
-            return false;
+            return TTY_GONE;
         // A hang-up with unread input still lets that input through first.
-        return (p[0].revents & POLLHUP) == 0 || (p[0].revents & POLLIN) != 0 ||
-               (p[1].revents & POLLIN) != 0;
+        bool ready = (p[0].revents & POLLHUP) == 0 || (p[0].revents & POLLIN) != 0 ||
+                     (p[1].revents & POLLIN) != 0;
+        return ready ? TTY_READY : TTY_GONE;
     }
+}
+
+void set_bracketed_paste(const char *sequence) {
+    fputs(sequence, tty.file);
+    fflush(tty.file);
 }
 
 uint16_t map_key(wint_t k) {
@@ -225,12 +245,14 @@ int tb_init() {
         start_color();
         tty.default_colors = use_default_colors() == OK;
     }
+    set_bracketed_paste(TTY_PASTE_ON);
     return TB_OK;
 }
 
 int tb_shutdown() {
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
+    set_bracketed_paste(TTY_PASTE_OFF);
     endwin();
     delscreen(tty.screen);
     close_winch_pipe();
@@ -255,6 +277,10 @@ int tb_clear() {
     wbkgrndset(stdscr, &blank);
     werase(stdscr);
     return TB_OK;
+}
+
+int tb_width() {
+    return tty.screen ? COLS : TB_ERR_NOT_INIT;
 }
 
 int tb_height() {
@@ -294,7 +320,10 @@ int tb_present() {
     return TB_OK;
 }
 
-int tb_poll_event(tb_event *event) {
+namespace {
+
+// One event within timeout_ms (-1: for ever).
+int read_event(tb_event *event, int timeout_ms) {
     *event = tb_event{};
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
@@ -311,24 +340,55 @@ int tb_poll_event(tb_event *event) {
         wint_t wch = 0;
         int r = wget_wch(stdscr, &wch);
         if (r == ERR) {
-            if (empty_reads++ >= TTY_MAX_FAILED_READS || !wait_for_input())
+            if (empty_reads++ >= TTY_MAX_FAILED_READS)
                 return TB_ERR_READ;
+            TtyWait w = wait_for_input(timeout_ms);
+            if (w == TTY_GONE)
+                return TB_ERR_READ;
+            if (w == TTY_TIMEOUT)
+                return TB_ERR_NO_EVENT;
             continue;
         }
         empty_reads = 0;
+        uint8_t mod = tty.pasting ? TB_MOD_PASTE : 0;
         if (r == KEY_CODE_YES) {
+            if (wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN) ||
+                wch == static_cast<wint_t>(TTY_KEY_PASTE_END)) {
+                tty.pasting = wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN);
+                continue;
+            }
             uint16_t key = map_key(wch);
             if (key == 0)
                 continue; // a key termbox does not name (KEY_RESIZE included: see take_resize)
             event->type = TB_EVENT_KEY;
+            event->mod = mod;
             event->key = key;
             return TB_OK;
         }
         event->type = TB_EVENT_KEY;
+        event->mod = mod;
         if (wch < 0x20 || wch == 0x7F)
             event->key = static_cast<uint16_t>(wch);
         else
             event->ch = static_cast<uint32_t>(wch);
         return TB_OK;
     }
+}
+
+} // namespace
+
+int tb_poll_event(tb_event *event) {
+    return read_event(event, -1);
+}
+
+int tb_peek_event(tb_event *event, int timeout_ms) {
+    return read_event(event, timeout_ms < 0 ? 0 : timeout_ms);
+}
+
+int tb_get_fds(int *ttyfd, int *resizefd) {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    *ttyfd = fileno(tty.file);
+    *resizefd = winch_pipe[0];
+    return TB_OK;
 }

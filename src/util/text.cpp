@@ -60,6 +60,22 @@ void text_format(char *buf, size_t cap, const char *fmt, ...) {
 }
 
 char *text_fold(const char *s) {
+    // Most names, labels and types are ASCII, where folding is lower-casing.
+    bool ascii = true;
+    for (const char *p = s; *p != '\0' && ascii; p++)
+        ascii = static_cast<unsigned char>(*p) < 0x80;
+    if (ascii)
+        return g_ascii_strdown(s, -1);
     g_autofree char *valid = g_utf8_make_valid(s, -1);
-    return g_utf8_casefold(valid, -1);
+    // Compatibility decomposition splits accents off their letters (and spells ligatures and
+    // full-width forms out); without the marks, "cafe" finds "Café" and "in" "İnternet".
+    g_autofree char *decomposed = g_utf8_normalize(valid, -1, G_NORMALIZE_ALL);
+    GString *bare = g_string_sized_new(strlen(decomposed));
+    for (const char *p = decomposed; *p != '\0'; p = g_utf8_next_char(p)) {
+        gunichar c = g_utf8_get_char(p);
+        if (!g_unichar_ismark(c))
+            g_string_append_unichar(bare, c);
+    }
+    g_autofree char *stripped = g_string_free(bare, FALSE);
+    return g_utf8_casefold(stripped, -1);
 }

@@ -12,8 +12,9 @@ void text_format(char *buf, size_t cap, const char *fmt, ...) G_GNUC_PRINTF(3, 4
 // text does not hold whole (a cut multi-byte sequence).
 void text_trim_partial(char *buf);
 
-// A newly allocated, case-folded copy of s for search comparisons. Bytes that are not valid
-// UTF-8 are replaced first, since case folding must never read past a cut sequence.
+// A newly allocated, folded copy of s for search comparisons: case-folded, with accents and
+// other marks removed and compatibility forms spelled out. Bytes that are not valid UTF-8 are
+// replaced first, since case folding must never read past a cut sequence.
 char *text_fold(const char *s);
 
 // Byte length of the last whole UTF-8 character of the first len bytes of s (1 for a stray

@@ -26,7 +26,7 @@ TEST_F(Draw, HeaderTitlesAndFirstFrame) {
     start(100, 24);
     frame();
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete\n"
+              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
               "\n"
@@ -120,7 +120,7 @@ TEST_F(Draw, DefaultsAreMarkedAndPathsShown) {
     // Two types with different defaults: both applications are marked.
     const std::string gap(35, ' ');
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete\n"
+              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
               "\n"

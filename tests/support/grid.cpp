@@ -82,6 +82,20 @@ void grid_push_resize(int w, int h) {
     grid.events.push_back(ev);
 }
 
+void grid_push_paste(const char *utf8) {
+    for (const char *p = utf8; *p != '\0'; p = g_utf8_next_char(p)) {
+        tb_event ev{};
+        ev.type = TB_EVENT_KEY;
+        ev.mod = TB_MOD_PASTE;
+        uint32_t c = g_utf8_get_char(p);
+        if (c < 0x20 || c == 0x7F)
+            ev.key = static_cast<uint16_t>(c);
+        else
+            ev.ch = c;
+        grid.events.push_back(ev);
+    }
+}
+
 std::string grid_row(int y) {
     std::string row;
     for (int x = 0; x < grid.w; x++)
@@ -127,6 +141,10 @@ int tb_clear() {
     return TB_OK;
 }
 
+int tb_width() {
+    return grid.w;
+}
+
 int tb_height() {
     return grid.h;
 }
@@ -166,4 +184,17 @@ int tb_poll_event(tb_event *event) {
     if (event->type == TB_EVENT_RESIZE)
         grid_resize(event->w, event->h);
     return TB_OK;
+}
+
+int tb_peek_event(tb_event *event, int) {
+    if (grid.events.empty()) {
+        *event = tb_event{};
+        return TB_ERR_NO_EVENT;
+    }
+    return tb_poll_event(event);
+}
+
+int tb_get_fds(int *ttyfd, int *resizefd) {
+    *ttyfd = *resizefd = -1;
+    return TB_ERR;
 }
