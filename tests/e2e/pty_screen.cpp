@@ -94,6 +94,7 @@ bool PtyScreen::pump(int timeout_ms) {
     char buf[4096];
     ssize_t n = read(master_, buf, sizeof buf);
     if (n > 0) {
+        output_.append(buf, static_cast<size_t>(n));
         vterm_input_write(vt_, buf, static_cast<size_t>(n));
         return true;
     }

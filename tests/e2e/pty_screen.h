@@ -43,6 +43,8 @@ class PtyScreen {
     std::string all_text();
     ScreenCell cell(int x, int y);
     bool altscreen() const { return altscreen_; }
+    // Every byte the program has written so far, as it came.
+    const std::string &output() const { return output_; }
     bool cursor_visible() const { return cursor_visible_; }
 
   private:
@@ -59,6 +61,7 @@ class PtyScreen {
     int exit_status_ = -1;
     bool altscreen_ = false;
     bool cursor_visible_ = true;
+    std::string output_;
     VTerm *vt_ = nullptr;
     VTermScreen *screen_ = nullptr;
 };

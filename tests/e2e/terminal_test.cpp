@@ -1,0 +1,61 @@
+// The real program in a pseudo-terminal: bracketed paste, Ctrl-C, and a default changed by
+// another program showing without a key.
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "pty_screen.h"
+#include "xdg_env.h"
+
+namespace {
+
+class Terminal : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env.add_app("alpha", "Alpha", {"text/html"});
+        env.add_app("beta", "Beta", {"text/html"});
+        env.register_apps();
+    }
+    XdgEnv env;
+};
+
+} // namespace
+
+TEST_F(Terminal, PastedTextIsTextAndTheModeIsOnOnlyWhileRunning) {
+    PtyScreen t(QUARVE_BINARY, 24, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    EXPECT_NE(t.output().find("\033[?2004h"), std::string::npos) << "bracketed paste is on";
+    // A paste in browse mode does nothing: "q" in it does not quit.
+    t.send("\033[200~q\033[201~");
+    t.send("a");
+    ASSERT_TRUE(t.wait_text("Add Mime/Ext to Category: _"));
+    t.send("\033[200~pn\rg\033[201~");
+    ASSERT_TRUE(t.wait_text("Add Mime/Ext to Category: png_")) << t.all_text();
+    t.send("\r");
+    ASSERT_TRUE(t.wait_text("Added: png"));
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+    EXPECT_NE(t.output().find("\033[?2004l"), std::string::npos) << "and off at the end";
+}
+
+TEST_F(Terminal, CtrlCQuitsFromAnEntryAndRestoresTheTerminal) {
+    PtyScreen t(QUARVE_BINARY, 24, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.send("/we");
+    ASSERT_TRUE(t.wait_text("Search: we_"));
+    t.send("\003");
+    EXPECT_EQ(t.wait_exit(), 0);
+    EXPECT_FALSE(t.altscreen());
+    EXPECT_TRUE(t.cursor_visible());
+}
+
+TEST_F(Terminal, ADefaultSetWithGioShowsWithoutAKey) {
+    PtyScreen t(QUARVE_BINARY, 24, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    ASSERT_TRUE(t.wait_for([&] { return t.row(4).substr(24, 7) == "* Alpha"; }));
+    ASSERT_EQ(system("gio mime text/html beta.desktop >/dev/null"), 0);
+    EXPECT_TRUE(t.wait_for([&] { return t.row(5).substr(24, 6) == "* Beta"; }, 3000))
+        << t.all_text();
+    EXPECT_EQ(t.row(4).substr(24, 7), "  Alpha");
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
