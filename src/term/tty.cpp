@@ -45,8 +45,13 @@ Tty tty;
 // is being drawn is not lost until the next key, as it would be with curses' own flag.
 int winch_pipe[2] = {-1, -1};
 
+// Set with every byte written to the pipe, so that reading input need not ask the pipe each
+// time: a long paste arrives one key at a time.
+volatile sig_atomic_t winch_pending = 0;
+
 void on_winch(int) {
     int saved = errno;
+    winch_pending = 1;
     if (write(winch_pipe[1], "", 1) < 0) {
         // The pipe is full: a resize is already pending.
     }
@@ -75,6 +80,9 @@ void close_winch_pipe() {
 
 // Takes in a pending size change; true when there was one.
 bool take_resize() {
+    if (!winch_pending)
+        return false;
+    winch_pending = 0;
     char buf[64];
     bool any = false;
     while (read(winch_pipe[0], buf, sizeof buf) > 0)
