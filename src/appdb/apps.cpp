@@ -226,6 +226,15 @@ const char *apps_display_name(GAppInfo *app) {
     return g_app_info_get_name(app);
 }
 
+const char *apps_desktop_id(GAppInfo *app) {
+    const char *id = g_app_info_get_id(app);
+    return id ? id : "";
+}
+
+GAppInfo *apps_default_for_type(const char *type) {
+    return g_app_info_get_default_for_type(type, FALSE);
+}
+
 const char *apps_desktop_file(GAppInfo *app) {
     if (!G_IS_DESKTOP_APP_INFO(app))
         return nullptr;

@@ -33,5 +33,9 @@ void apps_set_default(AppState *s);
 void apps_undo(AppState *s);
 // The name an application is listed by.
 const char *apps_display_name(GAppInfo *app);
+// The desktop ID of app ("firefox-esr.desktop"), or "" for one without.
+const char *apps_desktop_id(GAppInfo *app);
+// The current default application of type (a new reference), or NULL.
+GAppInfo *apps_default_for_type(const char *type);
 // Path of the desktop file app comes from, or NULL for one without a file.
 const char *apps_desktop_file(GAppInfo *app);

@@ -1,4 +1,6 @@
 // Start-up, the frame loop and teardown.
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <glib-unix.h>
 
@@ -110,8 +112,21 @@ void shell_teardown(AppState *s) {
 }
 
 int shell_main() {
-    if (tb_init() != 0)
+    int r = tb_init();
+    if (r != TB_OK) {
+        int err = errno;
+        // Said on stderr, which is not the terminal the program could not open.
+        if (r == TB_ERR_INIT_OPEN)
+            fprintf(stderr, "quarve: cannot open the terminal: %s\n", g_strerror(err));
+        else if (r == TB_ERR_NO_TERM)
+            fprintf(stderr,
+                    "quarve: the terminal type %s is unknown or cannot show a full-screen "
+                    "program\n",
+                    g_getenv("TERM") ? g_getenv("TERM") : "(unset)");
+        else
+            fprintf(stderr, "quarve: cannot start on this terminal\n");
         return 1;
+    }
     AppState state;
     shell_startup(&state);
     int status = shell_run(&state);

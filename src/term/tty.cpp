@@ -3,6 +3,7 @@
 #define NCURSES_WIDECHAR 1
 #endif
 #include <curses.h>
+#include <term.h>
 
 #include "term/cells.h"
 #include "term/termbox.h"
@@ -239,6 +240,17 @@ int tb_init() {
         return TB_ERR_NO_TERM;
     }
     set_term(tty.screen);
+    // A terminal that cannot place the cursor (TERM=dumb and the like) would print the
+    // frame as one run-on line.
+    const char *move = tigetstr("cup");
+    if (move == nullptr || move == reinterpret_cast<const char *>(-1)) {
+        endwin();
+        delscreen(tty.screen);
+        close_winch_pipe();
+        fclose(tty.file);
+        tty = Tty{};
+        return TB_ERR_NO_TERM;
+    }
     raw();
     noecho();
     nonl();

@@ -1,4 +1,5 @@
 // The real program in a pseudo-terminal, read back through libvterm.
+#include <algorithm>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -36,7 +37,7 @@ int run_detached(std::string *output) {
         dup2(fds[1], 1);
         dup2(fds[1], 2);
         close(fds[0]);
-        execl(QUARVE_BINARY, QUARVE_BINARY, "--ignored", static_cast<char *>(nullptr));
+        execl(QUARVE_BINARY, QUARVE_BINARY, static_cast<char *>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -89,16 +90,22 @@ TEST_F(E2E, EscQuitsAfterItsDelayAndArrowsAreNotEsc) {
     EXPECT_FALSE(t.altscreen());
 }
 
-TEST_F(E2E, NoTerminalMeansStatusOneAndNoOutput) {
+TEST_F(E2E, NoTerminalMeansStatusOneAndTheReason) {
     std::string output;
     EXPECT_EQ(run_detached(&output), 1);
-    EXPECT_EQ(output, "");
+    EXPECT_EQ(output.rfind("quarve: cannot open the terminal: ", 0), 0u) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1);
 }
 
-TEST_F(E2E, UnknownTerminalTypeMeansStatusOne) {
-    PtyScreen t(QUARVE_BINARY, 24, 80, "no-such-terminal");
-    EXPECT_EQ(t.wait_exit(), 1);
-    EXPECT_EQ(t.all_text().find_first_not_of(" \n"), std::string::npos) << t.all_text();
+TEST_F(E2E, UnknownOrDumbTerminalTypesMeanStatusOneAndTheReason) {
+    for (const char *term : {"no-such-terminal", "dumb"}) {
+        PtyScreen t(QUARVE_BINARY, 24, 100, term);
+        EXPECT_EQ(t.wait_exit(), 1) << term;
+        EXPECT_EQ(t.row(0), std::string("quarve: the terminal type ") + term +
+                                " is unknown or cannot show a full-screen program")
+            << t.all_text();
+        EXPECT_EQ(t.row(1), "") << "one line, nothing drawn";
+    }
 }
 
 TEST_F(E2E, ALostTerminalEndsTheProgramInsteadOfSpinning) {

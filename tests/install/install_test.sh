@@ -6,7 +6,9 @@ dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 fail=0
-for f in usr/bin/quarve usr/share/man/man1/quarve.1.gz usr/share/applications/quarve.desktop; do
+for f in usr/bin/quarve usr/share/man/man1/quarve.1.gz usr/share/applications/quarve.desktop \
+    usr/share/bash-completion/completions/quarve usr/share/zsh/vendor-completions/_quarve \
+    usr/share/fish/vendor_completions.d/quarve.fish; do
     [ -f "$dest/$f" ] || { echo "missing: $f"; fail=1; }
 done
 [ -x "$dest/usr/bin/quarve" ] || { echo "quarve is not executable"; fail=1; }

@@ -1,0 +1,6 @@
+// The command line: list, show, get, set and undo from a script, over the same catalogue and
+// assignment as the screen. No terminal is opened.
+#pragma once
+
+// Runs the command argv[1..] and returns the exit status: 0 success, 1 failure, 2 usage error.
+int cli_main(int argc, char **argv);

@@ -1,0 +1,205 @@
+// The command line, run as a script runs it: the real binary, no terminal, in a private
+// desktop environment.
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "xdg_env.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+void detach(gpointer) {
+    setsid(); // no controlling terminal, as under cron or a login script
+}
+
+Outcome quarve(std::vector<std::string> args) {
+    args.insert(args.begin(), QUARVE_BINARY);
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    g_autofree char *out = nullptr;
+    g_autofree char *err = nullptr;
+    int wait = 0;
+    Outcome r{-1, "", ""};
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, detach, nullptr,
+                      &out, &err, &wait, nullptr))
+        return r;
+    r.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    r.out = out;
+    r.err = err;
+    return r;
+}
+
+std::string gio_default(const char *type) {
+    g_autofree char *out = nullptr;
+    std::string cmd = std::string("gio mime ") + type;
+    g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr);
+    std::string text(out ? out : "");
+    size_t at = text.find(": ");
+    return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
+}
+
+class Cli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env.add_app("firefox-esr", "Firefox",
+                    {"text/html", "x-scheme-handler/http", "x-scheme-handler/https", "image/png"});
+        env.add_app("web", "Web", {"text/html", "x-scheme-handler/http"});
+        env.add_app("web-two", "web", {"text/html"});
+        env.add_app("viewer", "Viewer\x1b[31m", {"image/png", "x-custom/thing"});
+        env.register_apps();
+    }
+    std::string path(const char *name) { return env.apps_dir + "/" + name; }
+    XdgEnv env;
+};
+
+} // namespace
+
+TEST_F(Cli, HelpAndVersionNeedNoTerminal) {
+    for (const char *flag : {"--help", "-h"}) {
+        Outcome r = quarve({flag});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out.rfind("Usage: quarve", 0), 0u) << r.out;
+        EXPECT_NE(r.out.find("  set ITEM APP"), std::string::npos);
+        EXPECT_NE(r.out.find("  undo"), std::string::npos);
+        EXPECT_EQ(r.err, "");
+    }
+    for (const char *flag : {"--version", "-V"}) {
+        Outcome r = quarve({flag});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, "quarve " QUARVE_VERSION "\n");
+    }
+}
+
+TEST_F(Cli, UsageErrorsExitTwoWithAHint) {
+    for (const auto &args : std::vector<std::vector<std::string>>{{"frob"},
+                                                                  {"--frob"},
+                                                                  {"show"},
+                                                                  {"set", "png"},
+                                                                  {"get", "a", "b"},
+                                                                  {"list", "-x"},
+                                                                  {"undo", "now"}}) {
+        Outcome r = quarve(args);
+        EXPECT_EQ(r.status, 2) << args[0];
+        EXPECT_EQ(r.err.rfind("quarve: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("\nTry 'quarve --help'.\n"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(Cli, ListNamesCategoriesAndTypesWithTheirLabels) {
+    Outcome r = quarve({"list"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Web Browser\nFile Manager\nPDF Reader\n", 0), 0u) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 14);
+    r = quarve({"list", "--types"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("application/msword\tdoc\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("\nimage/png\tpng\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\ninode/directory\tfolder\n"), std::string::npos);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 45);
+}
+
+TEST_F(Cli, ShowListsTheScreensCandidatesWithMarksAndFiles) {
+    g_setenv("QUARVE_DEV", "3", TRUE); // no effect on the command line
+    Outcome r = quarve({"show", "web BROWSER"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "* firefox-esr.desktop\tFirefox\t" + path("firefox-esr.desktop") + "\n" +
+                         "  web.desktop\tWeb\t" + path("web.desktop") + "\n" +
+                         "  web-two.desktop\tweb\t" + path("web-two.desktop") + "\n");
+    // Control characters of a name are shown as the screen shows them.
+    for (const char *item : {"png", ".png", "image/png"}) {
+        r = quarve({"show", item});
+        EXPECT_EQ(r.status, 0) << item;
+        EXPECT_NE(r.out.find("  viewer.desktop\tViewer\xef\xbf\xbd[31m\t"), std::string::npos)
+            << r.out;
+    }
+    // A MIME type the catalogue does not list is an item too.
+    r = quarve({"show", "x-custom/thing"});
+    EXPECT_EQ(r.out, "* viewer.desktop\tViewer\xef\xbf\xbd[31m\t" + path("viewer.desktop") + "\n");
+    r = quarve({"show", "zzzqq"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(
+        r.err,
+        "quarve: unknown item zzzqq: not a category, a MIME type or a known file extension\n");
+}
+
+TEST_F(Cli, SetMakesEveryTypeOfTheItemDefaultAndGetAndGioAgree) {
+    Outcome r = quarve({"get", "Web Browser"});
+    EXPECT_EQ(r.out, "text/html\tfirefox-esr.desktop\nx-scheme-handler/http\tfirefox-esr."
+                     "desktop\nx-scheme-handler/https\tfirefox-esr.desktop\n");
+    r = quarve({"set", "Web Browser", "web"}); // the ID without .desktop wins over the names
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Web is now default for Web Browser\n");
+    EXPECT_EQ(gio_default("text/html"), "web.desktop");
+    EXPECT_EQ(gio_default("x-scheme-handler/http"), "web.desktop");
+    EXPECT_EQ(gio_default("x-scheme-handler/https"), "web.desktop") << "every type of it";
+    r = quarve({"get", "web browser"});
+    EXPECT_NE(r.out.find("text/html\tweb.desktop\n"), std::string::npos) << r.out;
+    r = quarve({"set", "html", "FIREFOX"});
+    EXPECT_EQ(r.out, "Firefox is now default for text/html\n");
+    EXPECT_EQ(gio_default("text/html"), "firefox-esr.desktop");
+    r = quarve({"set", "png", "viewer.desktop"});
+    EXPECT_EQ(r.out, "Viewer\xef\xbf\xbd[31m is now default for image/png\n")
+        << "no escape sequence reaches the output";
+    EXPECT_EQ(gio_default("image/png"), "viewer.desktop");
+    r = quarve({"undo"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(gio_default("image/png"), "firefox-esr.desktop");
+    EXPECT_EQ(r.out.rfind("Undone: ", 0), 0u) << r.out;
+}
+
+TEST_F(Cli, WrongApplicationsAndARefusedSetFailWithTheReason) {
+    Outcome r = quarve({"set", "html", "WEB"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarve: WEB for html: more than one application has that name: "
+                     "web.desktop, web-two.desktop\n");
+    r = quarve({"set", "html", "viewer"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarve: viewer for html: not one of its applications (see quarve show)\n");
+    const std::string damaged = "[Default Applications]\nthis is not a key file\n";
+    write_file(env.config_dir + "/mimeapps.list", damaged);
+    r = quarve({"set", "html", "web"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarve: Failed to set default application: " + env.config_dir +
+                         "/mimeapps.list cannot be read\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(read_file(env.config_dir + "/mimeapps.list"), damaged);
+    r = quarve({"undo"});
+    EXPECT_EQ(r.out, "Nothing to undo\n") << r.err;
+}
+
+TEST_F(Cli, WithoutATerminalTheScreenSaysWhy) {
+    Outcome r = quarve({});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("quarve: cannot open the terminal: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Completion, ScriptsAreValidInTheirShells) {
+    const std::string dir = QUARVE_SOURCE_DIR "/data/completions/";
+    struct {
+        const char *shell;
+        std::string file;
+    } scripts[] = {
+        {"bash", dir + "quarve.bash"}, {"zsh", dir + "_quarve"}, {"fish", dir + "quarve.fish"}};
+    for (const auto &s : scripts) {
+        ASSERT_TRUE(g_file_test(s.file.c_str(), G_FILE_TEST_EXISTS)) << s.file;
+        g_autofree char *shell = g_find_program_in_path(s.shell);
+        if (shell == nullptr)
+            continue;
+        std::string cmd = std::string(s.shell) + " -n " + s.file;
+        int wait = 0;
+        g_autofree char *err = nullptr;
+        ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), nullptr, &err, &wait, nullptr));
+        EXPECT_TRUE(g_spawn_check_wait_status(wait, nullptr)) << s.shell << ": " << err;
+    }
+}
