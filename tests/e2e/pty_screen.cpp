@@ -185,6 +185,7 @@ ScreenCell PtyScreen::cell(int x, int y) {
     out.fg = colour_index(c.fg, true);
     out.bg = colour_index(c.bg, false);
     out.bold = c.attrs.bold != 0;
+    out.reverse = c.attrs.reverse != 0;
     return out;
 }
 

@@ -13,6 +13,7 @@ struct ScreenCell {
     int fg; // colour index 0-7, or -1 for the terminal's default
     int bg;
     bool bold;
+    bool reverse;
 };
 
 class PtyScreen {

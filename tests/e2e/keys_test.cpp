@@ -1,0 +1,131 @@
+// Every key quarve reads, as terminals send it, through the real key translation: under more
+// than one terminal type, on a monochrome terminal, and across a fast resize.
+#include <gtest/gtest.h>
+
+#include "pty_screen.h"
+#include "xdg_env.h"
+
+namespace {
+
+class TermKeys : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        env.add_app("alpha", "Alpha", {"text/html"});
+        env.add_app("beta", "Beta", {"text/html"});
+        env.register_apps();
+    }
+    XdgEnv env;
+};
+
+constexpr int ROWS = 24; // 18 list rows: all 14 categories on screen, rows 4 to 17
+constexpr int BLUE = 4;
+
+// The screen row of the item selection bar, or -1.
+int item_bar(PtyScreen &t) {
+    for (int y = 4; y < ROWS - 2; y++)
+        if (t.cell(2, y).bg == BLUE || (t.cell(2, y).fg == BLUE && t.cell(2, y).bg == 7))
+            return y;
+    return -1;
+}
+
+bool apps_focused(PtyScreen &t) {
+    return t.cell(24, 4).bg == BLUE && t.cell(2, item_bar(t)).bg == 7;
+}
+
+// One key as bytes, and what the screen shows once it has acted.
+struct KeyStep {
+    const char *name;
+    const char *bytes;
+    int item_row;    // the item bar's row afterwards (-1: not checked)
+    int apps_focus;  // 1: the application pane has the focus, 0: the item pane (-1: not checked)
+    const char *top; // the beginning of row 0 afterwards (nullptr: not checked)
+};
+
+constexpr KeyStep KEY_TABLE[] = {
+    {"Down (CSI)", "\033[B", 5, 0, nullptr},
+    {"Down (SS3)", "\033OB", 6, 0, nullptr},
+    {"Up (CSI)", "\033[A", 5, 0, nullptr},
+    {"Up (SS3)", "\033OA", 4, 0, nullptr},
+    {"Page Down", "\033[6~", 17, 0, nullptr},
+    {"Page Up", "\033[5~", 4, 0, nullptr},
+    {"End (CSI F)", "\033[F", 17, 0, nullptr},
+    {"Home (CSI H)", "\033[H", 4, 0, nullptr},
+    {"End (SS3)", "\033OF", 17, 0, nullptr},
+    {"Home (SS3)", "\033OH", 4, 0, nullptr},
+    {"End (CSI 4~)", "\033[4~", 17, 0, nullptr},
+    {"Home (CSI 1~)", "\033[1~", 4, 0, nullptr},
+    {"Tab", "\t", 4, 1, nullptr},
+    {"Left (CSI)", "\033[D", 4, 0, nullptr},
+    {"Right (CSI)", "\033[C", 4, 1, nullptr},
+    {"Left (SS3)", "\033OD", 4, 0, nullptr},
+    {"Right (SS3)", "\033OC", 4, 1, nullptr},
+    {"Left again", "\033[D", 4, 0, nullptr},
+    {"search", "/we", -1, -1, "  Search: we_"},
+    {"Backspace (^?)", "\177", -1, -1, "  Search: w_"},
+    {"a letter", "e", -1, -1, "  Search: we_"},
+    {"Backspace (^H)", "\010", -1, -1, "  Search: w_"},
+    {"Enter ends the entry", "\r", 4, 0, "  1:Categories"},
+    {"another search", "/x", -1, -1, "  Search: x_"},
+    {"a lone Esc ends the entry", "\033", -1, -1, "  1:Categories"},
+};
+
+bool step_done(PtyScreen &t, const KeyStep &k) {
+    if (k.top != nullptr && t.row(0).rfind(k.top, 0) != 0)
+        return false;
+    if (k.item_row >= 0 && item_bar(t) != k.item_row)
+        return false;
+    return k.apps_focus < 0 || apps_focused(t) == (k.apps_focus == 1);
+}
+
+void run_key_table(const char *term) {
+    PtyScreen t(QUARVE_BINARY, ROWS, 100, term);
+    ASSERT_TRUE(t.wait_text("Presentation")) << term;
+    for (const KeyStep &k : KEY_TABLE) {
+        t.send(k.bytes);
+        EXPECT_TRUE(t.wait_for([&] { return step_done(t, k); }, 3000))
+            << term << ": " << k.name << "\n"
+            << t.all_text();
+    }
+    // In browse mode a lone Esc quits.
+    t.send("\033");
+    EXPECT_EQ(t.wait_exit(), 0) << term;
+    EXPECT_FALSE(t.altscreen());
+}
+
+} // namespace
+
+TEST_F(TermKeys, EveryKeyTranslatesUnderXterm) {
+    run_key_table("xterm-256color");
+}
+
+TEST_F(TermKeys, EveryKeyTranslatesUnderTmux) {
+    run_key_table("tmux-256color");
+}
+
+TEST_F(TermKeys, OnAMonochromeTerminalOnlyTheSelectionBarIsReversed) {
+    PtyScreen t(QUARVE_BINARY, ROWS, 100, "xterm-mono");
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.settle();
+    const std::string bar = "Web Browser";
+    for (int y = 0; y < ROWS; y++)
+        for (int x = 0; x < 100; x++) {
+            bool in_bar = y == 4 && x >= 2 && x < 2 + static_cast<int>(bar.size());
+            ASSERT_EQ(t.cell(x, y).reverse, in_bar) << "cell " << x << "," << y;
+        }
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
+
+TEST_F(TermKeys, AShrinkAndARestoreInOneGoGiveTheSameFrame) {
+    PtyScreen t(QUARVE_BINARY, ROWS, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.settle();
+    std::string before = t.all_text();
+    t.resize(5, 100);
+    t.resize(ROWS, 100);
+    EXPECT_TRUE(t.wait_for([&] { return t.all_text() == before; }, 3000)) << "expected:\n"
+                                                                          << before << "\nshown:\n"
+                                                                          << t.all_text();
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
