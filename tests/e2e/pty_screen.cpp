@@ -150,6 +150,10 @@ void PtyScreen::resize(int rows, int cols) {
     ioctl(master_, TIOCSWINSZ, &ws);
 }
 
+void PtyScreen::freeze(bool stopped) {
+    kill(pid_, stopped ? SIGSTOP : SIGCONT);
+}
+
 void PtyScreen::hang_up() {
     close(master_);
     master_ = -1;

@@ -35,6 +35,9 @@ class PtyScreen {
     void settle(int quiet_ms = 200, int timeout_ms = 3000);
     // Changes the window size as a terminal emulator does (the kernel signals the program).
     void resize(int rows, int cols);
+    // Stops the program (SIGSTOP) or lets it go on (SIGCONT): signals sent meanwhile, such as
+    // two size changes, reach it together.
+    void freeze(bool stopped);
     // Hangs up: closes the terminal's master side, as a closed terminal window does.
     void hang_up();
     // Exit status of the program, or -1 when it has not ended within timeout_ms.
