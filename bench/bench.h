@@ -1,0 +1,18 @@
+// The benchmark groups, each registered only in the process that can run it: GIO reads its
+// environment once, so every synthetic registry gets a process of its own.
+#pragma once
+
+// Terminal size of every measured frame.
+constexpr int BENCH_ROWS = 40;
+constexpr int BENCH_COLS = 200; // wide enough for a desktop file path in a temporary folder
+
+// Extension index, a search keystroke and a frame without applications.
+void bench_register_micro();
+// catalog_init and the first view over the catalogue file of the environment.
+void bench_register_startup();
+// One Down/Up key against the bare GIO calls for the same MIME types ("PerKey/quarve",
+// "PerKey/gio").
+void bench_register_keys();
+// The program in a pseudo-terminal until its first complete frame, against a bare GIO process
+// that answers the same category ("FirstFrame/quarve", "FirstFrame/gio").
+void bench_register_first_frame(const char *program, const char *bare);
