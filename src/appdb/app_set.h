@@ -3,11 +3,12 @@
 #pragma once
 
 #include <gio/gio.h>
-#include <string>
+#include <string_view>
 #include <unordered_set>
 
+// The set borrows the desktop IDs of the applications entered: they must outlive it.
 struct AppSet {
-    std::unordered_set<std::string> ids;
+    std::unordered_set<std::string_view> ids;
     std::unordered_set<const void *> objects;
 };
 

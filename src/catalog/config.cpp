@@ -1,5 +1,6 @@
 #include "catalog/config.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -138,6 +139,10 @@ void config_load(AppState *s) {
         GHashTable *known = type_list_index(s->mime_types);
         g_auto(GStrv) keys = g_key_file_get_keys(kf, CONFIG_GROUP_CATEGORIES, nullptr, nullptr);
         for (char **key = keys; key != nullptr && *key != nullptr; key++) {
+            // "Name[de]" is a translation of the key Name, which GKeyFile hands over when it
+            // matches the user's language; it is no category of its own.
+            if (strchr(*key, '[') != nullptr)
+                continue;
             Category *c = category_new(*key, read_list(kf, CONFIG_GROUP_CATEGORIES, *key));
             g_ptr_array_add(s->categories, c);
             for (char **t = c->mime_types; *t != nullptr; t++)

@@ -71,6 +71,8 @@ bool glob_label(std::string_view glob, std::string_view *label) {
 }
 
 void insert_new(GHashTable *index, std::string_view type, std::string_view label) {
+    if (index == nullptr)
+        return;
     std::string key(type);
     if (g_hash_table_contains(index, key.c_str()))
         return;
@@ -152,16 +154,20 @@ void ext_index_add_fallbacks(GHashTable *index) {
 
 void ext_index_build(AppState *s) {
     s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
-    s->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
-                                       reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
     for (const auto &src : mime_sources)
-        ext_index_read_source(s->ext_index, src.path, src.format, s->ext_all);
+        ext_index_read_source(s->ext_index, src.path, src.format);
     ext_index_add_fallbacks(s->ext_index);
 }
 
 GPtrArray *ext_index_extensions(AppState *s, const char *type) {
-    if (s->ext_all == nullptr)
-        return nullptr;
+    // Only a search needs every extension, so the tables are read for them at the first one
+    // rather than before the first frame.
+    if (s->ext_all == nullptr) {
+        s->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
+                                           reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
+        for (const auto &src : mime_sources)
+            ext_index_read_source(nullptr, src.path, src.format, s->ext_all);
+    }
     return static_cast<GPtrArray *>(g_hash_table_lookup(s->ext_all, type));
 }
 

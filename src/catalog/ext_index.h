@@ -12,15 +12,16 @@ enum ExtFormat {
     EXT_FORMAT_GLOBS,      // "type:glob" (/usr/share/mime/globs)
 };
 
-// Creates ext_index and fills it from the system tables, then the built-in fallbacks; creates
-// ext_all with every extension the tables give each type.
+// Creates ext_index and fills it from the system tables, then the built-in fallbacks.
 void ext_index_build(AppState *s);
-// Every extension the tables give type, case-folded, in table order; NULL when none.
+// Every extension the tables give type, folded, in table order; NULL when none. The first call
+// reads the tables for them into ext_all.
 GPtrArray *ext_index_extensions(AppState *s, const char *type);
 // The label of type, or type itself when the index holds none. Never copies.
 const char *ext_index_label(AppState *s, const char *type);
-// Adds to index the entries of one table at path; a type already present is kept. A file that
-// cannot be opened adds nothing. With all, also every extension of each type goes there.
+// Adds to index (when not NULL) the entries of one table at path; a type already present is
+// kept. A file that cannot be opened adds nothing. With all, every extension of each type also
+// goes there.
 void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format,
                            GHashTable *all = nullptr);
 // Adds the built-in labels of link schemes and folders for the types index does not hold yet.

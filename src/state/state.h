@@ -41,7 +41,7 @@ struct AppState {
     GPtrArray *mime_types; // strings, owned, unique, in strcmp order
     GPtrArray *view;       // borrowed rows of the item pane that pass the search
     GHashTable *ext_index; // MIME type -> extension label
-    GHashTable *ext_all;   // MIME type -> GPtrArray of every extension, folded, for searches
+    GHashTable *ext_all;   // MIME type -> every extension, folded; made at the first search
     int32_t help_active;   // the key help covers the screen until the next key
 };
 

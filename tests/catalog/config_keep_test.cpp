@@ -74,6 +74,17 @@ TEST_F(Keep, AddAndDeleteChangeOnlyTheKeysQuarveOwns) {
     EXPECT_EQ(read_file(path()), after_delete);
 }
 
+TEST_F(Keep, ATranslationInTheUsersLanguageIsNoCategory) {
+    g_setenv("LANGUAGE", "de", TRUE);
+    write_file(path(), "[Categories]\nBrowsers=text/html;\nBrowsers[de]=text/html;\n");
+    start();
+    EXPECT_EQ(names(), std::vector<std::string>{"Browsers"});
+    add("png");
+    EXPECT_EQ(read_file(path()), "[Categories]\nBrowsers=text/html;image/png;\n"
+                                 "Browsers[de]=text/html;\n\n[Extra]\n"
+                                 "mimetypes=image/png;text/html;\n");
+}
+
 TEST_F(Keep, ALinkedFileIsWrittenThroughItsLink) {
     write_file(env.root + "/dotfiles/quarve.ini", "[Categories]\nWeb Browser=text/html;\n");
     g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
