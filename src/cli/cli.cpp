@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -275,13 +276,19 @@ int cli_main(int argc, char **argv) {
     if (static_cast<int>(args.size()) > command->args)
         return usage_error("%s: too many arguments", command->name);
     Session session;
+    int status = CLI_OK;
     if (first == "list")
-        return cmd_list(&session, types);
-    if (first == "show")
-        return cmd_show(&session, args[0]);
-    if (first == "get")
-        return cmd_get(&session, args[0]);
-    if (first == "set")
-        return cmd_set(&session, args[0], args[1]);
-    return cmd_undo(&session);
+        status = cmd_list(&session, types);
+    else if (first == "show")
+        status = cmd_show(&session, args[0]);
+    else if (first == "get")
+        status = cmd_get(&session, args[0]);
+    else if (first == "set")
+        status = cmd_set(&session, args[0], args[1]);
+    else
+        status = cmd_undo(&session);
+    // Output a script never got (a full disk, a closed pipe) must not pass for success.
+    if (fflush(stdout) != 0 || ferror(stdout))
+        return failure(std::string("cannot write the output: ") + g_strerror(errno));
+    return status;
 }

@@ -177,6 +177,15 @@ TEST_F(Cli, WrongApplicationsAndARefusedSetFailWithTheReason) {
     EXPECT_EQ(r.out, "Nothing to undo\n") << r.err;
 }
 
+TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
+    int wait = 0;
+    g_autofree char *err = nullptr;
+    std::string cmd = std::string("sh -c '") + QUARVE_BINARY + " list >/dev/full'";
+    ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), nullptr, &err, &wait, nullptr));
+    EXPECT_TRUE(WIFEXITED(wait) && WEXITSTATUS(wait) == 1);
+    EXPECT_EQ(std::string(err), "quarve: cannot write the output: No space left on device\n");
+}
+
 TEST_F(Cli, WithoutATerminalTheScreenSaysWhy) {
     Outcome r = quarve({});
     EXPECT_EQ(r.status, 1);
