@@ -216,6 +216,15 @@ uint16_t map_key(wint_t k) {
     }
 }
 
+// Gives the terminal back as it was found and forgets it.
+void release_terminal() {
+    endwin();
+    delscreen(tty.screen);
+    close_winch_pipe();
+    fclose(tty.file);
+    tty = Tty{};
+}
+
 } // namespace
 
 int tb_init() {
@@ -244,11 +253,7 @@ int tb_init() {
     // frame as one run-on line.
     const char *move = tigetstr("cup");
     if (move == nullptr || move == reinterpret_cast<const char *>(-1)) {
-        endwin();
-        delscreen(tty.screen);
-        close_winch_pipe();
-        fclose(tty.file);
-        tty = Tty{};
+        release_terminal();
         return TB_ERR_NO_TERM;
     }
     raw();
@@ -273,11 +278,7 @@ int tb_shutdown() {
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
     set_bracketed_paste(TTY_PASTE_OFF);
-    endwin();
-    delscreen(tty.screen);
-    close_winch_pipe();
-    fclose(tty.file);
-    tty = Tty{};
+    release_terminal();
     return TB_OK;
 }
 
