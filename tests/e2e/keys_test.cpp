@@ -3,19 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "pty_screen.h"
-#include "xdg_env.h"
+#include "two_apps.h"
 
 namespace {
 
-class TermKeys : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        env.add_app("alpha", "Alpha", {"text/html"});
-        env.add_app("beta", "Beta", {"text/html"});
-        env.register_apps();
-    }
-    XdgEnv env;
-};
+using TermKeys = TwoApps;
 
 constexpr int ROWS = 24; // 18 list rows: all 14 categories on screen, rows 4 to 17
 constexpr int BLUE = 4;

@@ -4,19 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "pty_screen.h"
-#include "xdg_env.h"
+#include "two_apps.h"
 
 namespace {
 
-class Terminal : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        env.add_app("alpha", "Alpha", {"text/html"});
-        env.add_app("beta", "Beta", {"text/html"});
-        env.register_apps();
-    }
-    XdgEnv env;
-};
+using Terminal = TwoApps;
 
 } // namespace
 
