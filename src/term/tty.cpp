@@ -46,16 +46,16 @@ Tty tty;
 // is being drawn is not lost until the next key, as it would be with curses' own flag.
 int winch_pipe[2] = {-1, -1};
 
-// Set with every byte written to the pipe, so that reading input need not ask the pipe each
-// time: a long paste arrives one key at a time.
+// Set after every byte written to the pipe (and whenever a wait finds the pipe readable), so
+// that reading input need not ask the pipe each time: a long paste arrives one key at a time.
 volatile sig_atomic_t winch_pending = 0;
 
 void on_winch(int) {
     int saved = errno;
-    winch_pending = 1;
     if (write(winch_pipe[1], "", 1) < 0) {
         // The pipe is full: a resize is already pending.
     }
+    winch_pending = 1;
     errno = saved;
 }
 
@@ -171,6 +171,9 @@ TtyWait wait_for_input(int timeout_ms) {
             return TTY_TIMEOUT;
         if (n < 0 || (p[0].revents & (POLLERR | POLLNVAL)) != 0)
             return TTY_GONE;
+        // The signal may have reached another thread, whose flag this thread has not seen yet.
+        if ((p[1].revents & POLLIN) != 0)
+            winch_pending = 1;
         // A hang-up with unread input still lets that input through first.
         bool ready = (p[0].revents & POLLHUP) == 0 || (p[0].revents & POLLIN) != 0 ||
                      (p[1].revents & POLLIN) != 0;
