@@ -103,8 +103,7 @@ bool mimeapps_restore(const MimeappsSession *session, const char *const *types,
     }
     gsize length = 0;
     g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
-    // Written in place of a link as GIO does, so that mimeapps_end treats both alike.
-    if (!g_file_set_contents(path, data, static_cast<gssize>(length), &err)) {
+    if (!files_replace(path, data, length, &err)) {
         *error = err->message;
         return false;
     }
