@@ -6,23 +6,26 @@
 
 #include "catalog/catalog.h"
 #include "catalog/config.h"
+#include "catalog/ext_index.h"
 #include "state/state.h"
 
 namespace {
 
-void load_and_search(AppState *s) {
-    s->categories = g_ptr_array_new_with_free_func(category_free);
-    s->mime_types = g_ptr_array_new_with_free_func(g_free);
-    s->view = g_ptr_array_new();
-    s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
-    config_load(s);
+Catalog *load_and_search() {
+    auto c = g_new0(Catalog, 1);
+    c->categories = g_ptr_array_new_with_free_func(category_free);
+    c->mime_types = g_ptr_array_new_with_free_func(g_free);
+    c->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
+    config_load(c);
+    g_autoptr(GPtrArray) rows = g_ptr_array_new();
     for (int32_t mode : {MODE_CATEGORIES, MODE_EXTENSIONS}) {
-        s->mode = mode;
-        g_strlcpy(s->search, "a", sizeof s->search);
-        view_rebuild(s);
-        for (int32_t i = 0; i < view_count(s); i++)
-            (void)strlen(view_label(s, i));
+        catalog_filter(c, mode, "a", rows);
+        for (guint i = 0; i < rows->len; i++)
+            (void)strlen(mode == MODE_CATEGORIES
+                             ? static_cast<Category *>(g_ptr_array_index(rows, i))->name
+                             : ext_index_label(c, static_cast<char *>(g_ptr_array_index(rows, i))));
     }
+    return c;
 }
 
 } // namespace
@@ -40,12 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     g_mkdir_with_parents(dir, 0755);
     g_file_set_contents(path, reinterpret_cast<const char *>(data), static_cast<gssize>(size),
                         nullptr);
-    AppState s{};
-    load_and_search(&s);
-    config_save(&s);
-    catalog_free(&s);
-    AppState again{};
-    load_and_search(&again);
-    catalog_free(&again);
+    Catalog *c = load_and_search();
+    config_save(c);
+    catalog_free(c);
+    catalog_free(load_and_search());
     return 0;
 }
