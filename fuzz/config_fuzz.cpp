@@ -7,7 +7,6 @@
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
-#include "state/state.h"
 
 namespace {
 
@@ -18,10 +17,10 @@ Catalog *load_and_search() {
     c->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
     config_load(c);
     g_autoptr(GPtrArray) rows = g_ptr_array_new();
-    for (int32_t mode : {MODE_CATEGORIES, MODE_EXTENSIONS}) {
-        catalog_filter(c, mode, "a", rows);
+    for (bool categories : {true, false}) {
+        catalog_filter(c, categories, "a", rows);
         for (guint i = 0; i < rows->len; i++)
-            (void)strlen(mode == MODE_CATEGORIES
+            (void)strlen(categories
                              ? static_cast<Category *>(g_ptr_array_index(rows, i))->name
                              : ext_index_label(c, static_cast<char *>(g_ptr_array_index(rows, i))));
     }

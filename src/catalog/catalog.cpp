@@ -7,7 +7,6 @@
 #include "catalog/ext_index.h"
 #include "catalog/type_list.h"
 #include "catalog/type_text.h"
-#include "state/state.h"
 #include "util/text.h"
 
 Catalog *catalog_new() {
@@ -58,11 +57,11 @@ bool catalog_remove_type(Catalog *c, const char *type) {
     return true;
 }
 
-void catalog_filter(Catalog *c, int32_t mode, const char *search, GPtrArray *rows) {
+void catalog_filter(Catalog *c, bool categories, const char *search, GPtrArray *rows) {
     g_ptr_array_set_size(rows, 0);
     bool all = search[0] == '\0';
     g_autofree char *needle = all ? nullptr : text_fold(search);
-    if (mode == MODE_CATEGORIES) {
+    if (categories) {
         for (guint i = 0; i < c->categories->len; i++) {
             auto cat = static_cast<Category *>(g_ptr_array_index(c->categories, i));
             g_autofree char *name = all ? nullptr : text_fold(cat->name);

@@ -26,9 +26,9 @@ void catalog_free(Catalog *c);
 bool catalog_insert_type(Catalog *c, const char *type);
 // Removes type from mime_types (categories keep theirs); false when it was not there.
 bool catalog_remove_type(Catalog *c, const char *type);
-// Fills rows with what the item pane lists in mode (MODE_CATEGORIES or MODE_EXTENSIONS) for
-// the search text (empty: every row): Category records or MIME type strings, borrowed.
-void catalog_filter(Catalog *c, int32_t mode, const char *search, GPtrArray *rows);
+// Fills rows with the categories (or else the MIME types) that pass the search text (empty:
+// every row): Category records or MIME type strings, borrowed.
+void catalog_filter(Catalog *c, bool categories, const char *search, GPtrArray *rows);
 // Adds the MIME type text names (a type or an extension) to target, or only to the MIME type
 // list when target is NULL, and saves. "Added: TEXT", or why not; the type is in the outcome's
 // types whenever the catalogue in memory changed.

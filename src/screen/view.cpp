@@ -15,7 +15,7 @@ void view_release(AppState *s) {
 }
 
 void view_rebuild(AppState *s) {
-    catalog_filter(s->catalog, s->mode, s->search, s->view);
+    catalog_filter(s->catalog, s->mode == MODE_CATEGORIES, s->search, s->view);
 }
 
 int32_t view_count(AppState *s) {

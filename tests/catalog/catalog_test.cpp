@@ -12,7 +12,7 @@ class Catalogue : public CoreTest {
   protected:
     std::vector<std::string> filtered(int32_t mode, const char *search) {
         g_autoptr(GPtrArray) view = g_ptr_array_new();
-        catalog_filter(cat, mode, search, view);
+        catalog_filter(cat, mode == MODE_CATEGORIES, search, view);
         std::vector<std::string> rows;
         for (guint i = 0; i < view->len; i++)
             rows.push_back(mode == MODE_CATEGORIES

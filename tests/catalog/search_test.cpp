@@ -9,7 +9,7 @@ class Search : public CoreTest {
   protected:
     std::vector<std::string> filtered(int32_t mode, const char *text) {
         g_autoptr(GPtrArray) view = g_ptr_array_new();
-        catalog_filter(cat, mode, text, view);
+        catalog_filter(cat, mode == MODE_CATEGORIES, text, view);
         std::vector<std::string> rows;
         for (guint i = 0; i < view->len; i++)
             rows.push_back(mode == MODE_CATEGORIES
