@@ -62,6 +62,7 @@ template <typename Make>
 std::optional<std::string> write_change(MimeappsFile *file, std::string *before, bool *written,
                                         Make make) {
     *written = false;
+    mimeapps_sweep(file->path.c_str());
     for (int attempt = 0;; attempt++) {
         if (auto refusal = mimeapps_open(file->path.c_str(), file))
             return refusal;
@@ -230,6 +231,9 @@ Outcome apps_undo_last() {
     if (auto busy = take_turn(&turn))
         return outcome_failed(failed + *busy);
     std::vector<JournalEntry> journal = journal_load();
+    // An entry that names no type (a hand-edited journal) has nothing to take back.
+    while (!journal.empty() && journal.back().types.empty())
+        journal.pop_back();
     if (journal.empty())
         return outcome_ok("Nothing to undo");
     // An undo that could not take its entry off would be done again by the next one.

@@ -1,20 +1,22 @@
 #include "appdb/mimeapps.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "appdb/list_text.h"
 #include "util/files.h"
 
 namespace {
 
+// The file made and removed at once beside the settings so that GIO reads them again.
+constexpr const char *MIMEAPPS_MARKER = ".quarve-reread-";
+
 // How long GIO may take to notice a write before quarve stops waiting.
 constexpr guint MIMEAPPS_REREAD_MS = 3000;
-
-constexpr GKeyFileFlags MIMEAPPS_KEEP =
-    static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
 
 // Writable by whoever runs quarve, and not made read-only by its owner (which root could
 // still write through, against the user's wish).
@@ -31,20 +33,8 @@ bool writable_folder(const char *path) {
 
 GKeyFile *parse(const std::string &bytes) {
     GKeyFile *kf = g_key_file_new();
-    g_key_file_load_from_data(kf, bytes.data(), bytes.size(), MIMEAPPS_KEEP, nullptr);
+    g_key_file_load_from_data(kf, bytes.data(), bytes.size(), G_KEY_FILE_NONE, nullptr);
     return kf;
-}
-
-// The key file's text. GKeyFile keeps the blank line it put before a group it added as part of
-// the group before; when that group goes again, so does the blank line the file did not have.
-std::string text_of(GKeyFile *kf, const std::string &before) {
-    gsize length = 0;
-    g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
-    std::string text(data, length);
-    if (!before.ends_with("\n\n"))
-        while (text.ends_with("\n\n"))
-            text.pop_back();
-    return text;
 }
 
 std::vector<std::string> list_of(GKeyFile *kf, const char *group, const char *key) {
@@ -55,25 +45,14 @@ std::vector<std::string> list_of(GKeyFile *kf, const char *group, const char *ke
     return out;
 }
 
-void set_list(GKeyFile *kf, const char *group, const char *key,
-              const std::vector<std::string> &list) {
-    if (list.empty()) {
-        g_key_file_remove_key(kf, group, key, nullptr);
-        return;
-    }
-    std::vector<const char *> items;
-    for (const std::string &s : list)
-        items.push_back(s.c_str());
-    g_key_file_set_string_list(kf, group, key, items.data(), items.size());
-}
-
-// A group that the change left without keys goes, as GIO never writes an empty one.
-void drop_empty_groups(GKeyFile *kf) {
-    for (const char *group : MIMEAPPS_GROUPS) {
-        g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
-        if (keys != nullptr && keys[0] == nullptr)
-            g_key_file_remove_group(kf, group, nullptr);
-    }
+// A list as a key-file value ("a.desktop;b.desktop;"); nullopt for an empty one, whose key goes.
+std::optional<std::string> list_value(const std::vector<std::string> &list) {
+    if (list.empty())
+        return std::nullopt;
+    std::string value;
+    for (const std::string &item : list)
+        value += item + ";";
+    return value;
 }
 
 // Where the file's bytes live: the end of its chain of links.
@@ -143,47 +122,39 @@ MimeappsEntry mimeapps_entry(const std::string &bytes, const char *type) {
 
 std::string mimeapps_with_default(const std::string &bytes, const std::vector<std::string> &types,
                                   const char *app_id) {
-    g_autoptr(GKeyFile) kf = parse(bytes);
+    std::string text = bytes;
     for (const std::string &type : types) {
         const char *t = type.c_str();
-        g_key_file_set_string(kf, MIMEAPPS_GROUPS[0], t, app_id);
+        g_autoptr(GKeyFile) kf = parse(text);
+        text = list_text_set(text, MIMEAPPS_GROUPS[0], t, std::string(app_id));
         std::vector<std::string> added = list_of(kf, MIMEAPPS_GROUPS[1], t);
         if (std::find(added.begin(), added.end(), app_id) == added.end()) {
             added.push_back(app_id);
-            set_list(kf, MIMEAPPS_GROUPS[1], t, added);
+            text = list_text_set(text, MIMEAPPS_GROUPS[1], t, list_value(added));
         }
         std::vector<std::string> removed = list_of(kf, MIMEAPPS_GROUPS[2], t);
         auto at = std::find(removed.begin(), removed.end(), app_id);
         if (at != removed.end()) {
             removed.erase(at);
-            set_list(kf, MIMEAPPS_GROUPS[2], t, removed);
+            text = list_text_set(text, MIMEAPPS_GROUPS[2], t, list_value(removed));
         }
     }
-    drop_empty_groups(kf);
-    return text_of(kf, bytes);
+    return text;
 }
 
 std::string mimeapps_with_entries(const std::string &bytes, const std::vector<std::string> &types,
                                   const std::vector<MimeappsEntry> &entries) {
-    g_autoptr(GKeyFile) kf = parse(bytes);
-    for (size_t i = 0; i < types.size(); i++) {
-        for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++) {
-            const auto &value = entries[i].values[g];
-            if (value)
-                g_key_file_set_value(kf, MIMEAPPS_GROUPS[g], types[i].c_str(), value->c_str());
-            else
-                g_key_file_remove_key(kf, MIMEAPPS_GROUPS[g], types[i].c_str(), nullptr);
-        }
-    }
-    drop_empty_groups(kf);
-    return text_of(kf, bytes);
+    std::string text = bytes;
+    for (size_t i = 0; i < types.size(); i++)
+        for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++)
+            text = list_text_set(text, MIMEAPPS_GROUPS[g], types[i].c_str(), entries[i].values[g]);
+    return text;
 }
 
 std::optional<std::string> mimeapps_commit(MimeappsFile *file, const std::string &bytes,
                                            bool *changed) {
     *changed = false;
     std::string target = target_of(file->path);
-    files_sweep(file->path.c_str());
     // Another program may have written the file since it was read: the change must then be
     // made again on what is there now, never over it.
     g_autofree char *now = nullptr;
@@ -199,6 +170,19 @@ std::optional<std::string> mimeapps_commit(MimeappsFile *file, const std::string
     file->bytes = bytes;
     file->exists = true;
     return std::nullopt;
+}
+
+void mimeapps_sweep(const char *path) {
+    files_sweep(path);
+    // Markers of a reread that was interrupted; GIO only needed them to exist for a moment.
+    const char *config = g_get_user_config_dir();
+    g_autoptr(GDir) dir = g_dir_open(config, 0, nullptr);
+    for (const char *name; dir != nullptr && (name = g_dir_read_name(dir)) != nullptr;) {
+        if (!g_str_has_prefix(name, MIMEAPPS_MARKER) || strlen(name) != strlen(MIMEAPPS_MARKER) + 6)
+            continue;
+        g_autofree char *marker = g_build_filename(config, name, nullptr);
+        g_unlink(marker);
+    }
 }
 
 void mimeapps_watch() {
@@ -219,8 +203,8 @@ void mimeapps_watch() {
 bool mimeapps_reread(const MimeappsFile *file) {
     // GIO watches the configuration folder, not the folder a link points into: a file made and
     // removed there tells it to read its settings again.
-    g_autofree char *marker =
-        g_build_filename(g_get_user_config_dir(), ".quarve-reread-XXXXXX", nullptr);
+    std::string name = std::string(MIMEAPPS_MARKER) + "XXXXXX";
+    g_autofree char *marker = g_build_filename(g_get_user_config_dir(), name.c_str(), nullptr);
     int fd = g_mkstemp(marker);
     if (fd >= 0) {
         close(fd);

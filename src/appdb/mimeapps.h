@@ -40,9 +40,12 @@ std::string mimeapps_with_default(const std::string &bytes, const std::vector<st
 // left empty goes too.
 std::string mimeapps_with_entries(const std::string &bytes, const std::vector<std::string> &types,
                                   const std::vector<MimeappsEntry> &entries);
+// Removes what interrupted writes of the file at path left: temporary files beside its target,
+// reread markers. Only under the writers' lock.
+void mimeapps_sweep(const char *path);
 // Replaces the file with bytes in one step, through its link, unless it changed since it was
-// read into file (then "changed" is set and nothing is written). Updates file on success.
-// Leftovers of interrupted writes are removed. The reason when it could not be written.
+// read into file (then "changed" is set and nothing is written). Updates file on success. The
+// reason when it could not be written.
 std::optional<std::string> mimeapps_commit(MimeappsFile *file, const std::string &bytes,
                                            bool *changed);
 // Starts watching for GIO to take in a write; call before the write, then mimeapps_reread after.

@@ -73,6 +73,12 @@ bool files_replace(const char *path, const char *contents, gsize length, GError 
         return false;
     }
     g_autofree char *folder = g_path_get_dirname(target);
+    struct stat folder_st;
+    // A folder the user made read-only is a no as well, also to root.
+    if (stat(folder, &folder_st) == 0 && (folder_st.st_mode & 0222) == 0) {
+        g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_ACCES, "%s is read-only", folder);
+        return false;
+    }
     std::string temp = std::string(target) + FILES_TEMP_MARK + "XXXXXX";
     int fd = g_mkstemp_full(temp.data(), O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
