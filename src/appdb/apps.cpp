@@ -12,6 +12,7 @@
 #include "appdb/app_set.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/why.h"
 #include "util/files.h"
 
 namespace {
@@ -97,13 +98,21 @@ std::optional<std::string> put_back(MimeappsFile *file, const std::string &befor
     return std::nullopt;
 }
 
-// The types whose default GIO now answers with something else than want.
+// What decides a type instead: "TYPE: ID in FILE", or "TYPE: ID" when no list names it.
+std::string decided_instead(const std::string &type) {
+    WhyType why = why_type(type.c_str());
+    std::string text = type + ": " + why.id.value_or("nothing");
+    return why.decided_file ? text + " in " + *why.decided_file : text;
+}
+
+// The types whose default GIO now answers with something else than want, each with what
+// decides it.
 std::string not_in_effect(const std::vector<std::string> &types, GAppInfo *want) {
     std::string list;
     for (const std::string &t : types) {
         g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(t.c_str(), FALSE);
         if (now == nullptr || !g_app_info_equal(now, want))
-            list += (list.empty() ? "" : ", ") + t;
+            list += (list.empty() ? "" : "; ") + decided_instead(t);
     }
     return list;
 }

@@ -194,7 +194,8 @@ void mimeapps_watch() {
     }
     // GIO reports a change only after a question since the last report, and only for the
     // settings it holds: one question arms it.
-    g_autoptr(GAppInfo) armed = g_app_info_get_default_for_type("text/plain", FALSE);
+    if (GAppInfo *armed = g_app_info_get_default_for_type("text/plain", FALSE))
+        g_object_unref(armed);
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     reread_done = false;

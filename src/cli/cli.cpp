@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,11 +11,13 @@
 #include "appdb/apps.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/why.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
 #include "catalog/item.h"
 #include "term/cells.h"
+#include "util/json.h"
 
 #ifndef QUARVE_VERSION
 #define QUARVE_VERSION "unknown"
@@ -29,11 +32,16 @@ constexpr int CLI_USAGE = 2;
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
 
-// What a command works on: the user's catalogue, read as the screen reads it.
+// What a command works on: the user's catalogue, read as the screen reads it, and the options
+// given.
 struct Cli {
     Catalog *catalog;
-    bool types; // list --types
+    std::vector<std::string> options;
 };
+
+bool cli_option(const Cli *cli, std::string_view option) {
+    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
 
 using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
 
@@ -41,7 +49,7 @@ struct Command {
     const char *name;
     const char *usage;   // as --help shows it, the name included
     int args;            // how many arguments it takes after its name
-    const char *option;  // the one option it takes, or NULL
+    const char *options; // the options it takes, blank separated, or NULL
     const char *summary; // one line, for completion scripts
     const char *help;    // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
@@ -87,20 +95,43 @@ int unknown_item(const char *item) {
                    ": not a category, a MIME type or a known file extension");
 }
 
+// The document --json asks for, on standard output.
+int print_json(Json *j) {
+    printf("%s\n", j->out.c_str());
+    return CLI_OK;
+}
+
 int cmd_list(Cli *cli, const std::vector<const char *> &) {
     Catalog *c = cli->catalog;
-    if (!cli->types) {
-        for (guint i = 0; i < c->categories->len; i++)
-            printf(
-                "%s\n",
-                plain(static_cast<Category *>(g_ptr_array_index(c->categories, i))->name).c_str());
-        return CLI_OK;
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
+    if (!cli_option(cli, "--types")) {
+        for (guint i = 0; i < c->categories->len; i++) {
+            const char *name = static_cast<Category *>(g_ptr_array_index(c->categories, i))->name;
+            if (json)
+                json_string(&j, name);
+            else
+                printf("%s\n", plain(name).c_str());
+        }
+    } else {
+        for (guint i = 0; i < c->mime_types->len; i++) {
+            auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
+            const char *label = ext_index_label(c, type);
+            if (!json) {
+                printf("%s\t%s\n", plain(type).c_str(), plain(label).c_str());
+                continue;
+            }
+            json_begin_object(&j);
+            json_key(&j, "type");
+            json_string(&j, type);
+            json_key(&j, "label");
+            json_string(&j, label);
+            json_end_object(&j);
+        }
     }
-    for (guint i = 0; i < c->mime_types->len; i++) {
-        auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
-        printf("%s\t%s\n", plain(type).c_str(), plain(ext_index_label(c, type)).c_str());
-    }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 int cmd_show(Cli *cli, const std::vector<const char *> &args) {
@@ -109,25 +140,55 @@ int cmd_show(Cli *cli, const std::vector<const char *> &args) {
         return unknown_item(args[0]);
     g_autolist(GAppInfo) apps = apps_candidates(*item);
     g_autolist(GAppInfo) defaults = apps_defaults(*item);
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
     for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
         const char *path = apps_desktop_file(app);
-        printf("%c %s\t%s\t%s\n", apps_list_has(defaults, app) ? '*' : ' ',
-               plain(apps_desktop_id(app)).c_str(), plain(apps_display_name(app)).c_str(),
-               path ? plain(path).c_str() : "");
+        bool is_default = apps_list_has(defaults, app);
+        if (!json) {
+            printf("%c %s\t%s\t%s\n", is_default ? '*' : ' ', plain(apps_desktop_id(app)).c_str(),
+                   plain(apps_display_name(app)).c_str(), path ? plain(path).c_str() : "");
+            continue;
+        }
+        json_begin_object(&j);
+        json_key(&j, "id");
+        json_string(&j, apps_desktop_id(app));
+        json_key(&j, "name");
+        json_string(&j, apps_display_name(app));
+        json_key(&j, "file");
+        json_string_or_null(&j, path);
+        json_key(&j, "default");
+        json_bool(&j, is_default);
+        json_end_object(&j);
     }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 int cmd_get(Cli *cli, const std::vector<const char *> &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return unknown_item(args[0]);
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
     for (const char *type : item->types) {
         g_autoptr(GAppInfo) app = apps_default_for_type(type);
-        printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
+        if (!json) {
+            printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
+            continue;
+        }
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, type);
+        json_key(&j, "default");
+        json_string_or_null(&j, app ? apps_desktop_id(app) : nullptr);
+        json_end_object(&j);
     }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 std::string fold_case(const char *text) {
@@ -179,26 +240,128 @@ int cmd_undo(Cli *, const std::vector<const char *> &) {
     return report(apps_undo_last());
 }
 
+void json_why(Json *j, const WhyType &why) {
+    json_begin_object(j);
+    json_key(j, "type");
+    json_string(j, why.type);
+    json_key(j, "default");
+    if (why.id) {
+        json_begin_object(j);
+        json_key(j, "id");
+        json_string(j, *why.id);
+        json_key(j, "name");
+        json_string(j, why.name.value_or(""));
+        json_key(j, "file");
+        json_string_or_null(j, why.file ? why.file->c_str() : nullptr);
+        json_end_object(j);
+    } else {
+        json_null(j);
+    }
+    json_key(j, "decided_by");
+    if (why.decided_file) {
+        json_begin_object(j);
+        json_key(j, "file");
+        json_string(j, *why.decided_file);
+        json_key(j, "group");
+        json_string(j, why.decided_group.value_or(""));
+        json_end_object(j);
+    } else {
+        json_null(j);
+    }
+    json_key(j, "inherited_from");
+    json_string_or_null(j, why.inherited_from ? why.inherited_from->c_str() : nullptr);
+    json_key(j, "declared");
+    json_bool(j, why.declared);
+    json_key(j, "decision");
+    json_string(j, why.decision);
+    json_key(j, "lists");
+    json_begin_array(j);
+    for (const WhyList &e : why.lists) {
+        json_begin_object(j);
+        for (const auto &[key, value] : {std::pair{"file", &e.file},
+                                         {"group", &e.group},
+                                         {"value", &e.value},
+                                         {"verdict", &e.verdict},
+                                         {"reason", &e.reason}}) {
+            json_key(j, key);
+            json_string(j, *value);
+        }
+        json_end_object(j);
+    }
+    json_end_array(j);
+    json_key(j, "command");
+    json_string_or_null(j, why.command ? why.command->c_str() : nullptr);
+    json_key(j, "terminal");
+    json_bool(j, why.terminal);
+    json_end_object(j);
+}
+
+int cmd_why(Cli *cli, const std::vector<const char *> &args) {
+    std::vector<WhyType> whys;
+    // A file or a link first: what would open it. A category, type or extension otherwise.
+    std::optional<Item> item;
+    std::optional<WhyType> target;
+    if (!(item = item_lookup(cli->catalog, args[0])) || strchr(args[0], ':') != nullptr ||
+        g_file_test(args[0], G_FILE_TEST_EXISTS))
+        target = why_target(args[0]);
+    if (target)
+        whys.push_back(*target);
+    else if (item)
+        for (const char *type : item->types)
+            whys.push_back(why_type(type));
+    else
+        return failure(std::string("unknown item ") + args[0] +
+                       ": not a category, a MIME type, a known file extension, a file or a URL");
+    if (cli_option(cli, "--json")) {
+        Json j;
+        json_begin_array(&j);
+        for (const WhyType &w : whys)
+            json_why(&j, w);
+        json_end_array(&j);
+        return print_json(&j);
+    }
+    for (const WhyType &w : whys)
+        for (const std::string &line : why_text(w))
+            printf("%s\n", plain(line.c_str()).c_str());
+    return CLI_OK;
+}
+
 int cmd_help(Cli *, const std::vector<const char *> &args);
 
 constexpr Command commands[] = {
-    {"list", "list [--types]", 0, "--types", "list the categories (--types: the MIME types)",
+    {"list", "list [--types]", 0, "--types --json", "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
      "by a tab",
      cmd_list},
-    {"show", "show ITEM", 1, nullptr, "show the applications that can open an item",
+    {"show", "show ITEM", 1, "--json", "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
      "for a current default",
      cmd_show},
-    {"get", "get ITEM", 1, nullptr, "show the current default of each MIME type of an item",
+    {"get", "get ITEM", 1, "--json", "show the current default of each MIME type of an item",
      "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
     {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
      "make APP the default for every MIME type of ITEM", cmd_set},
     {"undo", "undo", 0, nullptr, "undo the most recent assignment",
      "undo the most recent assignment", cmd_undo},
+    {"why", "why ITEM|FILE|URL", 1, "--json",
+     "explain why a file, link or item opens where it does",
+     "for each MIME type of ITEM, or the type of FILE or URL: GIO's\ndefault, every list that "
+     "names the type and the one that\ndecides, whether the application declares the type, and "
+     "for\na FILE or URL the command that would run",
+     cmd_why},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
+
+bool has_word(std::string_view words, std::string_view word) {
+    while (!words.empty()) {
+        size_t end = words.find(' ');
+        if (words.substr(0, end) == word)
+            return true;
+        words = end == std::string_view::npos ? std::string_view() : words.substr(end + 1);
+    }
+    return false;
+}
 
 const Command *find_command(std::string_view name) {
     for (const Command &c : commands)
@@ -238,6 +401,8 @@ std::string full_help() {
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
+           "\n"
+           "--json after list, show, get or why prints one JSON document instead.\n"
            "\n"
            "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
            "\n"
@@ -300,14 +465,15 @@ int run(int argc, char **argv) {
             std::string(name.starts_with("-") ? "unknown option " : "unknown command ") +
             argv[first]);
     std::vector<const char *> args;
-    Cli cli{nullptr, false};
+    Cli cli{nullptr, {}};
     bool options = true;
     for (int i = first + 1; i < argc; i++) {
         std::string_view a = argv[i];
         if (options && a == "--")
             options = false;
-        else if (options && command->option != nullptr && a == command->option)
-            cli.types = true;
+        else if (options && command->options != nullptr && a.starts_with("--") &&
+                 has_word(command->options, a))
+            cli.options.push_back(std::string(a));
         else if (options && a.starts_with("-") && a.size() > 1)
             return usage_error(std::string("unknown option ") + argv[i]);
         else

@@ -14,8 +14,9 @@ namespace {
 
 // Where a key acts. The overlay takes any key; the entry every key but Ctrl-C.
 enum KeyPlace : uint8_t {
-    KEYS_LISTS, // browsing, in either pane (the action looks at the focus)
-    KEYS_ENTRY, // while a search or an add is typed
+    KEYS_LISTS,   // browsing, in either pane (the action looks at the focus)
+    KEYS_ENTRY,   // while a search or an add is typed
+    KEYS_OVERLAY, // while the help or an explanation covers the screen; other keys close it
     KEYS_ANYWHERE,
 };
 
@@ -183,6 +184,69 @@ bool key_delete(AppState *s, const tb_event *) {
 
 bool key_help(AppState *s, const tb_event *) {
     s->help_active = 1;
+    s->overlay_scroll = 0;
+    return false;
+}
+
+bool key_info(AppState *s, const tb_event *) {
+    if (s->info_lines == nullptr)
+        s->info_lines = g_ptr_array_new_with_free_func(g_free);
+    g_ptr_array_set_size(s->info_lines, 0);
+    s->source->explain(s, s->info_lines);
+    s->info_active = 1;
+    s->overlay_scroll = 0;
+    return false;
+}
+
+void close_overlay(AppState *s) {
+    s->help_active = 0;
+    s->info_active = 0;
+    s->overlay_scroll = 0;
+}
+
+// Moves an overlay taller than the terminal by delta lines; false when it fits, and the key
+// closes it instead.
+bool scroll_overlay(AppState *s, int delta) {
+    int hidden = draw_overlay_hidden(s);
+    if (hidden <= 0)
+        return false;
+    s->overlay_scroll = std::clamp(s->overlay_scroll + delta, 0, hidden);
+    return true;
+}
+
+bool key_overlay_up(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, -1))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_down(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, +1))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_page_up(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, -tb_height()))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_page_down(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, +tb_height()))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_home(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, INT32_MIN / 2))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_end(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, INT32_MAX / 2))
+        close_overlay(s);
     return false;
 }
 
@@ -227,6 +291,7 @@ constexpr KeyRow key_table[] = {
      "add a MIME type or extension to the category, or to the MIME type list", "a:Add", 4},
     {KEYS_LISTS, 0, 0, 'd', key_delete, "d", "(MIME type list) delete the selected MIME type",
      "d:Delete", 5},
+    {KEYS_LISTS, 0, 0, 'i', key_info, "i", "why the item opens where it does", nullptr, 0},
     {KEYS_LISTS, 0, 0, '?', key_help, "?", "this help", "?:Help", 8},
     {KEYS_LISTS, 0, 0, 'q', key_quit, "q, Esc, Ctrl-C", "quit", "q:Quit", 9},
     {KEYS_LISTS, TB_KEY_ESC, 0, 0, key_quit, nullptr, nullptr, nullptr, 0},
@@ -237,6 +302,13 @@ constexpr KeyRow key_table[] = {
     {KEYS_ENTRY, TB_KEY_ENTER, TB_KEY_ESC, 0, key_finish, "Enter, Esc",
      "end the entry (Enter adds)", nullptr, 0},
     {KEYS_ANYWHERE, TB_KEY_CTRL_C, 0, 0, key_quit, "Ctrl-C", "quit", nullptr, 0},
+    // An overlay says these itself when it is taller than the terminal.
+    {KEYS_OVERLAY, TB_KEY_ARROW_UP, 0, 0, key_overlay_up, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_ARROW_DOWN, 0, 0, key_overlay_down, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_PGUP, 0, 0, key_overlay_page_up, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_PGDN, 0, 0, key_overlay_page_down, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_HOME, 0, 0, key_overlay_home, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_END, 0, 0, key_overlay_end, nullptr, nullptr, nullptr, 0},
 };
 
 constexpr const char *KEYS_HEADINGS[] = {"In the lists", "In a search or an add"};
@@ -247,11 +319,14 @@ bool row_matches(const KeyRow &row, const tb_event *ev) {
     return ev->ch != 0 && (ev->ch == row.ch || row.ch == KEY_ANY_CHAR);
 }
 
-// The first row of place that matches the key acts; true when it asks to quit.
+// The first row of place that matches the key acts; true when it asks to quit. An overlay
+// closes on a key no row of its own takes.
 bool dispatch(AppState *s, KeyPlace place, const tb_event *ev) {
     for (const KeyRow &row : key_table)
         if (row.place == place && row_matches(row, ev))
             return row.act(s, ev);
+    if (place == KEYS_OVERLAY)
+        close_overlay(s);
     return false;
 }
 
@@ -260,7 +335,10 @@ KeyHelp make_key_help() {
     int place = -1;
     std::vector<const KeyRow *> hinted;
     for (const KeyRow &row : key_table) {
-        // Keys that act anywhere are listed under the last heading.
+        // Keys that act anywhere are listed under the last heading; an overlay's own keys it
+        // names itself.
+        if (row.keys == nullptr && row.place == KEYS_OVERLAY)
+            continue;
         if (row.place != place && row.place < std::size(KEYS_HEADINGS)) {
             place = row.place;
             help.lines.push_back({KEYS_HEADINGS[place], nullptr});
@@ -312,10 +390,7 @@ bool shell_event(AppState *s, const tb_event *ev) {
     }
     if (dispatch(s, KEYS_ANYWHERE, ev))
         return true;
-    // The overlay takes any key to close.
-    if (s->help_active) {
-        s->help_active = 0;
-        return false;
-    }
+    if (s->help_active || s->info_active)
+        return dispatch(s, KEYS_OVERLAY, ev);
     return dispatch(s, entry ? KEYS_ENTRY : KEYS_LISTS, ev);
 }

@@ -111,6 +111,7 @@ int shell_run(AppState *s) {
 void shell_teardown(AppState *s) {
     state_free_apps(s);
     view_release(s);
+    g_clear_pointer(&s->info_lines, g_ptr_array_unref);
 }
 
 int shell_main() {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "appdb/apps.h"
+#include "appdb/why.h"
 #include "screen/view.h"
 #include "shell/pane.h"
 #include "util/text.h"
@@ -37,6 +38,20 @@ bool registry_refresh(AppState *s) {
     s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
     s->apps = g_steal_pointer(&fresh);
     return true;
+}
+
+void registry_explain(AppState *s, GPtrArray *lines) {
+    std::optional<Item> item = view_item(s, s->selected);
+    if (!item)
+        return;
+    bool first = true;
+    for (const char *type : item->types) {
+        if (!first)
+            g_ptr_array_add(lines, g_strdup(""));
+        first = false;
+        for (const std::string &line : why_text(why_type(type)))
+            g_ptr_array_add(lines, g_strdup(line.c_str()));
+    }
 }
 
 int32_t dev_count_of(AppState *s) {
@@ -74,6 +89,10 @@ bool dev_refresh(AppState *) {
     return false;
 }
 
+void dev_explain(AppState *, GPtrArray *lines) {
+    g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
+}
+
 } // namespace
 
 const PaneSource SOURCE_REGISTRY = {
@@ -84,6 +103,7 @@ const PaneSource SOURCE_REGISTRY = {
     .app_texts = registry_texts,
     .assign = apps_set_default,
     .refresh = registry_refresh,
+    .explain = registry_explain,
     .idle_status = "",
     .edit_refusal = nullptr,
     .undo_refusal = nullptr,
@@ -99,6 +119,7 @@ const PaneSource SOURCE_DEV = {
     .app_texts = dev_texts,
     .assign = dev_mock_assign,
     .refresh = dev_refresh,
+    .explain = dev_explain,
     .idle_status = "Developer Mode",
     .edit_refusal = "Developer Mode: the catalogue is not changed",
     .undo_refusal = "Developer Mode: no setting is changed",

@@ -47,6 +47,9 @@ struct AppState {
     int32_t help_active;      // the key help covers the screen until the next key
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+    int32_t info_active;      // the explanation of the selected item covers the screen
+    GPtrArray *info_lines;    // its lines, owned, made when it opens
+    int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -69,6 +72,8 @@ struct PaneSource {
     void (*assign)(AppState *s);
     // Takes in a change of the application registry; true when the pane changed.
     bool (*refresh)(AppState *s);
+    // Fills lines with why the item at selected opens where it does.
+    void (*explain)(AppState *s, GPtrArray *lines);
     const char *idle_status;  // the status line's text while status is empty
     const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
     const char *undo_refusal;

@@ -153,8 +153,9 @@ TEST_F(Assign, AFailureRestoresTheEarlierEntriesExactly) {
                "[Default Applications]\ntext/plain=alpha.desktop\n");
     choose(0, "Beta");
     apps_set_default(&s);
-    EXPECT_STREQ(s.status, "Failed to set default application: another setting takes "
-                           "precedence for text/plain");
+    EXPECT_EQ(std::string(s.status), "Failed to set default application: another setting takes "
+                                     "precedence for text/plain: alpha.desktop in " +
+                                         env.config_dir + "/gnome-mimeapps.list");
     g_autoptr(GKeyFile) kf = g_key_file_new();
     ASSERT_TRUE(g_key_file_load_from_file(kf, list_path().c_str(), G_KEY_FILE_NONE, nullptr));
     g_autofree char *def = g_key_file_get_value(kf, "Default Applications", "image/png", nullptr);

@@ -60,8 +60,9 @@ TEST_F(Guard, DesktopSpecificOverrideIsReportedOnTheTypeItHolds) {
                "[Default Applications]\ntext/plain=alpha.desktop\n");
     choose_beta();
     apps_set_default(&s);
-    EXPECT_STREQ(s.status, "Failed to set default application: another setting takes "
-                           "precedence for text/plain");
+    EXPECT_EQ(std::string(s.status), "Failed to set default application: another setting takes "
+                                     "precedence for text/plain: alpha.desktop in " +
+                                         env.config_dir + "/gnome-mimeapps.list");
     EXPECT_EQ(default_for("image/png"), "alpha.desktop") << "the first type is put back";
     EXPECT_EQ(default_for("text/plain"), "alpha.desktop");
     EXPECT_EQ(default_for("image/gif"), "alpha.desktop") << "the third type is not touched";
