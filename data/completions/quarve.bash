@@ -3,12 +3,12 @@ _quarve() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local IFS=$'\n'
     if [[ $COMP_CWORD -eq 1 ]]; then
-        COMPREPLY=($(compgen -W $'list\nshow\nget\nset\nundo\n--help\n--version' -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -W $'list\nshow\nget\nset\nundo\n--help\n--version' -- "$cur")
         return
     fi
     case ${COMP_WORDS[1]} in
     list)
-        [[ $COMP_CWORD -eq 2 ]] && COMPREPLY=($(compgen -W '--types' -- "$cur"))
+        [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W '--types' -- "$cur")
         ;;
     show | get | set)
         # Items: the categories of the user's catalogue (quoted, they hold spaces).
