@@ -5,6 +5,7 @@
 
 #include "bench.h"
 #include "catalog/catalog.h"
+#include "screen/view.h"
 #include "state/state.h"
 
 namespace {
@@ -17,9 +18,9 @@ void BM_Startup(benchmark::State &state) {
         catalog_init(&s);
         view_rebuild(&s);
         state.PauseTiming();
-        state.counters["categories"] = s.categories->len;
-        state.counters["types"] = s.mime_types->len;
-        catalog_free(&s);
+        state.counters["categories"] = s.catalog->categories->len;
+        state.counters["types"] = s.catalog->mime_types->len;
+        view_release(&s);
         state.ResumeTiming();
     }
 }

@@ -11,7 +11,6 @@
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
-#include "state/state.h"
 
 namespace {
 
@@ -22,23 +21,25 @@ char *fuzz_dir = nullptr;
 constexpr const char *ext_lines[] = {"image/png png", "image/jpeg jpeg jpg jpe",
                                      "audio/mpeg mpga mp3", "text/plain txt text asc"};
 
-void load_and_search(AppState *s) {
-    s->categories = g_ptr_array_new_with_free_func(category_free);
-    s->mime_types = g_ptr_array_new_with_free_func(g_free);
-    s->view = g_ptr_array_new();
-    s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
-    s->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
+Catalog *load_and_search() {
+    auto c = g_new0(Catalog, 1);
+    c->categories = g_ptr_array_new_with_free_func(category_free);
+    c->mime_types = g_ptr_array_new_with_free_func(g_free);
+    c->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
+    c->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
                                        reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
     for (const char *line : ext_lines)
-        ext_index_read_line(s->ext_index, line, EXT_FORMAT_MIME_TYPES, s->ext_all);
-    config_load(s);
-    for (int32_t mode : {MODE_CATEGORIES, MODE_EXTENSIONS}) {
-        s->mode = mode;
-        g_strlcpy(s->search, "a", sizeof s->search);
-        view_rebuild(s);
-        for (int32_t i = 0; i < view_count(s); i++)
-            (void)strlen(view_label(s, i));
+        ext_index_read_line(c->ext_index, line, EXT_FORMAT_MIME_TYPES, c->ext_all);
+    config_load(c);
+    g_autoptr(GPtrArray) rows = g_ptr_array_new();
+    for (bool categories : {true, false}) {
+        catalog_filter(c, categories, "a", rows);
+        for (guint i = 0; i < rows->len; i++)
+            (void)strlen(categories
+                             ? static_cast<Category *>(g_ptr_array_index(rows, i))->name
+                             : ext_index_label(c, static_cast<char *>(g_ptr_array_index(rows, i))));
     }
+    return c;
 }
 
 int remove_entry(const char *path, const struct stat *, int, struct FTW *) {
@@ -69,12 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     g_mkdir_with_parents(dir, 0755);
     g_file_set_contents(path, reinterpret_cast<const char *>(data), static_cast<gssize>(size),
                         nullptr);
-    AppState s{};
-    load_and_search(&s);
-    config_save(&s);
-    catalog_free(&s);
-    AppState again{};
-    load_and_search(&again);
-    catalog_free(&again);
+    Catalog *c = load_and_search();
+    config_save(c);
+    catalog_free(c);
+    catalog_free(load_and_search());
     return 0;
 }

@@ -1,36 +1,30 @@
-// Candidate applications of an item, its current defaults, and making one of them the
-// default, through GIO. Nothing else in the program asks GIO about applications.
+// Candidate applications of an item, its current defaults, and making one of them the default,
+// through GIO. Nothing else in the program asks GIO about applications.
 #pragma once
 
-#include <cstdint>
 #include <gio/gio.h>
 
-struct AppState;
+#include "catalog/item.h"
+#include "util/outcome.h"
 
-// New list of GAppInfo references (caller owns list and references) for view row index;
-// empty outside the view.
-GList *apps_for_item(AppState *s, int32_t index);
-// The current default of each MIME type of view row index, each application once: a new
-// list of references for the caller. Empty outside the view or when no type has a default.
-GList *apps_defaults_for_item(AppState *s, int32_t index);
+// The applications GIO offers for the item's types: a single type's answer as GIO gives it, a
+// category's each once, where it first occurs. A new list of references for the caller.
+GList *apps_candidates(const Item &item);
+// The current default of each type of the item, each application once: a new list of
+// references for the caller. Empty when no type has a default.
+GList *apps_defaults(const Item &item);
 // True when list holds an application g_app_info_equal to app.
 bool apps_list_has(GList *list, GAppInfo *app);
-// Replaces apps with the list of the item at selected; app_selected becomes 0.
-void apps_reload(AppState *s);
-// After a change in the application registry: takes in the candidates of the item at selected
-// when their set differs from the list shown (an application installed or removed), keeping
-// the selection on the same application where it is still listed. A change of defaults alone
-// (which may reorder GIO's answer) keeps the list as it is. True when the list changed.
-bool apps_refresh(AppState *s);
-// Makes the application at app_selected the default for the item at selected (and for the
-// canonical type of each alias among its types), all types or none, keeps the earlier settings
-// in the undo journal, and reports the outcome in status. Refuses a damaged, read-only or
-// unwritably linked settings file; keeps a linked one linked. Does nothing when there is no
-// application there.
-void apps_set_default(AppState *s);
+// True when a and b hold the same applications, whatever their order.
+bool apps_same_set(GList *a, GList *b);
+// Makes app the default for every type of the item (and for the canonical type of each alias
+// among them), all types or none, and keeps the earlier settings in the undo journal. Refuses a
+// damaged, read-only or unwritably linked settings file; keeps a linked one linked.
+// "NAME is now default for ITEM", or "Failed to set default application: why".
+Outcome apps_assign(const Item &item, GAppInfo *app);
 // Takes back the most recent assignment of the journal, also one of an earlier run, except for
-// types whose default was changed since; reports in status ("Undone: …", "Nothing to undo").
-void apps_undo(AppState *s);
+// types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
+Outcome apps_undo_last();
 // The name an application is listed by.
 const char *apps_display_name(GAppInfo *app);
 // The desktop ID of app ("firefox-esr.desktop"), or "" for one without.

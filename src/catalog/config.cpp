@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "catalog/catalog.h"
 #include "catalog/category.h"
 #include "catalog/type_list.h"
-#include "state/state.h"
 #include "util/files.h"
 
 namespace {
@@ -102,56 +102,55 @@ char *config_path() {
     return g_build_filename(g_get_user_config_dir(), "quarve", "mimetypes.ini", nullptr);
 }
 
-void config_save(AppState *s) {
+Outcome config_save(Catalog *c) {
     g_autofree char *path = config_path();
     g_autofree char *dir = g_path_get_dirname(path);
     g_mkdir_with_parents(dir, 0755);
     g_autoptr(GError) error = nullptr;
     g_autoptr(GKeyFile) kf = load_for_update(path, &error);
-    if (kf == nullptr) {
-        state_set_status(s, "Failed to save config: %s", error->message);
-        return;
-    }
+    if (kf == nullptr)
+        return outcome_failed(std::string("Failed to save config: ") + error->message);
     // A key that is there already keeps its place (and the comments above it); a new one goes
     // to the end of its group. Keys of the file that the catalogue does not hold are kept.
-    for (guint i = 0; i < s->categories->len; i++) {
-        auto c = static_cast<Category *>(g_ptr_array_index(s->categories, i));
-        g_key_file_set_string_list(kf, CONFIG_GROUP_CATEGORIES, c->name, c->mime_types,
-                                   g_strv_length(c->mime_types));
+    for (guint i = 0; i < c->categories->len; i++) {
+        auto cat = static_cast<Category *>(g_ptr_array_index(c->categories, i));
+        g_key_file_set_string_list(kf, CONFIG_GROUP_CATEGORIES, cat->name, cat->mime_types,
+                                   g_strv_length(cat->mime_types));
     }
     g_key_file_set_string_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES,
-                               reinterpret_cast<const char *const *>(s->mime_types->pdata),
-                               s->mime_types->len);
+                               reinterpret_cast<const char *const *>(c->mime_types->pdata),
+                               c->mime_types->len);
     gsize length = 0;
     g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
     if (!files_replace(path, data, length, &error))
-        state_set_status(s, "Failed to save config: %s", error->message);
+        return outcome_failed(std::string("Failed to save config: ") + error->message);
+    return {};
 }
 
-void config_load(AppState *s) {
+void config_load(Catalog *c) {
     g_autofree char *path = config_path();
     if (!g_file_test(path, G_FILE_TEST_EXISTS))
         return;
     g_autoptr(GKeyFile) kf = g_key_file_new();
     if (g_key_file_load_from_file(kf, path, G_KEY_FILE_NONE, nullptr)) {
-        g_ptr_array_set_size(s->categories, 0);
-        g_ptr_array_set_size(s->mime_types, 0);
-        GHashTable *known = type_list_index(s->mime_types);
+        g_ptr_array_set_size(c->categories, 0);
+        g_ptr_array_set_size(c->mime_types, 0);
+        GHashTable *known = type_list_index(c->mime_types);
         g_auto(GStrv) keys = g_key_file_get_keys(kf, CONFIG_GROUP_CATEGORIES, nullptr, nullptr);
         for (char **key = keys; key != nullptr && *key != nullptr; key++) {
             // "Name[de]" is a translation of the key Name, which GKeyFile hands over when it
             // matches the user's language; it is no category of its own.
             if (strchr(*key, '[') != nullptr)
                 continue;
-            Category *c = category_new(*key, read_list(kf, CONFIG_GROUP_CATEGORIES, *key));
-            g_ptr_array_add(s->categories, c);
-            for (char **t = c->mime_types; *t != nullptr; t++)
-                type_list_add(s->mime_types, known, *t);
+            Category *cat = category_new(*key, read_list(kf, CONFIG_GROUP_CATEGORIES, *key));
+            g_ptr_array_add(c->categories, cat);
+            for (char **t = cat->mime_types; *t != nullptr; t++)
+                type_list_add(c->mime_types, known, *t);
         }
         g_auto(GStrv) extra = read_list(kf, CONFIG_GROUP_EXTRA, CONFIG_KEY_TYPES);
         for (char **t = extra; t != nullptr && *t != nullptr; t++)
-            type_list_add(s->mime_types, known, *t);
+            type_list_add(c->mime_types, known, *t);
         g_hash_table_unref(known);
     }
-    type_list_sort(s->mime_types);
+    type_list_sort(c->mime_types);
 }

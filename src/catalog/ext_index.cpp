@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "state/state.h"
+#include "catalog/catalog.h"
 #include "util/text.h"
 
 namespace {
@@ -152,26 +152,26 @@ void ext_index_add_fallbacks(GHashTable *index) {
         insert_new(index, fb.type, fb.label);
 }
 
-void ext_index_build(AppState *s) {
-    s->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
+void ext_index_build(Catalog *c) {
+    c->ext_index = g_hash_table_new_full(g_str_hash, g_str_equal, g_free, g_free);
     for (const auto &src : mime_sources)
-        ext_index_read_source(s->ext_index, src.path, src.format);
-    ext_index_add_fallbacks(s->ext_index);
+        ext_index_read_source(c->ext_index, src.path, src.format);
+    ext_index_add_fallbacks(c->ext_index);
 }
 
-GPtrArray *ext_index_extensions(AppState *s, const char *type) {
+GPtrArray *ext_index_extensions(Catalog *c, const char *type) {
     // Only a search needs every extension, so the tables are read for them at the first one
     // rather than before the first frame.
-    if (s->ext_all == nullptr) {
-        s->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
+    if (c->ext_all == nullptr) {
+        c->ext_all = g_hash_table_new_full(g_str_hash, g_str_equal, g_free,
                                            reinterpret_cast<GDestroyNotify>(g_ptr_array_unref));
         for (const auto &src : mime_sources)
-            ext_index_read_source(nullptr, src.path, src.format, s->ext_all);
+            ext_index_read_source(nullptr, src.path, src.format, c->ext_all);
     }
-    return static_cast<GPtrArray *>(g_hash_table_lookup(s->ext_all, type));
+    return static_cast<GPtrArray *>(g_hash_table_lookup(c->ext_all, type));
 }
 
-const char *ext_index_label(AppState *s, const char *type) {
-    auto label = static_cast<const char *>(g_hash_table_lookup(s->ext_index, type));
+const char *ext_index_label(Catalog *c, const char *type) {
+    auto label = static_cast<const char *>(g_hash_table_lookup(c->ext_index, type));
     return label != nullptr ? label : type;
 }

@@ -3,7 +3,7 @@
 
 #include <glib.h>
 
-struct AppState;
+struct Catalog;
 
 // How the fields of one system MIME table are laid out.
 enum ExtFormat {
@@ -13,12 +13,12 @@ enum ExtFormat {
 };
 
 // Creates ext_index and fills it from the system tables, then the built-in fallbacks.
-void ext_index_build(AppState *s);
+void ext_index_build(Catalog *c);
 // Every extension the tables give type, folded, in table order; NULL when none. The first call
 // reads the tables for them into ext_all.
-GPtrArray *ext_index_extensions(AppState *s, const char *type);
+GPtrArray *ext_index_extensions(Catalog *c, const char *type);
 // The label of type, or type itself when the index holds none. Never copies.
-const char *ext_index_label(AppState *s, const char *type);
+const char *ext_index_label(Catalog *c, const char *type);
 // Adds to index (when not NULL) the entries of one table at path; a type already present is
 // kept. A file that cannot be opened adds nothing. With all, every extension of each type also
 // goes there.

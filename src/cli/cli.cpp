@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "appdb/apps.h"
+#include "appdb/journal.h"
+#include "appdb/mimeapps.h"
 #include "catalog/catalog.h"
+#include "catalog/config.h"
 #include "catalog/ext_index.h"
-#include "catalog/type_text.h"
-#include "state/state.h"
+#include "catalog/item.h"
 #include "term/cells.h"
 
 #ifndef QUARVE_VERSION
@@ -24,31 +26,26 @@ constexpr int CLI_OK = 0;
 constexpr int CLI_FAILED = 1;
 constexpr int CLI_USAGE = 2;
 
-constexpr const char *CLI_HELP =
-    "Usage: quarve                 choose default applications full-screen\n"
-    "       quarve COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Commands:\n"
-    "  list [--types]    the category names, one a line; with --types every MIME type\n"
-    "                    and its label, separated by a tab\n"
-    "  show ITEM         the applications that can open ITEM, one a line:\n"
-    "                    MARK ID<tab>NAME<tab>FILE, MARK \"*\" for a current default\n"
-    "  get ITEM          the current default of each MIME type of ITEM: TYPE<tab>ID\n"
-    "  set ITEM APP      make APP the default for every MIME type of ITEM\n"
-    "  undo              undo the most recent assignment\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help        show this help\n"
-    "  -V, --version     show the version\n"
-    "\n"
-    "ITEM is a category (\"Web Browser\", any letter case), a MIME type (image/png) or a\n"
-    "file-name extension (png or .png). APP is a desktop ID (firefox-esr.desktop, or\n"
-    "without .desktop) or an application name among the candidates of ITEM.\n"
-    "\n"
-    "Example, in a dotfiles script:\n"
-    "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
-    "\n"
-    "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
+// The help's column of descriptions.
+constexpr int CLI_HELP_COLUMN = 18;
+
+// What a command works on: the user's catalogue, read as the screen reads it.
+struct Cli {
+    Catalog *catalog;
+    bool types; // list --types
+};
+
+using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
+
+struct Command {
+    const char *name;
+    const char *usage;   // as --help shows it, the name included
+    int args;            // how many arguments it takes after its name
+    const char *option;  // the one option it takes, or NULL
+    const char *summary; // one line, for completion scripts
+    const char *help;    // --help's text beside the usage; "\n" starts an indented line
+    CommandRun run;
+};
 
 // Text from files and desktop entries as the screen shows it: control characters and bytes
 // that are not UTF-8 become U+FFFD, so that output stays plain text and tab-separated.
@@ -64,10 +61,8 @@ std::string plain(const char *text) {
     return out;
 }
 
-int usage_error(const char *fmt, const char *arg) {
-    fprintf(stderr, "quarve: ");
-    fprintf(stderr, fmt, arg);
-    fprintf(stderr, "\nTry 'quarve --help'.\n");
+int usage_error(const std::string &message) {
+    fprintf(stderr, "quarve: %s\nTry 'quarve --help'.\n", plain(message.c_str()).c_str());
     return CLI_USAGE;
 }
 
@@ -76,67 +71,13 @@ int failure(const std::string &message) {
     return CLI_FAILED;
 }
 
-// A status line message as the command's outcome.
-int report(const AppState *s) {
-    if (strncmp(s->status, "Failed", 6) == 0)
-        return failure(s->status);
-    printf("%s\n", plain(s->status).c_str());
+// An outcome of the core as the command's result: its message on standard output, or on
+// standard error with exit status 1 when it failed.
+int report(const Outcome &outcome) {
+    if (!outcome.ok)
+        return failure(outcome.message);
+    printf("%s\n", plain(outcome.message.c_str()).c_str());
     return CLI_OK;
-}
-
-std::string fold_case(const char *text) {
-    g_autofree char *valid = g_utf8_make_valid(text, -1);
-    g_autofree char *folded = g_utf8_casefold(valid, -1);
-    return folded;
-}
-
-// The catalogue as the screen builds it, developer mode or not.
-struct Session {
-    AppState s{};
-    char *item_type = nullptr; // a MIME type ITEM names that the catalogue does not list
-    Session() {
-        s.mode = MODE_CATEGORIES;
-        catalog_init(&s);
-        view_rebuild(&s);
-    }
-    ~Session() {
-        state_free_apps(&s);
-        catalog_free(&s);
-        g_free(item_type);
-    }
-    Session(const Session &) = delete;
-    Session &operator=(const Session &) = delete;
-};
-
-// Points the view and selected at ITEM: a category of the catalogue (any letter case), else
-// the MIME type the text names. False when it names neither.
-bool select_item(Session *session, const char *item) {
-    AppState *s = &session->s;
-    std::string wanted = fold_case(item);
-    for (guint i = 0; i < s->categories->len; i++) {
-        auto c = static_cast<Category *>(g_ptr_array_index(s->categories, i));
-        if (fold_case(c->name) == wanted) {
-            s->selected = static_cast<int32_t>(i);
-            return true;
-        }
-    }
-    g_autofree char *type = type_text_resolve(item);
-    if (type == nullptr)
-        return false;
-    s->mode = MODE_EXTENSIONS;
-    view_rebuild(s);
-    for (int32_t i = 0; i < view_count(s); i++) {
-        if (strcmp(view_item_name(s, i), type) == 0) {
-            s->selected = i;
-            return true;
-        }
-    }
-    // A type the catalogue does not list is an item all the same: a view of that one row.
-    session->item_type = g_steal_pointer(&type);
-    g_ptr_array_set_size(s->view, 0);
-    g_ptr_array_add(s->view, session->item_type);
-    s->selected = 0;
-    return true;
 }
 
 int unknown_item(const char *item) {
@@ -144,28 +85,28 @@ int unknown_item(const char *item) {
                    ": not a category, a MIME type or a known file extension");
 }
 
-int cmd_list(Session *session, bool types) {
-    AppState *s = &session->s;
-    if (!types) {
-        for (guint i = 0; i < s->categories->len; i++)
+int cmd_list(Cli *cli, const std::vector<const char *> &) {
+    Catalog *c = cli->catalog;
+    if (!cli->types) {
+        for (guint i = 0; i < c->categories->len; i++)
             printf(
                 "%s\n",
-                plain(static_cast<Category *>(g_ptr_array_index(s->categories, i))->name).c_str());
+                plain(static_cast<Category *>(g_ptr_array_index(c->categories, i))->name).c_str());
         return CLI_OK;
     }
-    for (guint i = 0; i < s->mime_types->len; i++) {
-        auto type = static_cast<const char *>(g_ptr_array_index(s->mime_types, i));
-        printf("%s\t%s\n", plain(type).c_str(), plain(ext_index_label(s, type)).c_str());
+    for (guint i = 0; i < c->mime_types->len; i++) {
+        auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
+        printf("%s\t%s\n", plain(type).c_str(), plain(ext_index_label(c, type)).c_str());
     }
     return CLI_OK;
 }
 
-int cmd_show(Session *session, const char *item) {
-    AppState *s = &session->s;
-    if (!select_item(session, item))
-        return unknown_item(item);
-    g_autolist(GAppInfo) apps = apps_for_item(s, s->selected);
-    g_autolist(GAppInfo) defaults = apps_defaults_for_item(s, s->selected);
+int cmd_show(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    g_autolist(GAppInfo) apps = apps_candidates(*item);
+    g_autolist(GAppInfo) defaults = apps_defaults(*item);
     for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
         const char *path = apps_desktop_file(app);
@@ -176,34 +117,39 @@ int cmd_show(Session *session, const char *item) {
     return CLI_OK;
 }
 
-int cmd_get(Session *session, const char *item) {
-    AppState *s = &session->s;
-    if (!select_item(session, item))
-        return unknown_item(item);
-    for (const char *type : view_item_types(s, s->selected)) {
+int cmd_get(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    for (const char *type : item->types) {
         g_autoptr(GAppInfo) app = apps_default_for_type(type);
         printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
     }
     return CLI_OK;
 }
 
+std::string fold_case(const char *text) {
+    g_autofree char *valid = g_utf8_make_valid(text, -1);
+    g_autofree char *folded = g_utf8_casefold(valid, -1);
+    return folded;
+}
+
 // The candidate APP names: its desktop ID (with or without ".desktop"), else its name in any
-// letter case. -1 with the reason when there is none or more than one.
-int find_app(GList *apps, const char *wanted, std::string *why) {
+// letter case. NULL with the reason when there is none or more than one.
+GAppInfo *find_app(GList *apps, const char *wanted, std::string *why) {
     std::string id = wanted;
     if (!g_str_has_suffix(wanted, ".desktop"))
         id += ".desktop";
-    int index = 0;
-    for (GList *l = apps; l != nullptr; l = l->next, index++)
+    for (GList *l = apps; l != nullptr; l = l->next)
         if (id == apps_desktop_id(G_APP_INFO(l->data)))
-            return index;
+            return G_APP_INFO(l->data);
     std::string name = fold_case(wanted), matches;
-    int found = -1, count = 0;
-    index = 0;
-    for (GList *l = apps; l != nullptr; l = l->next, index++) {
+    GAppInfo *found = nullptr;
+    int count = 0;
+    for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
         if (fold_case(apps_display_name(app)) == name) {
-            found = index;
+            found = app;
             count++;
             matches += std::string(matches.empty() ? "" : ", ") + apps_desktop_id(app);
         }
@@ -212,81 +158,173 @@ int find_app(GList *apps, const char *wanted, std::string *why) {
         return found;
     *why = count == 0 ? "not one of its applications (see quarve show)"
                       : "more than one application has that name: " + matches;
-    return -1;
+    return nullptr;
 }
 
-int cmd_set(Session *session, const char *item, const char *app) {
-    AppState *s = &session->s;
-    if (!select_item(session, item))
-        return unknown_item(item);
-    s->apps = apps_for_item(s, s->selected);
+int cmd_set(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    g_autolist(GAppInfo) apps = apps_candidates(*item);
     std::string why;
-    int index = find_app(s->apps, app, &why);
-    if (index < 0)
-        return failure(std::string(app) + " for " + item + ": " + why);
-    s->app_selected = index;
-    apps_set_default(s);
-    return report(s);
+    GAppInfo *app = find_app(apps, args[1], &why);
+    if (app == nullptr)
+        return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+    return report(apps_assign(*item, app));
 }
 
-int cmd_undo(Session *session) {
-    apps_undo(&session->s);
-    return report(&session->s);
+int cmd_undo(Cli *, const std::vector<const char *> &) {
+    return report(apps_undo_last());
 }
 
-// The number of arguments each command takes after its name.
-struct Command {
-    const char *name;
-    int args;
+int cmd_help(Cli *, const std::vector<const char *> &args);
+
+constexpr Command commands[] = {
+    {"list", "list [--types]", 0, "--types", "list the categories (--types: the MIME types)",
+     "the category names, one a line; with --types every MIME type\nand its label, separated "
+     "by a tab",
+     cmd_list},
+    {"show", "show ITEM", 1, nullptr, "show the applications that can open an item",
+     "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
+     "for a current default",
+     cmd_show},
+    {"get", "get ITEM", 1, nullptr, "show the current default of each MIME type of an item",
+     "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
+    {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
+     "make APP the default for every MIME type of ITEM", cmd_set},
+    {"undo", "undo", 0, nullptr, "undo the most recent assignment",
+     "undo the most recent assignment", cmd_undo},
+    {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
+     "this help, or the usage of COMMAND", cmd_help},
 };
-constexpr Command commands[] = {{"list", 0}, {"show", 1}, {"get", 1}, {"set", 2}, {"undo", 0}};
+
+const Command *find_command(std::string_view name) {
+    for (const Command &c : commands)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+// One command's lines of the help: its usage, then its text in the column beside it.
+std::string command_help(const Command &c) {
+    std::string out = "  " + std::string(c.usage);
+    out.append(static_cast<size_t>(std::max(CLI_HELP_COLUMN - static_cast<int>(out.size()), 1)),
+               ' ');
+    for (const char *p = c.help; *p != '\0'; p++) {
+        out += *p;
+        if (*p == '\n')
+            out.append(static_cast<size_t>(CLI_HELP_COLUMN + 2), ' ');
+    }
+    return out + "\n";
+}
+
+std::string full_help() {
+    std::string out = "Usage: quarve                 choose default applications full-screen\n"
+                      "       quarve COMMAND [ARGUMENTS]\n"
+                      "\n"
+                      "Commands:\n";
+    for (const Command &c : commands)
+        out += command_help(c);
+    out += "\n"
+           "Options:\n"
+           "  -h, --help        show this help\n"
+           "  -V, --version     show the version\n"
+           "\n"
+           "ITEM is a category (\"Web Browser\", any letter case), a MIME type (image/png) or a\n"
+           "file-name extension (png or .png). APP is a desktop ID (firefox-esr.desktop, or\n"
+           "without .desktop) or an application name among the candidates of ITEM.\n"
+           "\n"
+           "Example, in a dotfiles script:\n"
+           "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
+           "\n"
+           "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
+           "\n"
+           "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
+           "default, u undoes, / searches, 1 and 2 switch lists, q quits.\n"
+           "\n"
+           "Files:\n";
+    g_autofree char *catalogue = config_path();
+    const std::string files[][2] = {
+        {catalogue, "the catalogue of categories and MIME types"},
+        {mimeapps_user_path(), "the default applications (through GIO)"},
+        {journal_path(), "the undo journal"},
+    };
+    for (const auto &f : files)
+        out += "  " + plain(f[0].c_str()) + "\n      " + f[1] + "\n";
+    return out + "\nPress ? inside for every key; see quarve(1).\n";
+}
+
+int cmd_help(Cli *, const std::vector<const char *> &args) {
+    if (args.empty()) {
+        fputs(full_help().c_str(), stdout);
+        return CLI_OK;
+    }
+    if (args.size() > 1)
+        return usage_error("help: too many arguments");
+    const Command *c = find_command(args[0]);
+    if (c == nullptr)
+        return usage_error(std::string("help: unknown command ") + args[0]);
+    printf("Usage: quarve %s\n%s", c->usage, command_help(*c).c_str());
+    return CLI_OK;
+}
+
+// Options that stand alone: no arguments after them.
+int lone_option(std::string_view option, int argc) {
+    if (argc > 2)
+        return usage_error(std::string(option) + ": too many arguments");
+    if (option == "--help" || option == "-h")
+        return cmd_help(nullptr, {});
+    if (option == "--version" || option == "-V") {
+        printf("quarve %s\n", QUARVE_VERSION);
+        return CLI_OK;
+    }
+    // For the completion scripts: the commands, each with its one-line summary.
+    for (const Command &c : commands)
+        printf("%s\t%s\n", c.name, c.summary);
+    return CLI_OK;
+}
+
+int run(int argc, char **argv) {
+    int first = 1;
+    if (std::string_view(argv[first]) == "--" && argc > 2)
+        first++;
+    std::string_view name = argv[first];
+    for (std::string_view option : {"--help", "-h", "--version", "-V", "--list-commands"})
+        if (first == 1 && name == option)
+            return lone_option(name, argc);
+    const Command *command = find_command(name);
+    if (command == nullptr)
+        return usage_error(
+            std::string(name.starts_with("-") ? "unknown option " : "unknown command ") +
+            argv[first]);
+    std::vector<const char *> args;
+    Cli cli{nullptr, false};
+    bool options = true;
+    for (int i = first + 1; i < argc; i++) {
+        std::string_view a = argv[i];
+        if (options && a == "--")
+            options = false;
+        else if (options && command->option != nullptr && a == command->option)
+            cli.types = true;
+        else if (options && a.starts_with("-") && a.size() > 1)
+            return usage_error(std::string("unknown option ") + argv[i]);
+        else
+            args.push_back(argv[i]);
+    }
+    if (command->args >= 0 && static_cast<int>(args.size()) < command->args)
+        return usage_error(std::string(command->name) + ": missing argument");
+    if (command->args >= 0 && static_cast<int>(args.size()) > command->args)
+        return usage_error(std::string(command->name) + ": too many arguments");
+    cli.catalog = catalog_new();
+    int status = command->run(&cli, args);
+    catalog_free(cli.catalog);
+    return status;
+}
 
 } // namespace
 
 int cli_main(int argc, char **argv) {
-    std::string_view first = argv[1];
-    if (first == "--help" || first == "-h") {
-        fputs(CLI_HELP, stdout);
-        return CLI_OK;
-    }
-    if (first == "--version" || first == "-V") {
-        printf("quarve %s\n", QUARVE_VERSION);
-        return CLI_OK;
-    }
-    const Command *command = nullptr;
-    for (const Command &c : commands)
-        if (first == c.name)
-            command = &c;
-    if (command == nullptr)
-        return first.starts_with("-") ? usage_error("unknown option %s", argv[1])
-                                      : usage_error("unknown command %s", argv[1]);
-    std::vector<const char *> args;
-    bool types = false;
-    for (int i = 2; i < argc; i++) {
-        std::string_view a = argv[i];
-        if (first == "list" && a == "--types")
-            types = true;
-        else if (a.starts_with("-") && a.size() > 1)
-            return usage_error("unknown option %s", argv[i]);
-        else
-            args.push_back(argv[i]);
-    }
-    if (static_cast<int>(args.size()) < command->args)
-        return usage_error("%s: missing argument", command->name);
-    if (static_cast<int>(args.size()) > command->args)
-        return usage_error("%s: too many arguments", command->name);
-    Session session;
-    int status = CLI_OK;
-    if (first == "list")
-        status = cmd_list(&session, types);
-    else if (first == "show")
-        status = cmd_show(&session, args[0]);
-    else if (first == "get")
-        status = cmd_get(&session, args[0]);
-    else if (first == "set")
-        status = cmd_set(&session, args[0], args[1]);
-    else
-        status = cmd_undo(&session);
+    int status = run(argc, argv);
     // Output a script never got (a full disk, a closed pipe) must not pass for success.
     if (fflush(stdout) != 0 || ferror(stdout))
         return failure(std::string("cannot write the output: ") + g_strerror(errno));

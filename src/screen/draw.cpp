@@ -4,12 +4,12 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
-#include "appdb/apps.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
-#include "catalog/catalog.h"
 #include "catalog/config.h"
+#include "screen/view.h"
 #include "state/state.h"
 #include "term/cells.h"
 #include "term/termbox.h"
@@ -83,37 +83,12 @@ std::string fit_columns(const char *text, int columns) {
 }
 
 // The help overlay: every key, and the files quarve reads and writes.
-constexpr struct {
-    const char *keys;
-    const char *what;
-} help_keys[] = {
-    {"In the lists", nullptr},
-    {"Up, Down", "move the selection in the pane that has the focus"},
-    {"Page Up, Page Down", "move it by one pane height"},
-    {"Home, End", "go to the first or the last row"},
-    {"Right, Tab", "go to the applications"},
-    {"Left", "go back to the items"},
-    {"Enter", "(applications) make the selected application the default"},
-    {"u", "undo the most recent assignment"},
-    {"1, 2", "list categories, or single MIME types by extension"},
-    {"/", "search: narrows the items as you type"},
-    {"a", "add a MIME type or extension to the category, or to the MIME type list"},
-    {"d", "(MIME type list) delete the selected MIME type"},
-    {"?", "this help"},
-    {"q, Esc, Ctrl-C", "quit"},
-    {"In a search or an add", nullptr},
-    {"any character", "typed as text; pasted text too, without its line breaks"},
-    {"Backspace", "remove the last character"},
-    {"Enter, Esc", "end the entry (Enter adds)"},
-    {"Ctrl-C", "quit"},
-};
-
-void draw_help() {
+void draw_help(const KeyHelp *help) {
     int y = SCREEN_ROW_TOP_LINE;
     print(SCREEN_COL_ITEMS, y, ROLE_TITLE, "KEYS");
     y += 2;
     char line[DRAW_ROW_CAP];
-    for (const auto &k : help_keys) {
+    for (const KeyHelpLine &k : help->lines) {
         if (k.what == nullptr) {
             print(SCREEN_COL_ITEMS, y++, ROLE_TITLE, k.keys);
             continue;
@@ -158,8 +133,7 @@ void draw_header(AppState *s) {
                     s->add_text);
         print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_ADD_PROMPT, line);
     } else {
-        print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_HELP,
-              "1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit");
+        print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_HELP, s->key_help->hints.c_str());
     }
 }
 
@@ -176,40 +150,30 @@ void draw_items(AppState *s) {
 }
 
 void draw_apps(AppState *s) {
-    int rows = screen_list_rows(tb_height());
-    // Placeholder rows carry no marker and no file; an item outside the view has no defaults.
-    g_autolist(GAppInfo) defaults = s->dev_mode ? nullptr : apps_defaults_for_item(s, s->selected);
+    int rows = std::max(screen_list_rows(tb_height()), 0);
+    std::vector<AppRowText> texts(static_cast<size_t>(rows));
+    GList *first = g_list_nth(s->apps, static_cast<guint>(std::max(s->app_scroll, 0)));
+    s->source->app_texts(s, first, rows, texts.data());
     const std::string blank(static_cast<size_t>(std::max(tb_width() - SCREEN_COL_APPS, 0)), ' ');
     int r = 0;
-    for (GList *l = g_list_nth(s->apps, s->app_scroll); l != nullptr && r < rows; l = l->next) {
+    for (GList *l = first; l != nullptr && r < rows; l = l->next, r++) {
         int i = s->app_scroll + r;
         ColorRole role =
             (s->focus == FOCUS_APPS && i == s->app_selected) ? ROLE_APP_SELECTED : ROLE_ROW;
-        char line[DRAW_ROW_CAP];
-        const char *path = nullptr;
-        if (s->dev_mode) {
-            text_format(line, sizeof line, "  %s", static_cast<const char *>(l->data));
-        } else {
-            auto app = G_APP_INFO(l->data);
-            text_format(line, sizeof line, "%s %s", apps_list_has(defaults, app) ? "*" : " ",
-                        apps_display_name(app));
-            path = apps_desktop_file(app);
-        }
         // The row owns its columns: the rest of a long item label never shows between the
         // name and the file, and a long name ends before the file's column.
         print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW, blank.c_str());
         print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role,
-              fit_columns(line, SCREEN_COL_FILE - SCREEN_COL_APPS).c_str());
-        if (path != nullptr)
-            print(SCREEN_COL_FILE, SCREEN_TOP_ROWS + r, role, path);
-        r++;
+              fit_columns(texts[r].text, SCREEN_COL_FILE - SCREEN_COL_APPS).c_str());
+        if (texts[r].file != nullptr)
+            print(SCREEN_COL_FILE, SCREEN_TOP_ROWS + r, role, texts[r].file);
     }
 }
 
 void draw_screen(AppState *s) {
     tb_clear();
     if (s->help_active) {
-        draw_help();
+        draw_help(s->key_help);
         tb_present();
         return;
     }
@@ -217,8 +181,8 @@ void draw_screen(AppState *s) {
     draw_items(s);
     draw_apps(s);
     const char *status = s->status;
-    if (status[0] == '\0' && s->dev_mode)
-        status = "Developer Mode";
+    if (status[0] == '\0')
+        status = s->source->idle_status;
     if (status[0] != '\0')
         print(SCREEN_COL_ITEMS, tb_height() - 1,
               strncmp(status, "Failed", 6) == 0 ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);

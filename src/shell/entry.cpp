@@ -2,18 +2,14 @@
 
 #include <cstring>
 
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
-#include "catalog/config.h"
-#include "catalog/type_text.h"
+#include "screen/view.h"
+#include "shell/pane.h"
 #include "state/state.h"
 #include "term/termbox.h"
 #include "util/text.h"
 
 namespace {
-
-// Developer mode shows placeholders, so an edit would change a catalogue the user cannot see.
-constexpr const char *DEV_CATALOGUE_UNCHANGED = "Developer Mode: the catalogue is not changed";
 
 void entry_end(AppState *s) {
     s->search_active = 0;
@@ -31,30 +27,21 @@ void refilter(AppState *s) {
 }
 
 void add_commit(AppState *s) {
-    if (s->dev_mode) {
-        state_set_status(s, "%s", DEV_CATALOGUE_UNCHANGED);
+    if (s->source->edit_refusal != nullptr) {
+        state_set_status(s, "%s", s->source->edit_refusal);
         return;
     }
     Category *target = nullptr;
     if (s->mode == MODE_CATEGORIES) {
         // No category stands at the selection (an empty view): there is nothing to add to.
-        if (static_cast<guint>(s->selected) >= s->view->len)
+        if (s->selected >= view_len(s))
             return;
         target = static_cast<Category *>(g_ptr_array_index(s->view, s->selected));
     }
-    g_autofree char *type = type_text_resolve(s->add_text);
-    if (type == nullptr) {
-        state_set_status(s, "Failed to add %s: not a MIME type or a known file extension",
-                         s->add_text);
+    Outcome added = catalog_add(s->catalog, target, s->add_text);
+    pane_report(s, added);
+    if (added.types.empty())
         return;
-    }
-    // A type a category gains is in the MIME type list from now on, as it would be after the
-    // next start.
-    if (target != nullptr)
-        category_append(target, type);
-    catalog_insert_type(s, type);
-    state_set_status(s, "Added: %s", s->add_text);
-    config_save(s);
     view_rebuild(s);
     apps_reload(s);
 }
@@ -85,53 +72,43 @@ void entry_start_add(AppState *s) {
     s->add_text[0] = '\0';
 }
 
-void entry_key(AppState *s, const tb_event *ev) {
-    char *buf = entry_buffer(s);
-    bool searching = s->search_active != 0;
-    switch (ev->key) {
-    case TB_KEY_ESC:
-        entry_end(s);
-        return;
-    case TB_KEY_ENTER:
-        if (s->add_active && s->add_text[0] != '\0')
-            add_commit(s);
-        entry_end(s);
-        return;
-    case TB_KEY_BACKSPACE:
-    case TB_KEY_BACKSPACE2: {
-        size_t len = strlen(buf);
-        buf[len - text_last_char_len(buf, len)] = '\0';
-        if (searching)
-            refilter(s);
-        return;
-    }
-    default:
-        break;
-    }
-    if (ev->ch == 0 || !append_char(buf, ev->ch))
-        return;
-    if (searching)
-        refilter(s);
-}
-
-void entry_paste(AppState *s, const tb_event *ev) {
-    if (ev->ch == 0 || !append_char(entry_buffer(s), ev->ch))
+void entry_type(AppState *s, const tb_event *ev) {
+    if (!append_char(entry_buffer(s), ev->ch))
         return;
     if (s->search_active)
         refilter(s);
 }
 
+void entry_backspace(AppState *s, const tb_event *) {
+    char *buf = entry_buffer(s);
+    size_t len = strlen(buf);
+    buf[len - text_last_char_len(buf, len)] = '\0';
+    if (s->search_active)
+        refilter(s);
+}
+
+void entry_finish(AppState *s, const tb_event *ev) {
+    if (ev->key == TB_KEY_ENTER && s->add_active && s->add_text[0] != '\0')
+        add_commit(s);
+    entry_end(s);
+}
+
+void entry_paste(AppState *s, const tb_event *ev) {
+    if (ev->ch != 0)
+        entry_type(s, ev);
+}
+
 void entry_delete(AppState *s) {
-    if (s->dev_mode) {
-        state_set_status(s, "%s", DEV_CATALOGUE_UNCHANGED);
+    if (s->source->edit_refusal != nullptr) {
+        state_set_status(s, "%s", s->source->edit_refusal);
         return;
     }
-    const char *type = view_item_name(s, s->selected);
-    state_set_status(s, "Deleted: %s", type);
-    catalog_remove_type(s, type);
-    config_save(s);
+    std::optional<Item> item = view_item(s, s->selected);
+    if (!item)
+        return;
+    pane_report(s, catalog_delete(s->catalog, item->name));
     view_rebuild(s);
-    if (static_cast<guint>(s->selected) >= s->view->len && s->selected > 0)
+    if (s->selected >= view_len(s) && s->selected > 0)
         s->selected--;
     apps_reload(s);
 }

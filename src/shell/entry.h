@@ -6,11 +6,15 @@ struct tb_event;
 
 void entry_start_search(AppState *s);
 void entry_start_add(AppState *s);
-// Every key event while a search or an add is being typed.
-void entry_key(AppState *s, const tb_event *ev);
+// A typed character: text for the entry.
+void entry_type(AppState *s, const tb_event *ev);
+// Backspace: removes the last character.
+void entry_backspace(AppState *s, const tb_event *ev);
+// Enter (which adds, when an add has text) or Esc: back to browsing.
+void entry_finish(AppState *s, const tb_event *ev);
 // A pasted character during an entry: text only, so line breaks and other control
 // characters are dropped.
 void entry_paste(AppState *s, const tb_event *ev);
-// "d": removes the selected MIME type from the MIME type list and saves; in developer mode it
-// only says that the catalogue is not changed.
+// "d": removes the selected MIME type from the MIME type list and saves; with a source whose
+// rows are not the catalogue's it only says why not.
 void entry_delete(AppState *s);

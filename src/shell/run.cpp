@@ -4,11 +4,11 @@
 #include <cstring>
 #include <glib-unix.h>
 
-#include "appdb/apps.h"
-#include "catalog/catalog.h"
 #include "screen/draw.h"
+#include "screen/view.h"
+#include "shell/pane.h"
 #include "shell/shell.h"
-#include "state/devmode.h"
+#include "shell/source.h"
 #include "state/state.h"
 #include "term/termbox.h"
 
@@ -19,6 +19,8 @@ void shell_startup(AppState *s) {
     catalog_init(s);
     view_rebuild(s);
     dev_read_env(s);
+    s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
+    s->key_help = shell_key_help();
     apps_reload(s);
 }
 
@@ -108,7 +110,7 @@ int shell_run(AppState *s) {
 
 void shell_teardown(AppState *s) {
     state_free_apps(s);
-    catalog_free(s);
+    view_release(s);
 }
 
 int shell_main() {

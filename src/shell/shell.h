@@ -3,6 +3,7 @@
 
 struct AppState;
 struct tb_event;
+struct KeyHelp;
 
 // Start-up after the terminal is open: clear attributes, zeroed state, catalogue, view,
 // developer mode, first application list.
@@ -18,3 +19,5 @@ int shell_main();
 void shell_scroll(AppState *s, int rows);
 // Acts on one terminal event; true when it asks to quit.
 bool shell_event(AppState *s, const tb_event *ev);
+// What the help line and the help overlay say of the keys, made from the key table.
+const KeyHelp *shell_key_help();

@@ -14,6 +14,6 @@ void state_set_status(AppState *s, const char *fmt, ...) {
 
 void state_free_apps(AppState *s) {
     if (s->apps != nullptr)
-        g_list_free_full(s->apps, s->dev_mode ? g_free : g_object_unref);
+        g_list_free_full(s->apps, s->source->free_app);
     s->apps = nullptr;
 }

@@ -1,17 +1,18 @@
-// The one state record of the program, and the values of its mode and focus fields.
+// The one state record of the screen, the values of its mode and focus fields, and the record
+// of where its panes' rows come from.
 //
 // Who writes what (everyone may read everything):
-//   the faces (shell, cli)  selected, scroll, app_scroll, focus, mode, search, search_active,
-//                           add_active, add_text, help_active, dev_mode and dev_count (once,
-//                           at start-up)
-//   catalog                 categories, mime_types, view, ext_index, ext_all; status (failed
-//                           saves)
-//   appdb                   apps, app_selected, status (assignments)
-//   screen                  nothing: drawing only reads
+//   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
+//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up)
+//   screen  nothing: drawing only reads
+// The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <gio/gio.h>
+
+struct Catalog;
 
 constexpr int32_t MODE_CATEGORIES = 0; // the item pane lists categories
 constexpr int32_t MODE_EXTENSIONS = 1; // the item pane lists single MIME types
@@ -21,6 +22,10 @@ constexpr int32_t FOCUS_APPS = 1;  // the application pane (right) has the focus
 
 constexpr size_t STATUS_CAP = 512;
 constexpr size_t ENTRY_CAP = 128;
+constexpr size_t APP_ROW_CAP = 256;
+
+struct PaneSource;
+struct KeyHelp;
 
 struct AppState {
     int32_t selected;     // row of the item pane (index into view, or a placeholder row)
@@ -29,7 +34,7 @@ struct AppState {
     int32_t app_scroll;   // application pane row drawn at the top
     int32_t focus;        // FOCUS_ITEMS or FOCUS_APPS
     char status[STATUS_CAP];
-    GList *apps; // GAppInfo references, or placeholder strings in developer mode; owned
+    GList *apps; // the application pane's rows, owned; freed by source->free_app
     int32_t dev_mode;
     int32_t dev_count;
     int32_t mode; // MODE_CATEGORIES or MODE_EXTENSIONS
@@ -37,16 +42,40 @@ struct AppState {
     int32_t search_active;
     int32_t add_active;
     char add_text[ENTRY_CAP];
-    GPtrArray *categories; // Category records, owned
-    GPtrArray *mime_types; // strings, owned, unique, in strcmp order
-    GPtrArray *view;       // borrowed rows of the item pane that pass the search
-    GHashTable *ext_index; // MIME type -> extension label
-    GHashTable *ext_all;   // MIME type -> every extension, folded; made at the first search
-    int32_t help_active;   // the key help covers the screen until the next key
+    Catalog *catalog;         // categories, mime_types, ext_index and the rest; owned
+    GPtrArray *view;          // borrowed rows of the item pane that pass the search
+    int32_t help_active;      // the key help covers the screen until the next key
+    const PaneSource *source; // where both panes' rows come from, picked at start-up
+    const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+};
+
+// One row of the application pane as drawn: marker and name, and the desktop file.
+struct AppRowText {
+    char text[APP_ROW_CAP];
+    const char *file; // NULL for none
+};
+
+// Where the rows of both panes come from: the catalogue and GIO, or developer mode's
+// placeholders. The shell picks one at start-up; everything else asks it.
+struct PaneSource {
+    int32_t (*item_count)(AppState *s);
+    const char *(*item_label)(AppState *s, int32_t index);
+    // A new list of application rows for item row index; free_app releases an element.
+    GList *(*app_rows)(AppState *s, int32_t index);
+    GDestroyNotify free_app;
+    // The texts of count rows of the application pane, from the list element first on.
+    void (*app_texts)(AppState *s, GList *first, int count, AppRowText *out);
+    // Enter on the application pane.
+    void (*assign)(AppState *s);
+    // Takes in a change of the application registry; true when the pane changed.
+    bool (*refresh)(AppState *s);
+    const char *idle_status;  // the status line's text while status is empty
+    const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
+    const char *undo_refusal;
 };
 
 // Writes a printf-style message into status, cut to its capacity on a character boundary.
 void state_set_status(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
 
-// Frees apps by the rule of the current mode (references, or strings in developer mode).
+// Frees apps by the rule of the source that made them.
 void state_free_apps(AppState *s);

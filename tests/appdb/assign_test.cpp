@@ -7,6 +7,7 @@
 #include "appdb/journal.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
+#include "shell/pane.h"
 
 namespace {
 

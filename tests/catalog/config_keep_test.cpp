@@ -126,11 +126,11 @@ TEST_F(Keep, JunkIsRefusedAndNothingIsSaved) {
     for (const char *junk : {"hello world", "r; ls", "a/b/c", "image/", "/png", "zzzqq"}) {
         for (int mode : {'1', '2'}) {
             ch(static_cast<uint32_t>(mode));
-            guint before = s.mime_types->len;
+            guint before = s.catalog->mime_types->len;
             add(junk);
             EXPECT_EQ(std::string(s.status), std::string("Failed to add ") + junk +
                                                  ": not a MIME type or a known file extension");
-            EXPECT_EQ(s.mime_types->len, before) << junk;
+            EXPECT_EQ(s.catalog->mime_types->len, before) << junk;
         }
     }
     EXPECT_EQ(category_types(0), (std::vector<std::string>{"text/html", "x-scheme-handler/http",
@@ -154,7 +154,7 @@ TEST_F(Keep, DeveloperModeChangesNoCatalogue) {
     add("png");
     EXPECT_STREQ(s.status, "Developer Mode: the catalogue is not changed");
     EXPECT_EQ(category_types(0).size(), 3u);
-    EXPECT_EQ(s.mime_types->len, 45u);
+    EXPECT_EQ(s.catalog->mime_types->len, 45u);
     EXPECT_FALSE(g_file_test((env.config_dir + "/quarve").c_str(), G_FILE_TEST_EXISTS));
 }
 
@@ -167,5 +167,5 @@ TEST_F(Keep, ATypeAddedToACategoryIsInTheMimeListOnce) {
     ASSERT_NE(row, -1);
     EXPECT_EQ(row_of("image/x-new"), row);
     EXPECT_STREQ(view_item_name(&s, row - 1), "image/webp") << "in its sorted place";
-    EXPECT_EQ(s.mime_types->len, 46u) << "entered once";
+    EXPECT_EQ(s.catalog->mime_types->len, 46u) << "entered once";
 }

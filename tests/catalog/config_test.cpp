@@ -7,7 +7,7 @@
 
 namespace {
 
-class Config : public QuarveTest {
+class Config : public CoreTest {
   protected:
     std::string path() { return env.config_dir + "/quarve/mimetypes.ini"; }
     std::string saved() { return read_file(path()); }
@@ -23,9 +23,9 @@ TEST_F(Config, PathFollowsTheUserConfigDirectory) {
 }
 
 TEST_F(Config, BuiltInCatalogueIsWrittenInTheDocumentedLayout) {
-    start();
+    load();
     EXPECT_FALSE(g_file_test(path().c_str(), G_FILE_TEST_EXISTS)) << "nothing is saved at start";
-    config_save(&s);
+    Outcome first_save = config_save(cat);
     std::string expected = "[Categories]\n";
     for (const BuiltinCategory *b = builtin_categories; b->name[0]; b++) {
         expected += std::string(b->name) + "=";
@@ -42,30 +42,30 @@ TEST_F(Config, BuiltInCatalogueIsWrittenInTheDocumentedLayout) {
                             "x-scheme-handler/https;\nFile Manager=inode/directory;\n",
                             0),
               0u);
-    EXPECT_EQ(s.status[0], '\0') << "a successful save says nothing";
+    EXPECT_TRUE(first_save.ok);
+    EXPECT_EQ(first_save.message, "") << "a successful save says nothing";
 
     // Loading what was saved and saving again gives the same bytes.
     std::string first = saved();
-    shell_teardown(&s);
-    shell_startup(&s);
-    config_save(&s);
+    load();
+    config_save(cat);
     EXPECT_EQ(saved(), first);
 }
 
 TEST_F(Config, OnlyExtraGivesNoCategoriesAndTheListSortedOnce) {
     write_file(path(), "[Extra]\nmimetypes=text/plain;image/png;text/plain;audio/ogg\n");
-    start();
+    load();
     EXPECT_TRUE(names().empty());
     EXPECT_EQ(types(), (V{"audio/ogg", "image/png", "text/plain"}));
-    EXPECT_EQ(view_count(&s), 0);
-    config_save(&s);
+    EXPECT_EQ(names().size(), 0u);
+    config_save(cat);
     EXPECT_EQ(saved(), "[Extra]\nmimetypes=audio/ogg;image/png;text/plain;\n");
 }
 
 TEST_F(Config, CategoriesKeepFileOrderAndTheirTypesFillTheList) {
     write_file(path(), "# mine\n[Categories]\nZed=text/x-zed;image/png;\nAlpha=image/png\n"
                        "Empty=\n[Other]\nx=y\n");
-    start();
+    load();
     EXPECT_EQ(names(), (V{"Zed", "Alpha", "Empty"}));
     EXPECT_EQ(category_types(0), (V{"text/x-zed", "image/png"}));
     EXPECT_EQ(category_types(1), V{"image/png"});
@@ -75,7 +75,7 @@ TEST_F(Config, CategoriesKeepFileOrderAndTheirTypesFillTheList) {
 
 TEST_F(Config, ExtraAndCategoriesAreMergedWithoutDuplicates) {
     write_file(path(), "[Categories]\nA=b/b;a/a;b/b;\n[Extra]\nmimetypes=c/c;a/a;\n");
-    start();
+    load();
     EXPECT_EQ(category_types(0), (V{"b/b", "a/a", "b/b"})) << "a category keeps its own list";
     EXPECT_EQ(types(), (V{"a/a", "b/b", "c/c"}));
 }
@@ -83,13 +83,13 @@ TEST_F(Config, ExtraAndCategoriesAreMergedWithoutDuplicates) {
 TEST_F(Config, UnparsableFileKeepsBuiltInsAndIsBackedUpBeforeTheFirstSave) {
     const std::string broken = "[Categories]\nthis line is not a key file line\n";
     write_file(path(), broken);
-    start();
+    load();
     EXPECT_EQ(names().size(), 14u);
-    config_save(&s);
+    config_save(cat);
     EXPECT_EQ(read_file(path() + ".bak"), broken);
     EXPECT_EQ(saved().rfind("[Categories]\nWeb Browser=", 0), 0u);
     // A file that parses is never copied: the backup keeps the broken original.
-    config_save(&s);
+    config_save(cat);
     EXPECT_EQ(read_file(path() + ".bak"), broken);
 }
 
@@ -97,39 +97,40 @@ TEST_F(Config, ValuesThatAreNotAValidListKeepTheirBytes) {
     // Bytes that are not UTF-8 and an escape GKeyFile rejects: GKeyFile refuses these lists.
     write_file(path(), "[Categories]\nOdd=text/plain;image/\xff\xfe;\nEsc=a\\qb;c\\;d;\n"
                        "[Extra]\nmimetypes=x/\xff;\n");
-    start();
+    load();
     EXPECT_EQ(names(), (V{"Odd", "Esc"}));
     EXPECT_EQ(category_types(0), (V{"text/plain", "image/\xff\xfe"}));
     EXPECT_EQ(category_types(1), (V{"a\\qb", "c;d"}));
     auto list = types();
     EXPECT_NE(std::find(list.begin(), list.end(), "x/\xff"), list.end());
-    config_save(&s);
+    config_save(cat);
     EXPECT_NE(saved().find("Odd=text/plain;image/\xff\xfe;\n"), std::string::npos);
 }
 
 TEST_F(Config, DirectoryAtThePathFallsBackAndEverySaveFails) {
     g_mkdir_with_parents(path().c_str(), 0755);
-    start();
+    load();
     EXPECT_EQ(names().size(), 14u);
-    config_save(&s);
-    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
-    s.status[0] = '\0';
-    config_save(&s);
-    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u);
+    for (int round = 0; round < 2; round++) {
+        Outcome saved = config_save(cat);
+        EXPECT_FALSE(saved.ok);
+        EXPECT_EQ(saved.message.rfind("Failed to save config: ", 0), 0u) << saved.message;
+    }
     EXPECT_TRUE(g_file_test(path().c_str(), G_FILE_TEST_IS_DIR));
 }
 
 TEST_F(Config, FailedSaveKeepsThePreviousFileByteForByte) {
     const std::string before = "[Extra]\nmimetypes=a/a;\n";
     write_file(path(), before);
-    start();
-    catalog_insert_type(&s, "b/b");
+    load();
+    catalog_insert_type(cat, "b/b");
     // The write fails part-way through the new file.
+    Outcome failed;
     {
         FileSizeLimit tiny(8);
-        config_save(&s);
+        failed = config_save(cat);
     }
-    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
+    EXPECT_EQ(failed.message.rfind("Failed to save config: ", 0), 0u) << failed.message;
     EXPECT_EQ(saved(), before);
-    EXPECT_EQ(s.mime_types->len, 2u) << "the catalogue in memory is unchanged";
+    EXPECT_EQ(cat->mime_types->len, 2u) << "the catalogue in memory is unchanged";
 }

@@ -101,11 +101,11 @@ TEST_F(ExtIndex, MissingSourcesLeaveOnlyTheFallbacksAndLookupsAreExact) {
     EXPECT_EQ(label("inode/directory"), "folder");
     EXPECT_EQ(label("x-scheme-handler/https"), "https");
 
-    AppState s{};
-    ext_index_build(&s);
+    Catalog c{};
+    ext_index_build(&c);
     // Whatever the host's tables say, link schemes are labelled and lookups copy nothing.
-    EXPECT_STREQ(ext_index_label(&s, "x-scheme-handler/magnet"), "magnet");
+    EXPECT_STREQ(ext_index_label(&c, "x-scheme-handler/magnet"), "magnet");
     const char *odd = "Text/Plain";
-    EXPECT_EQ(ext_index_label(&s, odd), odd);
-    g_hash_table_unref(s.ext_index);
+    EXPECT_EQ(ext_index_label(&c, odd), odd);
+    g_hash_table_unref(c.ext_index);
 }

@@ -5,15 +5,16 @@
 
 namespace {
 
-class Search : public QuarveTest {
+class Search : public CoreTest {
   protected:
     std::vector<std::string> filtered(int32_t mode, const char *text) {
-        s.mode = mode;
-        g_strlcpy(s.search, text, sizeof s.search);
-        view_rebuild(&s);
+        g_autoptr(GPtrArray) view = g_ptr_array_new();
+        catalog_filter(cat, mode == MODE_CATEGORIES, text, view);
         std::vector<std::string> rows;
-        for (int i = 0; i < view_count(&s); i++)
-            rows.push_back(view_item_name(&s, i));
+        for (guint i = 0; i < view->len; i++)
+            rows.push_back(mode == MODE_CATEGORIES
+                               ? static_cast<Category *>(g_ptr_array_index(view, i))->name
+                               : static_cast<const char *>(g_ptr_array_index(view, i)));
         return rows;
     }
     using V = std::vector<std::string>;
@@ -22,7 +23,7 @@ class Search : public QuarveTest {
 } // namespace
 
 TEST_F(Search, EveryExtensionOfATypeFindsItByItsBeginning) {
-    start();
+    load();
     EXPECT_EQ(filtered(MODE_EXTENSIONS, "mp3"), V{"audio/mpeg"});
     EXPECT_EQ(filtered(MODE_EXTENSIONS, "MKV"), V{"video/x-matroska"});
     V jpg = filtered(MODE_EXTENSIONS, "jpg");
@@ -30,10 +31,8 @@ TEST_F(Search, EveryExtensionOfATypeFindsItByItsBeginning) {
     EXPECT_EQ(filtered(MODE_EXTENSIONS, "p3"), V{}) << "an extension matches by its beginning";
     EXPECT_EQ(filtered(MODE_CATEGORIES, "mp3"), V{}) << "categories are searched by name";
     // The label shown stays the first extension.
-    s.mode = MODE_EXTENSIONS;
-    s.search[0] = '\0';
-    view_rebuild(&s);
-    EXPECT_STREQ(ext_index_label(&s, "audio/mpeg"), "mpga");
+    filtered(MODE_EXTENSIONS, "");
+    EXPECT_STREQ(ext_index_label(cat, "audio/mpeg"), "mpga");
 }
 
 TEST_F(Search, ExtensionsOfEveryTableAreKeptOnceAndFolded) {
@@ -59,7 +58,7 @@ TEST_F(Search, AccentsAndCompatibilityFormsAreIgnored) {
     write_file(env.config_dir + "/quarve/mimetypes.ini",
                "[Categories]\nCafé=text/plain;\nİnternet=text/html;\nＦｕｌｌ=image/png;\n"
                "ﬁles=inode/directory;\nCase=text/x-csrc;\n");
-    start();
+    load();
     EXPECT_EQ(filtered(MODE_CATEGORIES, "cafe"), V{"Café"});
     EXPECT_EQ(filtered(MODE_CATEGORIES, "CAFÉ"), V{"Café"});
     EXPECT_EQ(filtered(MODE_CATEGORIES, "in"), V{"İnternet"});

@@ -1,6 +1,7 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
+#include "shell/pane.h"
 
 namespace {
 

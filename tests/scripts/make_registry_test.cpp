@@ -51,15 +51,16 @@ TEST_F(MakeRegistry, EvenApplicationsOpenWebPagesOddOnesFoldersDefaultsInTheMidd
 TEST_F(MakeRegistry, CatalogueHasATypeOfItsOwnPerCategoryAndRepeatsInExtra) {
     ASSERT_EQ(make("--categories 12 2"), 0);
     start();
-    ASSERT_EQ(s.categories->len, 12u);
+    ASSERT_EQ(s.catalog->categories->len, 12u);
     EXPECT_STREQ(view_label(&s, 0), "Category 000000");
     EXPECT_STREQ(view_label(&s, 11), "Category 000011");
     // Twelve types of their own, text/plain in every category, and image/png from Extra; the
     // Extra copies of every tenth type add nothing.
-    ASSERT_EQ(s.mime_types->len, 14u);
-    EXPECT_STREQ(static_cast<const char *>(g_ptr_array_index(s.mime_types, 0)),
+    ASSERT_EQ(s.catalog->mime_types->len, 14u);
+    EXPECT_STREQ(static_cast<const char *>(g_ptr_array_index(s.catalog->mime_types, 0)),
                  "application/x-bench-000000");
-    EXPECT_STREQ(static_cast<const char *>(g_ptr_array_index(s.mime_types, 13)), "text/plain");
+    EXPECT_STREQ(static_cast<const char *>(g_ptr_array_index(s.catalog->mime_types, 13)),
+                 "text/plain");
 }
 
 TEST_F(MakeRegistry, RefusesWhatIsNotACount) {

@@ -1,7 +1,7 @@
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
-#include "state/devmode.h"
+#include "shell/source.h"
 
 TEST(DevCount, ValuesReadAsDecimalWithDefaultAndCap) {
     EXPECT_EQ(dev_parse_count(""), 10);

@@ -11,8 +11,8 @@ class Entry : public QuarveTest {
     }
     std::string ini() { return read_file(env.config_dir + "/quarve/mimetypes.ini"); }
     int type_index(const char *type) {
-        for (guint i = 0; i < s.mime_types->len; i++)
-            if (g_str_equal(g_ptr_array_index(s.mime_types, i), type))
+        for (guint i = 0; i < s.catalog->mime_types->len; i++)
+            if (g_str_equal(g_ptr_array_index(s.catalog->mime_types, i), type))
                 return static_cast<int>(i);
         return -1;
     }

@@ -109,13 +109,13 @@ TEST_F(Keys, HelpOverlayListsKeysAndFilesAndAnyKeyClosesIt) {
 TEST_F(Keys, PastedTextGoesIntoAnEntryOnlyAndNeverRunsAsKeys) {
     start();
     ch('2');
-    guint types = s.mime_types->len;
+    guint types = s.catalog->mime_types->len;
     // In browse mode a paste is ignored: no delete, no quit, no entry.
     grid_push_paste("ddd\rq/a");
     tb_event ev;
     while (tb_peek_event(&ev, 0) == TB_OK)
         EXPECT_FALSE(shell_event(&s, &ev));
-    EXPECT_EQ(s.mime_types->len, types);
+    EXPECT_EQ(s.catalog->mime_types->len, types);
     EXPECT_EQ(s.search_active, 0);
     ch('a');
     grid_push_paste("image/x-\rpasted\n\ttype\033");

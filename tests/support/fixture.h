@@ -75,29 +75,67 @@ struct FileSizeLimit {
 };
 
 #include "catalog/catalog.h"
+#include "screen/view.h"
+
+// The catalogue as plain lists: category names, the MIME type list, one category's types.
+inline std::vector<std::string> catalog_names(const Catalog *c) {
+    std::vector<std::string> out;
+    for (guint i = 0; i < c->categories->len; i++)
+        out.push_back(static_cast<Category *>(g_ptr_array_index(c->categories, i))->name);
+    return out;
+}
+
+inline std::vector<std::string> catalog_types(const Catalog *c) {
+    std::vector<std::string> out;
+    for (guint i = 0; i < c->mime_types->len; i++)
+        out.push_back(static_cast<const char *>(g_ptr_array_index(c->mime_types, i)));
+    return out;
+}
+
+inline std::vector<std::string> catalog_category_types(const Catalog *c, guint i) {
+    std::vector<std::string> out;
+    auto cat = static_cast<Category *>(g_ptr_array_index(c->categories, i));
+    for (char **t = cat->mime_types; *t; t++)
+        out.push_back(*t);
+    return out;
+}
+
+// What status messages call view row i: the category's name or the MIME type; NULL outside.
+inline const char *view_item_name(AppState *s, int32_t i) {
+    std::optional<Item> item = view_item(s, i);
+    return item ? item->name : nullptr;
+}
 
 inline std::string QuarveTest::view_label_of(int i) {
     return view_label(&s, i);
 }
 
 inline std::vector<std::string> QuarveTest::names() {
-    std::vector<std::string> out;
-    for (guint i = 0; i < s.categories->len; i++)
-        out.push_back(static_cast<Category *>(g_ptr_array_index(s.categories, i))->name);
-    return out;
+    return catalog_names(s.catalog);
 }
 
 inline std::vector<std::string> QuarveTest::types() {
-    std::vector<std::string> out;
-    for (guint i = 0; i < s.mime_types->len; i++)
-        out.push_back(static_cast<const char *>(g_ptr_array_index(s.mime_types, i)));
-    return out;
+    return catalog_types(s.catalog);
 }
 
 inline std::vector<std::string> QuarveTest::category_types(guint i) {
-    std::vector<std::string> out;
-    auto c = static_cast<Category *>(g_ptr_array_index(s.categories, i));
-    for (char **t = c->mime_types; *t; t++)
-        out.push_back(*t);
-    return out;
+    return catalog_category_types(s.catalog, i);
 }
+
+// The core alone, without the screen: a private environment and the user's catalogue.
+class CoreTest : public ::testing::Test {
+  protected:
+    void load() {
+        catalog_free(cat);
+        cat = catalog_new();
+    }
+    void TearDown() override { catalog_free(cat); }
+    std::vector<std::string> names() { return catalog_names(cat); }
+    std::vector<std::string> types() { return catalog_types(cat); }
+    std::vector<std::string> category_types(guint i) { return catalog_category_types(cat, i); }
+    // The category named name, as an item.
+    Item category(const char *name) { return *item_lookup(cat, name); }
+
+    XdgEnv env; // first: the environment must exist before any GLib call
+    Catalog *cat = nullptr;
+};

@@ -1,0 +1,64 @@
+#include "catalog/item.h"
+
+#include <gio/gio.h>
+#include <string>
+
+#include "catalog/catalog.h"
+#include "catalog/type_text.h"
+
+namespace {
+
+// Letter case only: "web browser" names Web Browser, but accents still tell names apart.
+std::string folded(const char *text) {
+    g_autofree char *valid = g_utf8_make_valid(text, -1);
+    g_autofree char *f = g_utf8_casefold(valid, -1);
+    return f;
+}
+
+// The spelling of type that the MIME database registers, when it knows type in another letter
+// case: GIO compares types byte for byte, so IMAGE/PNG would find no application.
+char *registered_spelling(const char *type) {
+    GList *all = g_content_types_get_registered();
+    char *spelling = nullptr;
+    for (GList *l = all; l != nullptr && spelling == nullptr; l = l->next)
+        if (g_ascii_strcasecmp(static_cast<const char *>(l->data), type) == 0)
+            spelling = g_strdup(static_cast<const char *>(l->data));
+    g_list_free_full(all, g_free);
+    return spelling != nullptr ? spelling : g_strdup(type);
+}
+
+} // namespace
+
+Item item_of_category(Category *c) {
+    return {c->name, {c->mime_types, g_strv_length(c->mime_types)}, true};
+}
+
+Item item_of_type_slot(char *const *slot) {
+    return {*slot, {slot, 1}, false};
+}
+
+std::optional<Item> item_lookup(Catalog *c, const char *text) {
+    std::string wanted = folded(text);
+    for (guint i = 0; i < c->categories->len; i++) {
+        auto cat = static_cast<Category *>(g_ptr_array_index(c->categories, i));
+        if (folded(cat->name) == wanted)
+            return item_of_category(cat);
+    }
+    g_autofree char *type = type_text_resolve(text);
+    if (type == nullptr)
+        return std::nullopt;
+    auto slots = reinterpret_cast<char *const *>(c->mime_types->pdata);
+    for (guint i = 0; i < c->mime_types->len; i++)
+        if (g_ascii_strcasecmp(slots[i], type) == 0)
+            return item_of_type_slot(&slots[i]);
+    for (guint i = 0; i < c->named->len; i++) {
+        auto list = static_cast<char **>(g_ptr_array_index(c->named, i));
+        if (g_ascii_strcasecmp(list[0], type) == 0)
+            return item_of_type_slot(list);
+    }
+    // Each kept type is a list of its own, so an item borrowing it outlives later lookups.
+    char **list = g_new0(char *, 2);
+    list[0] = registered_spelling(type);
+    g_ptr_array_add(c->named, list);
+    return item_of_type_slot(list);
+}

@@ -1,0 +1,38 @@
+#include "shell/pane.h"
+
+#include "appdb/apps.h"
+#include "screen/view.h"
+#include "state/state.h"
+
+GList *apps_for_item(AppState *s, int32_t index) {
+    std::optional<Item> item = view_item(s, index);
+    return item ? apps_candidates(*item) : nullptr;
+}
+
+void apps_reload(AppState *s) {
+    state_free_apps(s);
+    s->apps = s->source->app_rows(s, s->selected);
+    s->app_selected = 0;
+}
+
+bool apps_refresh(AppState *s) {
+    return s->source->refresh(s);
+}
+
+void apps_set_default(AppState *s) {
+    auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
+    std::optional<Item> item = view_item(s, s->selected);
+    if (app != nullptr && item)
+        pane_report(s, apps_assign(*item, app));
+}
+
+void apps_undo(AppState *s) {
+    if (s->source->undo_refusal != nullptr)
+        state_set_status(s, "%s", s->source->undo_refusal);
+    else
+        pane_report(s, apps_undo_last());
+}
+
+void pane_report(AppState *s, const Outcome &outcome) {
+    state_set_status(s, "%s", outcome.message.c_str());
+}
