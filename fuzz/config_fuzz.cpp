@@ -50,9 +50,22 @@ void remove_fuzz_dir() {
     nftw(fuzz_dir, remove_entry, 8, FTW_DEPTH | FTW_PHYS);
 }
 
+// GLib 2.74's key-file parser sets its own error twice for a list value with an unknown escape
+// and a backslash at the end ("\\q\\"), and warns about itself on every such input; the flood
+// would bury what the fuzzer reports. Every other message gets through.
+GLogWriterOutput log_writer(GLogLevelFlags level, const GLogField *fields, gsize n, gpointer data) {
+    for (gsize i = 0; i < n; i++)
+        if (strcmp(fields[i].key, "MESSAGE") == 0 && fields[i].length < 0 &&
+            strstr(static_cast<const char *>(fields[i].value), "GError set over the top") !=
+                nullptr)
+            return G_LOG_WRITER_HANDLED;
+    return g_log_writer_default(level, fields, n, data);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    g_log_set_writer_func(log_writer, nullptr, nullptr);
     // Every save syncs the file to disk; in memory that costs nothing, and the fuzzer runs
     // some twenty times as many inputs.
     const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : g_get_tmp_dir();
