@@ -51,7 +51,7 @@ void remove_fuzz_dir() {
 }
 
 // GLib 2.74's key-file parser sets its own error twice for a list value with an unknown escape
-// and a backslash at the end ("\\q\\"), and warns about itself on every such input; the flood
+// and a backslash at the end (\q\), and warns about itself on every such input; the flood
 // would bury what the fuzzer reports. Every other message gets through.
 GLogWriterOutput log_writer(GLogLevelFlags level, const GLogField *fields, gsize n, gpointer data) {
     for (gsize i = 0; i < n; i++)
