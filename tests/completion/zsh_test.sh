@@ -26,6 +26,7 @@ if has_command_list; then
 else
     skip "the command cases"
 fi
+expect 'quarve --v' 'quarve --version ' --version
 expect 'quarve list --t' 'quarve list --types ' --types
 expect 'quarve show We' 'quarve show Web\ Browser ' 'Web Browser'
 expect "quarve show 'We" "quarve show 'Web Browser' " 'Web Browser'
