@@ -1,15 +1,18 @@
 #include "appdb/apps.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <gio/gdesktopappinfo.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "appdb/aliases.h"
 #include "appdb/app_set.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "util/files.h"
 
 namespace {
 
@@ -29,49 +32,106 @@ std::vector<std::string> assigned_types(const Item &item) {
     return types;
 }
 
-// Sets app as the default for type and checks that GIO now answers with it. The reason when it
-// failed or another setting still takes precedence.
-std::optional<std::string> set_default_for_type(GAppInfo *app, const char *type) {
+// How long a quarve process waits for another one to finish its change.
+constexpr int APPS_TURN_MS = 5000;
+
+// The writers' lock, held from the first read of the settings to the journal's last write.
+struct Turn {
+    int fd = -1;
+    Turn() = default;
+    Turn(const Turn &) = delete;
+    Turn &operator=(const Turn &) = delete;
+    ~Turn() { files_unlock(fd); }
+};
+
+std::optional<std::string> take_turn(Turn *turn) {
+    std::string path = journal_lock_path();
     g_autoptr(GError) error = nullptr;
-    g_app_info_set_as_default_for_type(app, type, &error);
-    if (error != nullptr)
-        return std::string(error->message);
-    // A desktop-specific list (gnome-mimeapps.list and the like) outranks the file GIO
-    // writes; success is only what GIO itself now reports.
-    g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(type, FALSE);
-    if (now == nullptr || !g_app_info_equal(now, app))
-        return std::string("another setting takes precedence for ") + type;
+    if (files_lock(path.c_str(), APPS_TURN_MS, &turn->fd, &error))
+        return std::nullopt;
+    if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
+        return std::string("another quarve is changing the settings");
+    return std::string(error->message);
+}
+
+// Opens the settings file and computes a change of it, then writes it in one step; when
+// another program wrote the file in between, the change is computed once more on what it wrote.
+// make gives the new text for the file as it stands. The reason when nothing was written.
+// *written tells whether anything had to change.
+template <typename Make>
+std::optional<std::string> write_change(MimeappsFile *file, std::string *before, bool *written,
+                                        Make make) {
+    *written = false;
+    mimeapps_sweep(file->path.c_str());
+    for (int attempt = 0;; attempt++) {
+        if (auto refusal = mimeapps_open(file->path.c_str(), file))
+            return refusal;
+        *before = file->bytes;
+        std::string next = make(*file);
+        if (file->exists && next == file->bytes)
+            return std::nullopt;
+        *written = true;
+        mimeapps_watch();
+        bool changed = false;
+        auto error = mimeapps_commit(file, next, &changed);
+        if (!error)
+            return std::nullopt;
+        if (!changed || attempt > 0)
+            return *error + (changed ? "; nothing was changed" : "");
+    }
+}
+
+// Puts the file back as it was before a change GIO did not take.
+std::optional<std::string> put_back(MimeappsFile *file, const std::string &before, bool existed) {
+    mimeapps_watch();
+    if (!existed) {
+        g_autofree char *target = files_link_target(file->path.c_str());
+        if (target != nullptr && unlink(target) != 0)
+            return std::string(target) + ": " + g_strerror(errno);
+    } else {
+        bool changed = false;
+        if (auto error = mimeapps_commit(file, before, &changed))
+            return error;
+    }
+    mimeapps_reread(file);
     return std::nullopt;
 }
 
-// Puts the first count types of entry back as they were before it.
-bool restore_before(const MimeappsSession *session, const std::vector<JournalType> &types,
-                    size_t count, std::string *error) {
-    std::vector<const char *> names;
-    std::vector<MimeappsEntry> before;
-    for (size_t i = 0; i < count; i++) {
-        names.push_back(types[i].type.c_str());
-        before.push_back(types[i].before);
+// The types whose default GIO now answers with something else than want.
+std::string not_in_effect(const std::vector<std::string> &types, GAppInfo *want) {
+    std::string list;
+    for (const std::string &t : types) {
+        g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(t.c_str(), FALSE);
+        if (now == nullptr || !g_app_info_equal(now, want))
+            list += (list.empty() ? "" : ", ") + t;
     }
-    return count == 0 || mimeapps_restore(session, names.data(), before.data(), count, error);
+    return list;
 }
 
-// Every type set, or none: a failure puts back each type already changed, then reports.
-std::optional<std::string> assign(GAppInfo *app, const MimeappsSession *session,
-                                  JournalEntry *entry) {
-    std::optional<std::string> failure;
-    size_t touched = 0;
-    for (const JournalType &t : entry->types) {
-        touched++;
-        if ((failure = set_default_for_type(app, t.type.c_str())))
-            break;
+// The types whose earlier default, as an undo put it back, GIO does not answer with. A type
+// without an earlier default of its own has GIO's fallback, which is not checked.
+std::string not_restored(const std::vector<std::string> &types,
+                         const std::vector<MimeappsEntry> &entries) {
+    std::string list;
+    for (size_t i = 0; i < types.size(); i++) {
+        const auto &value = entries[i].values[0];
+        if (!value)
+            continue;
+        g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(types[i].c_str(), FALSE);
+        g_auto(GStrv) ids = g_strsplit(value->c_str(), ";", -1);
+        bool held = now != nullptr && g_app_info_get_id(now) != nullptr &&
+                    g_strv_contains(ids, g_app_info_get_id(now));
+        if (!held)
+            list += (list.empty() ? "" : ", ") + types[i];
     }
+    return list;
+}
+
+std::string journal_add(JournalEntry entry) {
+    std::vector<JournalEntry> journal = journal_load();
+    journal.push_back(std::move(entry));
     std::string error;
-    if (failure && !restore_before(session, entry->types, touched, &error))
-        *failure += "; the earlier settings could not be put back: " + error;
-    if (!mimeapps_end(session, &error) && !failure)
-        failure = error;
-    return failure;
+    return journal_save(journal, &error) ? "" : error;
 }
 
 } // namespace
@@ -120,65 +180,113 @@ bool apps_same_set(GList *a, GList *b) {
 }
 
 Outcome apps_assign(const Item &item, GAppInfo *app) {
-    std::string path = mimeapps_user_path();
-    MimeappsSession session;
-    if (auto refusal = mimeapps_begin(path.c_str(), &session))
-        return outcome_failed("Failed to set default application: " + *refusal);
-    const char *id = g_app_info_get_id(app);
-    JournalEntry entry{id ? id : "", apps_display_name(app), item.name, {}};
-    for (const std::string &type : assigned_types(item))
-        entry.types.push_back({type, mimeapps_read(&session, type.c_str()), {}});
+    const std::string failed = "Failed to set default application: ";
+    Turn turn;
+    if (auto busy = take_turn(&turn))
+        return outcome_failed(failed + *busy);
+    const char *id = apps_desktop_id(app);
+    std::vector<std::string> types = assigned_types(item);
+    JournalEntry entry{id, apps_display_name(app), item.name, {}};
+    MimeappsFile file{mimeapps_user_path(), "", false};
+    std::string before;
+    bool existed = false, written = false;
+    auto make = [&](const MimeappsFile &now) {
+        existed = now.exists;
+        std::string next = mimeapps_with_default(now.bytes, types, id);
+        entry.types.clear();
+        for (const std::string &t : types)
+            entry.types.push_back(
+                {t, mimeapps_entry(now.bytes, t.c_str()), mimeapps_entry(next, t.c_str())});
+        return next;
+    };
+    if (auto error = write_change(&file, &before, &written, make))
+        return outcome_failed(failed + *error);
+    // Recorded before GIO is asked, so that an interrupted run still leaves a way back.
+    std::string journal_error = journal_add(entry);
     Outcome done = outcome_ok(entry.app_name + " is now default for " + item.name);
-    if (auto failure = assign(app, &session, &entry))
-        return outcome_failed("Failed to set default application: " + *failure);
-    // Undo is a comfort: a journal that cannot be written does not make the assignment fail.
-    for (JournalType &t : entry.types)
-        t.after = mimeapps_read(&session, t.type.c_str());
-    std::vector<JournalEntry> journal = journal_load();
-    journal.push_back(std::move(entry));
-    std::string error;
-    journal_save(journal, &error);
-    return done;
+    if (!journal_error.empty())
+        done.warning = "it cannot be undone: " + journal_error;
+    if (written && !mimeapps_reread(&file))
+        return done; // GIO cannot see the write (a link outside its watch): the file says it all
+    // A desktop-specific list (gnome-mimeapps.list and the like) outranks the file GIO reads;
+    // success is only what GIO itself now answers.
+    std::string overridden = not_in_effect(types, app);
+    if (overridden.empty())
+        return done;
+    std::string message = failed + "another setting takes precedence for " + overridden;
+    if (auto error = put_back(&file, before, existed))
+        message += "; the earlier settings could not be put back: " + *error;
+    if (journal_error.empty()) {
+        std::vector<JournalEntry> journal = journal_load();
+        if (!journal.empty())
+            journal.pop_back();
+        journal_save(journal, &journal_error);
+    }
+    return outcome_failed(message);
 }
 
 Outcome apps_undo_last() {
+    const std::string failed = "Failed to undo: ";
+    Turn turn;
+    if (auto busy = take_turn(&turn))
+        return outcome_failed(failed + *busy);
     std::vector<JournalEntry> journal = journal_load();
+    // An entry that names no type (a hand-edited journal) has nothing to take back.
+    while (!journal.empty() && journal.back().types.empty())
+        journal.pop_back();
     if (journal.empty())
         return outcome_ok("Nothing to undo");
+    // An undo that could not take its entry off would be done again by the next one.
+    std::string why;
+    if (!journal_writable(&why))
+        return outcome_failed(failed + "the journal cannot be written: " + why);
     const JournalEntry &last = journal.back();
-    std::string path = mimeapps_user_path();
-    MimeappsSession session;
-    if (auto refusal = mimeapps_begin(path.c_str(), &session))
-        return outcome_failed("Failed to undo: " + *refusal);
+    std::string what = last.app_name + " for " + last.item;
     // A type whose default someone else has changed since keeps that newer choice.
-    std::vector<const char *> types;
+    std::vector<std::string> types;
     std::vector<MimeappsEntry> before;
-    std::string changed;
     Outcome done;
-    for (const JournalType &t : last.types) {
-        if (mimeapps_read(&session, t.type.c_str()).values[0] == t.after.values[0]) {
-            types.push_back(t.type.c_str());
-            before.push_back(t.before);
-        } else {
-            changed += (changed.empty() ? "" : ", ") + t.type;
-            done.types.push_back({t.type, "changed since"});
+    auto make = [&](const MimeappsFile &now) {
+        types.clear();
+        before.clear();
+        done.types.clear();
+        for (const JournalType &t : last.types) {
+            if (mimeapps_entry(now.bytes, t.type.c_str()).values[0] == t.after.values[0]) {
+                types.push_back(t.type);
+                before.push_back(t.before);
+            } else {
+                done.types.push_back({t.type, "changed since"});
+            }
+        }
+        return mimeapps_with_entries(now.bytes, types, before);
+    };
+    MimeappsFile file{mimeapps_user_path(), "", false};
+    std::string earlier;
+    bool written = false;
+    if (auto error = write_change(&file, &earlier, &written, make))
+        return outcome_failed(failed + *error);
+    std::string changed;
+    for (const OutcomeType &t : done.types)
+        changed += (changed.empty() ? "" : ", ") + t.type;
+    if (written && mimeapps_reread(&file)) {
+        std::string held = not_restored(types, before);
+        if (!held.empty()) {
+            std::string message =
+                "Failed to undo " + what + ": another setting takes precedence for " + held;
+            if (auto error = put_back(&file, earlier, true))
+                message += "; the later settings could not be put back: " + *error;
+            return {false, message, done.types, ""};
         }
     }
-    std::string error;
-    bool ok = types.empty() ||
-              mimeapps_restore(&session, types.data(), before.data(), types.size(), &error);
-    ok = mimeapps_end(&session, &error) && ok;
-    if (!ok)
-        return outcome_failed("Failed to undo: " + error);
-    std::string what = last.app_name + " for " + last.item;
     if (types.empty())
-        done = {false, "Failed to undo " + what + ": changed since: " + changed, done.types};
+        done = {false, "Failed to undo " + what + ": changed since: " + changed, done.types, ""};
     else if (!changed.empty())
         done.message = "Undone: " + what + "; left alone, changed since: " + changed;
     else
         done.message = "Undone: " + what;
     journal.pop_back();
-    journal_save(journal, &error);
+    if (!journal_save(journal, &why))
+        done.warning = "the journal still holds it: " + why;
     return done;
 }
 

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "util/files.h"
 
@@ -57,6 +59,26 @@ std::string journal_path() {
     g_autofree char *path =
         g_build_filename(g_get_user_state_dir(), "quarve", "journal.ini", nullptr);
     return path;
+}
+
+std::string journal_lock_path() {
+    g_autofree char *path = g_build_filename(g_get_user_state_dir(), "quarve", "lock", nullptr);
+    return path;
+}
+
+bool journal_writable(std::string *why) {
+    std::string path = journal_path();
+    g_autofree char *dir = g_path_get_dirname(path.c_str());
+    g_mkdir_with_parents(dir, 0700);
+    // The journal is replaced through a new file beside it, so its folder must take one.
+    const char *blocked = access(dir, W_OK | X_OK) != 0 ? dir : nullptr;
+    struct stat st;
+    if (blocked == nullptr && stat(path.c_str(), &st) == 0 &&
+        ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0))
+        blocked = path.c_str();
+    if (blocked != nullptr)
+        *why = std::string(blocked) + " is read-only";
+    return blocked == nullptr;
 }
 
 std::vector<JournalEntry> journal_load() {

@@ -27,6 +27,11 @@ struct JournalEntry {
 
 // Path of the journal file.
 std::string journal_path();
+// Path of the lock every quarve process holds while it changes the user's settings, so that
+// two of them (the screen and a script, say) take turns.
+std::string journal_lock_path();
+// True when the journal can be written; otherwise false with the reason.
+bool journal_writable(std::string *why);
 // Every entry, oldest first. A journal that cannot be read is moved aside (".bad") and counts
 // as empty: it never stops an assignment.
 std::vector<JournalEntry> journal_load();

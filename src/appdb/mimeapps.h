@@ -1,10 +1,11 @@
-// The user's own default-application settings file, as GIO keeps it, and the care quarve takes
-// around GIO's writes to it: a damaged, read-only or linked file, and exact restores.
+// The user's own default-application settings file, as GIO keeps it: reading it, computing a
+// change of it as GIO would write it, one atomic write per change, and making GIO read it again.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The values one MIME type has in the user's mimeapps.list, one per group below, as the file
 // spells them; nullopt where the type has no key in that group.
@@ -15,26 +16,41 @@ struct MimeappsEntry {
     bool operator==(const MimeappsEntry &) const = default;
 };
 
-// How the settings file stood before a change: what a link pointed to, to put it back after
-// GIO has replaced it by a plain file.
-struct MimeappsSession {
-    std::string path;
-    std::optional<std::string> link_text; // the link as it was written, when path is a link
-    std::string target;                   // the file the link ends at
+// The file as quarve read it before a change.
+struct MimeappsFile {
+    std::string path;  // where GIO reads it: $XDG_CONFIG_HOME/mimeapps.list
+    std::string bytes; // its contents ("" when there is none)
+    bool exists = false;
 };
 
 // Path of the settings file GIO writes defaults into.
 std::string mimeapps_user_path();
-// Checks that path may be changed and opens a session on it. Otherwise returns the reason
+// Reads the file at path after checking that it may be changed. Otherwise returns the reason
 // ("PATH cannot be read", "PATH is read-only", "PATH is a link to a file that cannot be
 // written"), and nothing may be written.
-std::optional<std::string> mimeapps_begin(const char *path, MimeappsSession *session);
-// The entry of type in the file as it stands now (all nullopt when there is no file).
-MimeappsEntry mimeapps_read(const MimeappsSession *session, const char *type);
-// Writes the given entries back, each key as recorded or removed, and makes GIO read the file
-// again so that its answers in this process follow at once. False with error on a failed write.
-bool mimeapps_restore(const MimeappsSession *session, const char *const *types,
-                      const MimeappsEntry *entries, size_t count, std::string *error);
-// Ends a session: when GIO replaced a link by a plain file, the file's bytes go to the link's
-// target and the link is put back.
-bool mimeapps_end(const MimeappsSession *session, std::string *error);
+std::optional<std::string> mimeapps_open(const char *path, MimeappsFile *file);
+// The entry of type in the settings text bytes.
+MimeappsEntry mimeapps_entry(const std::string &bytes, const char *type);
+// bytes with app_id made the default of every type as GIO makes it: the Default Applications
+// value, the application added to Added Associations where it is missing, and taken out of
+// Removed Associations. Every other group, key and comment stays.
+std::string mimeapps_with_default(const std::string &bytes, const std::vector<std::string> &types,
+                                  const char *app_id);
+// bytes with each type's keys as entries give them (a missing value removes the key); a group
+// left empty goes too.
+std::string mimeapps_with_entries(const std::string &bytes, const std::vector<std::string> &types,
+                                  const std::vector<MimeappsEntry> &entries);
+// Removes what interrupted writes of the file at path left: temporary files beside its target,
+// reread markers. Only under the writers' lock.
+void mimeapps_sweep(const char *path);
+// Replaces the file with bytes in one step, through its link, unless it changed since it was
+// read into file (then "changed" is set and nothing is written). Updates file on success. The
+// reason when it could not be written.
+std::optional<std::string> mimeapps_commit(MimeappsFile *file, const std::string &bytes,
+                                           bool *changed);
+// Starts watching for GIO to take in a write; call before the write, then mimeapps_reread after.
+void mimeapps_watch();
+// Makes GIO in this process read the settings again after file was written, without writing
+// the file or its link, and waits for it (a few seconds at most). False when GIO could not be
+// made to notice: its answers may then be the earlier ones.
+bool mimeapps_reread(const MimeappsFile *file);

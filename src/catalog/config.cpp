@@ -90,7 +90,12 @@ GKeyFile *load_for_update(const char *path, GError **error) {
     gsize length = 0;
     if (!g_file_get_contents(path, &contents, &length, error))
         return nullptr;
+    // An earlier backup is another damaged file the user has not looked at yet: it stays.
     g_autofree char *backup = g_strconcat(path, ".bak", nullptr);
+    for (int n = 1; g_file_test(backup, G_FILE_TEST_EXISTS); n++) {
+        g_free(backup);
+        backup = g_strdup_printf("%s.bak.%d", path, n);
+    }
     if (!g_file_set_contents(backup, contents, static_cast<gssize>(length), error))
         return nullptr;
     return g_key_file_new();

@@ -77,6 +77,8 @@ int report(const Outcome &outcome) {
     if (!outcome.ok)
         return failure(outcome.message);
     printf("%s\n", plain(outcome.message.c_str()).c_str());
+    if (!outcome.warning.empty())
+        fprintf(stderr, "quarve: warning: %s\n", plain(outcome.warning.c_str()).c_str());
     return CLI_OK;
 }
 

@@ -34,5 +34,8 @@ void apps_undo(AppState *s) {
 }
 
 void pane_report(AppState *s, const Outcome &outcome) {
-    state_set_status(s, "%s", outcome.message.c_str());
+    if (outcome.warning.empty())
+        state_set_status(s, "%s", outcome.message.c_str());
+    else
+        state_set_status(s, "%s; %s", outcome.message.c_str(), outcome.warning.c_str());
 }

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
@@ -27,10 +28,20 @@ constexpr int TTY_KEY_PASTE_BEGIN = KEY_MAX + 1;
 constexpr int TTY_KEY_PASTE_END = KEY_MAX + 2;
 constexpr const char *TTY_PASTE_ON = "\033[?2004h";
 constexpr const char *TTY_PASTE_OFF = "\033[?2004l";
+// A paste arrives as one burst: a pause this long means its end marker was lost (a terminal
+// that dropped it, or bytes that only looked like its start), and keys are keys again.
+constexpr int64_t TTY_PASTE_PAUSE_US = 1000000;
+
+int64_t monotonic_us() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
 
 struct Tty {
     SCREEN *screen = nullptr;
     bool pasting = false; // between the start and the end of a bracketed paste
+    int64_t last_input_us = 0;
     FILE *file = nullptr;
     bool default_colors = false;
     short pairs[9][9] = {}; // colour pair for each (fg, bg) value 0..8, allocated on first use
@@ -374,6 +385,10 @@ int read_event(tb_event *event, int timeout_ms) {
             continue;
         }
         empty_reads = 0;
+        int64_t now = monotonic_us();
+        if (tty.pasting && now - tty.last_input_us > TTY_PASTE_PAUSE_US)
+            tty.pasting = false;
+        tty.last_input_us = now;
         uint8_t mod = tty.pasting ? TB_MOD_PASTE : 0;
         if (r == KEY_CODE_YES) {
             if (wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN) ||

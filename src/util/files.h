@@ -1,4 +1,5 @@
-// Writing a user's file the way the user set it up: through symbolic links, keeping its mode.
+// Writing a user's file the way the user set it up: through symbolic links, keeping its mode,
+// and taking turns with other writers.
 #pragma once
 
 #include <glib.h>
@@ -10,8 +11,18 @@
 char *files_link_target(const char *path);
 
 // Replaces the file at path, through any symbolic links, with contents in one step (a
-// temporary file beside the target, renamed onto it), so that the target holds either its old
-// or its new bytes and the links stay as they are. A target that exists keeps its permission
-// bits. A target without write permission is refused ("<target> is read-only"), even for
-// root. False with error set when it cannot be written.
+// temporary file "<target>.quarve-XXXXXX" beside the target, written, synced and renamed onto
+// it), so that the target holds either its old or its new bytes and the links stay as they
+// are. A target that exists keeps its permission bits and, where allowed, its owner. A target
+// without write permission is refused ("<target> is read-only"), even for root, and so is a
+// folder that cannot take the temporary file ("<folder> is read-only"). False with error set
+// when it cannot be written; no temporary file is left then.
 bool files_replace(const char *path, const char *contents, gsize length, GError **error);
+// Removes the temporary files that writes of path interrupted by a crash or a kill left beside
+// its target. Only for a caller that holds the writers' lock. Returns how many it removed.
+int files_sweep(const char *path);
+// Takes the advisory lock on the file at path (made when missing), waiting up to timeout_ms
+// while another process holds it. True with *fd holding it; false with error set.
+bool files_lock(const char *path, int timeout_ms, int *fd, GError **error);
+// Releases a lock files_lock took.
+void files_unlock(int fd);

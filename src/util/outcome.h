@@ -17,12 +17,13 @@ struct Outcome {
     bool ok = true;
     std::string message;
     std::vector<OutcomeType> types;
+    std::string warning; // what a success leaves the user to know ("it cannot be undone: …")
 };
 
 inline Outcome outcome_ok(std::string message) {
-    return {true, std::move(message), {}};
+    return {true, std::move(message), {}, {}};
 }
 
 inline Outcome outcome_failed(std::string message) {
-    return {false, std::move(message), {}};
+    return {false, std::move(message), {}, {}};
 }

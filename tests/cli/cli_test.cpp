@@ -212,3 +212,35 @@ TEST(Completion, ScriptsAreValidInTheirShells) {
         EXPECT_TRUE(g_spawn_check_wait_status(wait, nullptr)) << s.shell << ": " << err;
     }
 }
+
+TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out; // what standard output begins with
+        std::string err; // what standard error begins with
+    } cases[] = {
+        {{"--help", "extra"}, 2, "", "quarve: --help: too many arguments\n"},
+        {{"-V", "extra"}, 2, "", "quarve: -V: too many arguments\n"},
+        {{"frob\x1b]0;title\x07"},
+         2,
+         "",
+         "quarve: unknown command frob\xef\xbf\xbd]0;title\xef\xbf\xbd\n"},
+        {{"get", "--", "IMAGE/PNG"}, 0, "image/png\tfirefox-esr.desktop\n", ""},
+        {{"--", "get", "png"}, 0, "image/png\tfirefox-esr.desktop\n", ""},
+        {{"help"}, 0, "Usage: quarve ", ""},
+        {{"help", "set"}, 0, "Usage: quarve set ITEM APP\n", ""},
+        {{"help", "frob"}, 2, "", "quarve: help: unknown command frob\n"},
+        {{"--list-commands"}, 0, "list\tlist the categories (--types: the MIME types)\n", ""},
+    };
+    for (const auto &c : cases) {
+        Outcome r = quarve(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[0] << " " << r.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args[0];
+        EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args[0];
+    }
+    Outcome help = quarve({"--help"});
+    EXPECT_EQ(quarve({"help"}).out, help.out) << "help is --help";
+    EXPECT_NE(help.out.find("Press ? inside for every key; see quarve(1).\n"), std::string::npos);
+    EXPECT_NE(help.out.find(env.config_dir + "/mimeapps.list"), std::string::npos);
+}

@@ -2,6 +2,7 @@
 // another program showing without a key.
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "pty_screen.h"
 #include "two_apps.h"
@@ -27,6 +28,17 @@ TEST_F(Terminal, PastedTextIsTextAndTheModeIsOnOnlyWhileRunning) {
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
     EXPECT_NE(t.output().find("\033[?2004l"), std::string::npos) << "and off at the end";
+}
+
+TEST_F(Terminal, APasteWhoseEndNeverComesEndsAfterAPause) {
+    PtyScreen t(QUARVE_BINARY, 24, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.send("\033[200~q");
+    t.settle(300);
+    EXPECT_EQ(t.wait_exit(200), -1) << "within the paste, q is text";
+    usleep(1200 * 1000);
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0) << "a second later it is a key again";
 }
 
 TEST_F(Terminal, CtrlCQuitsFromAnEntryAndRestoresTheTerminal) {

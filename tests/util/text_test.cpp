@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "util/json.h"
 #include "util/text.h"
 
 TEST(Text, FormatCutsOnACharacterBoundary) {
@@ -40,4 +41,21 @@ TEST(Text, FoldingCopesWithInvalidUtf8) {
     g_autofree char *sharp = text_fold("STRASSE");
     g_autofree char *eszett = text_fold("straße");
     EXPECT_STREQ(sharp, eszett);
+}
+
+TEST(Json, AnyBytesGiveValidJson) {
+    Json j;
+    json_begin_array(&j);
+    json_begin_object(&j);
+    json_key(&j, "name");
+    json_string(&j, "Bad \xff\x1b[31m \"q\" \\ \n");
+    json_key(&j, "file");
+    json_string_or_null(&j, nullptr);
+    json_key(&j, "declared");
+    json_bool(&j, true);
+    json_end_object(&j);
+    json_int(&j, 3);
+    json_end_array(&j);
+    EXPECT_EQ(j.out, "[{\"name\":\"Bad \xef\xbf\xbd\\u001b[31m \\\"q\\\" \\\\ \\n\",\"file\":null,"
+                     "\"declared\":true},3]");
 }
