@@ -8,7 +8,8 @@ DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 fail=0
 for f in usr/bin/quarve usr/share/man/man1/quarve.1.gz usr/share/applications/quarve.desktop \
     usr/share/bash-completion/completions/quarve usr/share/zsh/vendor-completions/_quarve \
-    usr/share/fish/vendor_completions.d/quarve.fish; do
+    usr/share/fish/vendor_completions.d/quarve.fish usr/share/doc/quarve/copyright \
+    usr/share/doc/quarve/changelog.Debian.gz usr/share/lintian/overrides/quarve; do
     [ -f "$dest/$f" ] || { echo "missing: $f"; fail=1; }
 done
 [ -x "$dest/usr/bin/quarve" ] || { echo "quarve is not executable"; fail=1; }
