@@ -4,8 +4,8 @@
 
 # The commands that take an item, and those of them whose item may also be a MIME type or an
 # extension rather than a category.
-_quarve_item_commands=" show get set why pin "
-_quarve_type_commands=" show get set why pin "
+_quarve_item_commands=" show get set why pin unpin reset "
+_quarve_type_commands=" show get set why pin unpin reset "
 
 # A word as the command will receive it: quotes taken away, backslash escapes undone. A quote
 # still open runs to the end, as it does while the word is being typed.

@@ -5,6 +5,8 @@
 #include <gio/gio.h>
 
 #include "catalog/item.h"
+
+struct Catalog;
 #include "util/outcome.h"
 
 // The applications GIO offers for the item's types: a single type's answer as GIO gives it, a
@@ -20,8 +22,17 @@ bool apps_same_set(GList *a, GList *b);
 // Makes app the default for every type of the item (and for the canonical type of each alias
 // among them), all types or none, and keeps the earlier settings in the undo journal. Refuses a
 // damaged, read-only or unwritably linked settings file; keeps a linked one linked.
-// "NAME is now default for ITEM", or "Failed to set default application: why".
-Outcome apps_assign(const Item &item, GAppInfo *app);
+// The user's own desktop lists that name a default for one of the types get the new default
+// too, in the same step. With the catalogue, also each installed sub-class of the types that
+// the application declares, that no category lists and that the user's lists name no default
+// for (in the outcome's types, detail "subtype"). "NAME is now default for ITEM", followed by
+// "; it does not declare TYPE, …" for types the application does not declare, or "Failed to
+// set default application: why".
+Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog = nullptr);
+// Hands the item's types back to the system: the user's own entries for them go from
+// mimeapps.list and the user's desktop lists, in one step, in the journal. "Reset: ITEM to the
+// system defaults".
+Outcome apps_reset(const Item &item);
 // Takes back the most recent assignment of the journal, also one of an earlier run, except for
 // types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
 Outcome apps_undo_last();

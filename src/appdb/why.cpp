@@ -322,6 +322,20 @@ std::optional<WhyType> why_target(const char *target) {
     return why;
 }
 
+bool why_user_default(const char *type) {
+    g_autofree char *apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
+    std::vector<ListFile> mine;
+    for (const ListFile &f : list_files())
+        if (g_str_has_prefix(f.path.c_str(),
+                             (std::string(g_get_user_config_dir()) + "/").c_str()) ||
+            g_str_has_prefix(f.path.c_str(), (std::string(apps) + "/").c_str()))
+            mine.push_back(f);
+    for (const WhyList &e : entries_for(mine, aliases_unalias(type)))
+        if (e.group == WHY_DEFAULTS)
+            return true;
+    return false;
+}
+
 std::vector<std::string> why_text(const WhyType &why) {
     std::vector<std::string> lines;
     if (why.id)

@@ -34,5 +34,8 @@ WhyType why_type(const char *type);
 // The explanation of what opens target, a file that exists or a URL (scheme:...), with the
 // command that would run; nullopt when target is neither.
 std::optional<WhyType> why_target(const char *target);
+// True when one of the user's own lists (in XDG_CONFIG_HOME or XDG_DATA_HOME/applications)
+// names a default for type.
+bool why_user_default(const char *type);
 // The explanation as lines of text, for the command line and the screen.
 std::vector<std::string> why_text(const WhyType &why);

@@ -233,7 +233,23 @@ int cmd_set(Cli *cli, const std::vector<const char *> &args) {
     GAppInfo *app = find_app(apps, args[1], &why);
     if (app == nullptr)
         return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-    return report(apps_assign(*item, app));
+    Outcome done = apps_assign(*item, app, cli->catalog);
+    int status = report(done);
+    std::string also;
+    for (const OutcomeType &t : done.types)
+        if (t.detail == "subtype")
+            also += (also.empty() ? "" : ", ") + t.type;
+    if (done.ok && !also.empty())
+        printf("Also set for: %s\n", plain(also.c_str()).c_str());
+    return status;
+}
+
+int cmd_reset(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    int status = report(apps_reset(*item));
+    return status == CLI_OK ? cmd_get(cli, args) : status;
 }
 
 int cmd_undo(Cli *, const std::vector<const char *> &) {
@@ -342,7 +358,11 @@ constexpr Command commands[] = {
     {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
      "make APP the default for every MIME type of ITEM", cmd_set},
     {"undo", "undo", 0, nullptr, "undo the most recent assignment",
-     "undo the most recent assignment", cmd_undo},
+     "undo the most recent assignment (or reset)", cmd_undo},
+    {"reset", "reset ITEM", 1, nullptr, "hand an item back to the system's defaults",
+     "remove the user's own settings for every MIME type of ITEM,\nthen print each type's "
+     "default as get does",
+     cmd_reset},
     {"why", "why ITEM|FILE|URL", 1, "--json",
      "explain why a file, link or item opens where it does",
      "for each MIME type of ITEM, or the type of FILE or URL: GIO's\ndefault, every list that "

@@ -146,6 +146,11 @@ bool key_undo(AppState *s, const tb_event *) {
     return false;
 }
 
+bool key_reset(AppState *s, const tb_event *) {
+    apps_reset_item(s);
+    return false;
+}
+
 void switch_mode(AppState *s, int32_t mode) {
     s->mode = mode;
     s->selected = 0;
@@ -282,6 +287,8 @@ constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ENTER, 0, 0, key_enter, "Enter",
      "(applications) make the selected application the default", "Enter:Set", 7},
     {KEYS_LISTS, 0, 0, 'u', key_undo, "u", "undo the most recent assignment", nullptr, 0},
+    {KEYS_LISTS, 0, 0, 'r', key_reset, "r", "hand the item back to the system's defaults", nullptr,
+     0},
     {KEYS_LISTS, 0, 0, '1', key_categories, "1, 2",
      "list categories, or single MIME types by extension", "1:Categories", 1},
     {KEYS_LISTS, 0, 0, '2', key_extensions, nullptr, nullptr, "2:Ext", 2},

@@ -23,7 +23,15 @@ void apps_set_default(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
     std::optional<Item> item = view_item(s, s->selected);
     if (app != nullptr && item)
-        pane_report(s, apps_assign(*item, app));
+        pane_report(s, apps_assign(*item, app, s->catalog));
+}
+
+void apps_reset_item(AppState *s) {
+    std::optional<Item> item = view_item(s, s->selected);
+    if (s->source->undo_refusal != nullptr)
+        state_set_status(s, "%s", s->source->undo_refusal);
+    else if (item)
+        pane_report(s, apps_reset(*item));
 }
 
 void apps_undo(AppState *s) {

@@ -21,6 +21,8 @@ bool apps_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
 void apps_set_default(AppState *s);
+// Hands the item at selected back to the system defaults and reports in status.
+void apps_reset_item(AppState *s);
 // Takes back the most recent assignment and reports in status.
 void apps_undo(AppState *s);
 // An outcome on the status line.

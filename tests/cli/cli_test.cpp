@@ -138,7 +138,8 @@ TEST_F(Cli, SetMakesEveryTypeOfTheItemDefaultAndGetAndGioAgree) {
                      "desktop\nx-scheme-handler/https\tfirefox-esr.desktop\n");
     r = quarve({"set", "Web Browser", "web"}); // the ID without .desktop wins over the names
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Web is now default for Web Browser\n");
+    EXPECT_EQ(r.out, "Web is now default for Web Browser; it does not declare "
+                     "x-scheme-handler/https\n");
     EXPECT_EQ(gio_default("text/html"), "web.desktop");
     EXPECT_EQ(gio_default("x-scheme-handler/http"), "web.desktop");
     EXPECT_EQ(gio_default("x-scheme-handler/https"), "web.desktop") << "every type of it";
@@ -211,6 +212,16 @@ TEST(Completion, ScriptsAreValidInTheirShells) {
         ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), nullptr, &err, &wait, nullptr));
         EXPECT_TRUE(g_spawn_check_wait_status(wait, nullptr)) << s.shell << ": " << err;
     }
+}
+
+TEST_F(Cli, ResetHandsAnItemBackAndSaysWhatItOpensInNow) {
+    ASSERT_EQ(quarve({"set", "html", "web"}).status, 0);
+    Outcome r = quarve({"reset", "HTML"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Reset: text/html to the system defaults\ntext/html\tfirefox-esr.desktop\n");
+    EXPECT_EQ(gio_default("text/html"), "firefox-esr.desktop");
+    EXPECT_EQ(quarve({"undo"}).out, "Undone: the reset of text/html\n");
+    EXPECT_EQ(gio_default("text/html"), "web.desktop");
 }
 
 TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
