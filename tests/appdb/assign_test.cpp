@@ -45,16 +45,6 @@ class Assign : public QuarveTest {
         g_autoptr(GAppInfo) d = g_app_info_get_default_for_type(type, FALSE);
         return d ? g_app_info_get_id(d) : "";
     }
-    // What a fresh process says: `gio mime TYPE` reads the settings anew.
-    std::string gio_default(const char *type) {
-        g_autofree char *out = nullptr;
-        std::string cmd = std::string("gio mime ") + type;
-        if (!g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr))
-            return "(gio failed)";
-        std::string text(out);
-        size_t at = text.find(": ");
-        return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
-    }
     std::string list_path() { return env.config_dir + "/mimeapps.list"; }
     std::string link_of(const std::string &path) {
         g_autofree char *l = g_file_read_link(path.c_str(), nullptr);

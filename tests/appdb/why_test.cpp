@@ -14,15 +14,6 @@ class Why : public CoreTest {
         env.add_app("gamma", "Gamma", {"image/png", "text/plain"});
         env.register_apps();
     }
-    // What a fresh process says: `gio mime TYPE` reads every list anew.
-    std::string gio_default(const char *type) {
-        g_autofree char *out = nullptr;
-        std::string cmd = std::string("gio mime ") + type;
-        g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr);
-        std::string text(out ? out : "");
-        size_t at = text.find(": ");
-        return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
-    }
     std::string rel(const std::string &path) {
         return path.rfind(env.root, 0) == 0 ? path.substr(env.root.size() + 1) : path;
     }

@@ -37,15 +37,6 @@ Outcome quarve(std::vector<std::string> args) {
     return r;
 }
 
-std::string gio_default(const char *type) {
-    g_autofree char *out = nullptr;
-    std::string cmd = std::string("gio mime ") + type;
-    g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr);
-    std::string text(out ? out : "");
-    size_t at = text.find(": ");
-    return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
-}
-
 class Cli : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -97,3 +97,13 @@ void write_file(const std::string &path, const std::string &contents) {
     g_file_set_contents(path.c_str(), contents.c_str(), static_cast<gssize>(contents.size()),
                         nullptr);
 }
+
+std::string gio_default(const char *type) {
+    g_autofree char *out = nullptr;
+    std::string cmd = std::string("gio mime ") + type;
+    if (!g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr))
+        return "(gio failed)";
+    std::string text(out ? out : "");
+    size_t at = text.find(": ");
+    return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
+}
