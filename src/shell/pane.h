@@ -21,6 +21,12 @@ bool apps_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
 void apps_set_default(AppState *s);
+// The application list: makes the application at selected the default for the MIME type at
+// app_selected and reports the outcome in status. Does nothing when either is missing.
+void apps_set_for_type(AppState *s);
+// The application list: makes the application at selected the default for every MIME type it
+// declares, at once, and reports the outcome in status.
+void apps_set_all(AppState *s);
 // Takes back the most recent assignment and reports in status.
 void apps_undo(AppState *s);
 // An outcome on the status line.
