@@ -68,7 +68,7 @@ _quarve_applications() {
     while IFS=$'\t' read -r id _; do
         id=${id#[* ] }
         printf '%s\n' "${id%.desktop}"
-    done < <(quarve app 2>/dev/null)
+    done < <(quarve list --apps 2>/dev/null)
 }
 
 # Fills COMPREPLY with the words on stdin that begin with the current word, written so that the
@@ -109,7 +109,7 @@ _quarve() {
         return
     fi
     case $command in
-    list) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply <<<"--types" ;;
+    list) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply <<<$'--types\n--apps\n--json' ;;
     help) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_commands) ;;
     app) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_applications) ;;
     *)

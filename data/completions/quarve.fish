@@ -37,7 +37,7 @@ end
 # that has no such command.
 function __quarve_applications
     __quarve_commands | string match -qr '^app\t'; or return 0
-    quarve app 2>/dev/null | string replace -r '\t.*' '' | string replace -r '^[* ] ' '' | string replace -r '\.desktop$' ''
+    quarve list --apps 2>/dev/null | string replace -r '\t.*' '' | string replace -r '^[* ] ' '' | string replace -r '\.desktop$' ''
 end
 
 complete -c quarve -f
@@ -45,6 +45,8 @@ complete -c quarve -n '__quarve_at 1' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 1' -s h -l help -d 'show the help'
 complete -c quarve -n '__quarve_at 1' -s V -l version -d 'show the version'
 complete -c quarve -n '__quarve_at 2 list' -l types -d 'the MIME types and their labels'
+complete -c quarve -n '__quarve_at 2 list' -l apps -d 'the applications'
+complete -c quarve -n '__quarve_at 2 list show get why' -l json -d 'one JSON document'
 complete -c quarve -n '__quarve_at 2 help' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 2 app' -a '(__quarve_applications)'
 complete -c quarve -n '__quarve_at 2 show get set why pin unpin reset' -a '(__quarve_items types)'

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <gio/gdesktopappinfo.h>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "appdb/mimeapps.h"
 #include "appdb/why.h"
 #include "catalog/catalog.h"
+#include "util/text.h"
 
 namespace {
 
@@ -279,6 +281,14 @@ Outcome apps_reset(const Item &item) {
     return done;
 }
 
+Outcome apps_assign_declared(GAppInfo *app) {
+    g_auto(GStrv) types = apps_declared_types(app);
+    size_t count = g_strv_length(types);
+    // The item's name is what the status line and the journal call the change.
+    std::string name = "every type it declares (" + std::to_string(count) + ")";
+    return apps_assign({name.c_str(), {types, count}, false}, app);
+}
+
 Outcome apps_undo_last() {
     const std::string failed = "Failed to undo: ";
     ChangeTurn turn;
@@ -377,4 +387,47 @@ const char *apps_desktop_file(GAppInfo *app) {
     if (!G_IS_DESKTOP_APP_INFO(app))
         return nullptr;
     return g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app));
+}
+
+GList *apps_listed() {
+    struct Listed {
+        std::string key; // the name, folded
+        const char *id;
+        GAppInfo *app;
+    };
+    g_autolist(GAppInfo) all = g_app_info_get_all();
+    AppSet taken;
+    std::vector<Listed> rows;
+    for (GList *l = all; l != nullptr; l = l->next) {
+        auto app = G_APP_INFO(l->data);
+        g_auto(GStrv) types = apps_declared_types(app);
+        if (types[0] == nullptr || !g_app_info_should_show(app) || !app_set_add(&taken, app))
+            continue;
+        g_autofree char *key = text_fold(apps_display_name(app));
+        rows.push_back({key, apps_desktop_id(app), app});
+    }
+    // Byte order of folded names puts "Éclair" among the E's whatever the locale says.
+    std::sort(rows.begin(), rows.end(), [](const Listed &a, const Listed &b) {
+        int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : strcmp(a.id, b.id) < 0;
+    });
+    GList *result = nullptr;
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r)
+        result = g_list_prepend(result, g_object_ref(r->app));
+    return result;
+}
+
+char **apps_declared_types(GAppInfo *app) {
+    GPtrArray *types = g_ptr_array_new();
+    const char *const *declared = g_app_info_get_supported_types(app);
+    for (const char *const *t = declared; t != nullptr && *t != nullptr; t++)
+        if (**t != '\0' && !g_ptr_array_find_with_equal_func(types, *t, g_str_equal, nullptr))
+            g_ptr_array_add(types, g_strdup(*t));
+    g_ptr_array_add(types, nullptr);
+    return reinterpret_cast<char **>(g_ptr_array_free(types, FALSE));
+}
+
+bool apps_is_default_for(GAppInfo *app, const char *type) {
+    g_autoptr(GAppInfo) current = apps_default_for_type(type);
+    return current != nullptr && g_app_info_equal(current, app);
 }

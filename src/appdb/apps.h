@@ -1,5 +1,6 @@
 // Candidate applications of an item, its current defaults, and making one of them the default,
-// through GIO. Nothing else in the program asks GIO about applications.
+// through GIO; from the application's side, the applications and the MIME types each declares.
+// Nothing else in the program asks GIO about applications.
 #pragma once
 
 #include <gio/gio.h>
@@ -33,6 +34,9 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog = nullptr)
 // mimeapps.list and the user's desktop lists, in one step, in the journal. "Reset: ITEM to the
 // system defaults".
 Outcome apps_reset(const Item &item);
+// Makes app the default for every MIME type it declares, as one assignment of apps_assign (all
+// or none, one journal entry). "NAME is now default for every type it declares (N)".
+Outcome apps_assign_declared(GAppInfo *app);
 // Takes back the most recent assignment of the journal, also one of an earlier run, except for
 // types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
 Outcome apps_undo_last();
@@ -44,3 +48,12 @@ const char *apps_desktop_id(GAppInfo *app);
 GAppInfo *apps_default_for_type(const char *type);
 // Path of the desktop file app comes from, or NULL for one without a file.
 const char *apps_desktop_file(GAppInfo *app);
+// Every application the desktop's menus would show (hidden ones, NoDisplay and those for another
+// desktop left out) that declares at least one MIME type, each once, sorted by name as the
+// search folds it (letter case and accents aside), then by desktop ID. A new list of references.
+GList *apps_listed();
+// The MIME types app declares, each once, in the order of its desktop file: a new
+// NULL-terminated array (g_strfreev).
+char **apps_declared_types(GAppInfo *app);
+// True when app is the current default of type.
+bool apps_is_default_for(GAppInfo *app, const char *type);

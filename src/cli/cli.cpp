@@ -103,6 +103,13 @@ int print_json(Json *j) {
 
 int cmd_list(Cli *cli, const std::vector<const char *> &) {
     Catalog *c = cli->catalog;
+    if (cli_option(cli, "--apps")) {
+        g_autolist(GAppInfo) apps = apps_listed();
+        for (GList *l = apps; l != nullptr; l = l->next)
+            printf("%s\t%s\n", plain(apps_desktop_id(G_APP_INFO(l->data))).c_str(),
+                   plain(apps_display_name(G_APP_INFO(l->data))).c_str());
+        return CLI_OK;
+    }
     bool json = cli_option(cli, "--json");
     Json j;
     json_begin_array(&j);
@@ -197,9 +204,10 @@ std::string fold_case(const char *text) {
     return folded;
 }
 
-// The candidate APP names: its desktop ID (with or without ".desktop"), else its name in any
-// letter case. NULL with the reason when there is none or more than one.
-GAppInfo *find_app(GList *apps, const char *wanted, std::string *why) {
+// The application of apps APP names: its desktop ID (with or without ".desktop"), else its name
+// in any letter case. NULL with the reason when there is more than one, or none (then why is
+// none).
+GAppInfo *find_app(GList *apps, const char *wanted, const char *none, std::string *why) {
     std::string id = wanted;
     if (!g_str_has_suffix(wanted, ".desktop"))
         id += ".desktop";
@@ -219,8 +227,7 @@ GAppInfo *find_app(GList *apps, const char *wanted, std::string *why) {
     }
     if (count == 1)
         return found;
-    *why = count == 0 ? "not one of its applications (see quarve show)"
-                      : "more than one application has that name: " + matches;
+    *why = count == 0 ? none : "more than one application has that name: " + matches;
     return nullptr;
 }
 
@@ -230,7 +237,7 @@ int cmd_set(Cli *cli, const std::vector<const char *> &args) {
         return unknown_item(args[0]);
     g_autolist(GAppInfo) apps = apps_candidates(*item);
     std::string why;
-    GAppInfo *app = find_app(apps, args[1], &why);
+    GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
     if (app == nullptr)
         return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
     Outcome done = apps_assign(*item, app, cli->catalog);
@@ -250,6 +257,55 @@ int cmd_reset(Cli *cli, const std::vector<const char *> &args) {
         return unknown_item(args[0]);
     int status = report(apps_reset(*item));
     return status == CLI_OK ? cmd_get(cli, args) : status;
+}
+
+// app --json: the application and each type it declares, as one JSON object.
+void print_app_json(Catalog *c, GAppInfo *app, char **types) {
+    Json j;
+    json_begin_object(&j);
+    json_key(&j, "id");
+    json_string(&j, apps_desktop_id(app));
+    json_key(&j, "name");
+    json_string(&j, apps_display_name(app));
+    json_key(&j, "file");
+    json_string_or_null(&j, apps_desktop_file(app));
+    json_key(&j, "types");
+    json_begin_array(&j);
+    for (char **t = types; *t != nullptr; t++) {
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, *t);
+        json_key(&j, "label");
+        json_string(&j, ext_index_label(c, *t));
+        json_key(&j, "default");
+        json_bool(&j, apps_is_default_for(app, *t));
+        json_end_object(&j);
+    }
+    json_end_array(&j);
+    json_end_object(&j);
+    printf("%s\n", j.out.c_str());
+}
+
+int cmd_app(Cli *cli, const std::vector<const char *> &args) {
+    if (cli_option(cli, "--json") && cli_option(cli, "--set-all"))
+        return usage_error("--json and --set-all do not go together");
+    g_autolist(GAppInfo) apps = apps_listed();
+    std::string why;
+    GAppInfo *app = find_app(
+        apps, args[0], "no application that declares MIME types (see quarve list --apps)", &why);
+    if (app == nullptr)
+        return failure(std::string(args[0]) + ": " + why);
+    if (cli_option(cli, "--set-all"))
+        return report(apps_assign_declared(app));
+    g_auto(GStrv) types = apps_declared_types(app);
+    if (cli_option(cli, "--json")) {
+        print_app_json(cli->catalog, app, types);
+        return CLI_OK;
+    }
+    for (char **t = types; *t != nullptr; t++)
+        printf("%c %s\t%s\n", apps_is_default_for(app, *t) ? '*' : ' ', plain(*t).c_str(),
+               plain(ext_index_label(cli->catalog, *t)).c_str());
+    return CLI_OK;
 }
 
 int cmd_undo(Cli *, const std::vector<const char *> &) {
@@ -345,9 +401,10 @@ int cmd_why(Cli *cli, const std::vector<const char *> &args) {
 int cmd_help(Cli *, const std::vector<const char *> &args);
 
 constexpr Command commands[] = {
-    {"list", "list [--types]", 0, "--types --json", "list the categories (--types: the MIME types)",
+    {"list", "list [--types | --apps]", 0, "--types --apps --json",
+     "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
-     "by a tab",
+     "by a tab; with --apps every application\nthat declares MIME types: ID<tab>NAME",
      cmd_list},
     {"show", "show ITEM", 1, "--json", "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
@@ -357,6 +414,11 @@ constexpr Command commands[] = {
      "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
     {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
      "make APP the default for every MIME type of ITEM", cmd_set},
+    {"app", "app APP [--json | --set-all]", 1, "--json --set-all",
+     "show the MIME types an application declares, or make it their default",
+     "the MIME types APP declares, one a line: MARK TYPE<tab>LABEL,\nMARK \"*\" where APP is "
+     "the default (--json: as JSON);\n--set-all: make APP the default for all of them at once",
+     cmd_app},
     {"undo", "undo", 0, nullptr, "undo the most recent assignment",
      "undo the most recent assignment (or reset)", cmd_undo},
     {"reset", "reset ITEM", 1, nullptr, "hand an item back to the system's defaults",
@@ -393,8 +455,11 @@ const Command *find_command(std::string_view name) {
 // One command's lines of the help: its usage, then its text in the column beside it.
 std::string command_help(const Command &c) {
     std::string out = "  " + std::string(c.usage);
-    out.append(static_cast<size_t>(std::max(CLI_HELP_COLUMN - static_cast<int>(out.size()), 1)),
-               ' ');
+    // A usage too long for the column puts its text under it, where the text goes on.
+    if (static_cast<int>(out.size()) >= CLI_HELP_COLUMN)
+        out += "\n" + std::string(static_cast<size_t>(CLI_HELP_COLUMN + 2), ' ');
+    else
+        out.append(static_cast<size_t>(CLI_HELP_COLUMN - static_cast<int>(out.size())), ' ');
     for (const char *p = c.help; *p != '\0'; p++) {
         out += *p;
         if (*p == '\n')
@@ -417,7 +482,8 @@ std::string full_help() {
            "\n"
            "ITEM is a category (\"Web Browser\", any letter case), a MIME type (image/png) or a\n"
            "file-name extension (png or .png). APP is a desktop ID (firefox-esr.desktop, or\n"
-           "without .desktop) or an application name among the candidates of ITEM.\n"
+           "without .desktop) or an application name among the candidates of ITEM (for\n"
+           "app, among the applications quarve list --apps prints).\n"
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
@@ -427,7 +493,8 @@ std::string full_help() {
            "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
            "\n"
            "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, / searches, 1 and 2 switch lists, q quits.\n"
+           "default, u undoes, / searches, 1, 2 and 3 switch lists, A makes an application\n"
+           "the default for all its types, q quits.\n"
            "\n"
            "Files:\n";
     g_autofree char *catalogue = config_path();
@@ -453,6 +520,11 @@ int cmd_help(Cli *, const std::vector<const char *> &args) {
         return usage_error(std::string("help: unknown command ") + args[0]);
     printf("Usage: quarve %s\n%s", c->usage, command_help(*c).c_str());
     return CLI_OK;
+}
+
+// True when option is one of those command takes.
+bool takes_option(const Command &command, std::string_view option) {
+    return command.options != nullptr && has_word(command.options, option);
 }
 
 // Options that stand alone: no arguments after them.
@@ -491,8 +563,7 @@ int run(int argc, char **argv) {
         std::string_view a = argv[i];
         if (options && a == "--")
             options = false;
-        else if (options && command->options != nullptr && a.starts_with("--") &&
-                 has_word(command->options, a))
+        else if (options && takes_option(*command, a))
             cli.options.push_back(std::string(a));
         else if (options && a.starts_with("-") && a.size() > 1)
             return usage_error(std::string("unknown option ") + argv[i]);

@@ -143,10 +143,16 @@ bool overlay_fits(size_t lines) {
 } // namespace
 
 void draw_header(AppState *s) {
-    print(SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE,
-          s->mode == MODE_CATEGORIES ? "CATEGORIES (1)" : "EXTENSIONS (2)");
-    print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
-    print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
+    constexpr const char *items_titles[] = {"CATEGORIES (1)", "EXTENSIONS (2)", "APPLICATIONS (3)"};
+    static_assert(std::size(items_titles) == MODE_APPS + 1, "one title per mode");
+    print(SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE, items_titles[s->mode]);
+    // The application list's other pane holds its MIME types, which have no file.
+    if (s->mode == MODE_APPS) {
+        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "MIME TYPES");
+    } else {
+        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
+        print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
+    }
     char line[DRAW_TOP_LINE_CAP];
     if (s->search_active) {
         text_format(line, sizeof line, "Search: %s_", s->search);

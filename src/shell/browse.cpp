@@ -169,13 +169,26 @@ bool key_extensions(AppState *s, const tb_event *) {
     return false;
 }
 
+bool key_applications(AppState *s, const tb_event *) {
+    switch_mode(s, MODE_APPS);
+    return false;
+}
+
+bool key_assign_all(AppState *s, const tb_event *) {
+    if (s->mode == MODE_APPS)
+        s->source->assign_all(s);
+    return false;
+}
+
 bool key_search(AppState *s, const tb_event *) {
     entry_start_search(s);
     return false;
 }
 
 bool key_add(AppState *s, const tb_event *) {
-    entry_start_add(s);
+    // Applications are not the catalogue's: there is nothing to add a type to.
+    if (s->mode != MODE_APPS)
+        entry_start_add(s);
     return false;
 }
 
@@ -270,7 +283,8 @@ bool key_finish(AppState *s, const tb_event *ev) {
     return false;
 }
 
-// In the order of the help overlay; a key's place in the help line is its hint rank.
+// In the order of the help overlay; a key's place in the help line is its hint rank, then its
+// place in the table.
 constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ARROW_UP, 0, 0, key_up, "Up, Down",
      "move the selection in the pane that has the focus", nullptr, 0},
@@ -292,6 +306,10 @@ constexpr KeyRow key_table[] = {
     {KEYS_LISTS, 0, 0, '1', key_categories, "1, 2",
      "list categories, or single MIME types by extension", "1:Categories", 1},
     {KEYS_LISTS, 0, 0, '2', key_extensions, nullptr, nullptr, "2:Ext", 2},
+    {KEYS_LISTS, 0, 0, '3', key_applications, "3",
+     "list applications; the other pane holds the MIME types of each", "3:Apps", 2},
+    {KEYS_LISTS, 0, 0, 'A', key_assign_all, "A",
+     "(application list) make the application the default for all its types", nullptr, 0},
     {KEYS_LISTS, 0, 0, '/', key_search, "/", "search: narrows the items as you type", "/:Search",
      3},
     {KEYS_LISTS, 0, 0, 'a', key_add, "a",
@@ -355,8 +373,9 @@ KeyHelp make_key_help() {
         if (row.hint != nullptr)
             hinted.push_back(&row);
     }
-    std::sort(hinted.begin(), hinted.end(),
-              [](const KeyRow *a, const KeyRow *b) { return a->hint_rank < b->hint_rank; });
+    // Hints of the same rank keep the table's order.
+    std::stable_sort(hinted.begin(), hinted.end(),
+                     [](const KeyRow *a, const KeyRow *b) { return a->hint_rank < b->hint_rank; });
     for (const KeyRow *row : hinted) {
         if (!help.hints.empty())
             help.hints += ' ';

@@ -10,8 +10,7 @@ GList *apps_for_item(AppState *s, int32_t index) {
 }
 
 void apps_reload(AppState *s) {
-    state_free_apps(s);
-    s->apps = s->source->app_rows(s, s->selected);
+    state_take_apps(s, s->source->app_rows(s, s->selected));
     s->app_selected = 0;
 }
 
@@ -32,6 +31,18 @@ void apps_reset_item(AppState *s) {
         state_set_status(s, "%s", s->source->undo_refusal);
     else if (item)
         pane_report(s, apps_reset(*item));
+}
+
+void apps_set_for_type(AppState *s) {
+    GAppInfo *app = view_app(s, s->selected);
+    auto type = static_cast<char *>(g_list_nth_data(s->apps, s->app_selected));
+    if (app != nullptr && type != nullptr)
+        pane_report(s, apps_assign(item_of_type_slot(&type), app));
+}
+
+void apps_set_all(AppState *s) {
+    if (GAppInfo *app = view_app(s, s->selected))
+        pane_report(s, apps_assign_declared(app));
 }
 
 void apps_undo(AppState *s) {

@@ -23,6 +23,12 @@ bool apps_refresh(AppState *s);
 void apps_set_default(AppState *s);
 // Hands the item at selected back to the system defaults and reports in status.
 void apps_reset_item(AppState *s);
+// The application list: makes the application at selected the default for the MIME type at
+// app_selected and reports the outcome in status. Does nothing when either is missing.
+void apps_set_for_type(AppState *s);
+// The application list: makes the application at selected the default for every MIME type it
+// declares, at once, and reports the outcome in status.
+void apps_set_all(AppState *s);
 // Takes back the most recent assignment and reports in status.
 void apps_undo(AppState *s);
 // An outcome on the status line.

@@ -65,3 +65,17 @@ TEST_F(Refresh, ADefaultChangedElsewhereKeepsTheListAsItIs) {
     frame();
     EXPECT_EQ(grid_row(5).substr(24, 6), "* Beta");
 }
+
+TEST_F(Refresh, TheApplicationListFollowsAndKeepsItsSelection) {
+    start();
+    ch('3');
+    key(TB_KEY_ARROW_DOWN);
+    ASSERT_EQ(selected_label(), "Beta");
+    EXPECT_FALSE(apps_refresh(&s)) << "nothing changed";
+    env.add_app("aardvark", "Aardvark", {"text/plain"});
+    settle_registry();
+    EXPECT_TRUE(apps_refresh(&s));
+    EXPECT_EQ(view_count(&s), 3);
+    EXPECT_EQ(selected_label(), "Beta") << "one row further down";
+    EXPECT_STREQ(static_cast<const char *>(s.apps->data), "text/html");
+}

@@ -76,7 +76,8 @@ TEST_F(Cli, UsageErrorsExitTwoWithAHint) {
                                                                   {"set", "png"},
                                                                   {"get", "a", "b"},
                                                                   {"list", "-x"},
-                                                                  {"undo", "now"}}) {
+                                                                  {"undo", "now"},
+                                                                  {"app"}}) {
         Outcome r = quarve(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_EQ(r.err.rfind("quarve: ", 0), 0u) << r.err;
@@ -167,6 +168,32 @@ TEST_F(Cli, WrongApplicationsAndARefusedSetFailWithTheReason) {
     EXPECT_EQ(read_file(env.config_dir + "/mimeapps.list"), damaged);
     r = quarve({"undo"});
     EXPECT_EQ(r.out, "Nothing to undo\n") << r.err;
+}
+
+TEST_F(Cli, AppListsItsTypesAndSetAllIsOneChangeThatOneUndoTakesBack) {
+    Outcome r = quarve({"list", "--apps"});
+    EXPECT_EQ(r.out, "firefox-esr.desktop\tFirefox\nviewer.desktop\tViewer\xef\xbf\xbd[31m\n"
+                     "web-two.desktop\tweb\nweb.desktop\tWeb\n");
+    const std::string before = "  image/png\tpng\n* x-custom/thing\tx-custom/thing\n";
+    r = quarve({"app", "viewer"});
+    EXPECT_EQ(r.out, before);
+    r = quarve({"app", "viewer.desktop", "--json"});
+    EXPECT_EQ(r.out, "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
+                         path("viewer.desktop") +
+                         "\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
+                         "false},{\"type\":\"x-custom/thing\",\"label\":\"x-custom/thing\","
+                         "\"default\":true}]}\n");
+    r = quarve({"app", "viewer", "--set-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Viewer\xef\xbf\xbd[31m is now default for every type it declares (2)\n");
+    EXPECT_EQ(quarve({"app", "viewer"}).out,
+              "* image/png\tpng\n* x-custom/thing\tx-custom/thing\n");
+    EXPECT_EQ(gio_default("image/png"), "viewer.desktop");
+    EXPECT_EQ(quarve({"undo"}).status, 0);
+    EXPECT_EQ(quarve({"app", "viewer"}).out, before);
+    r = quarve({"app", "viewer", "--json", "--set-all"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("quarve: --json and --set-all do not go together\n", 0), 0u) << r.err;
 }
 
 TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
