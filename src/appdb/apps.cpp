@@ -12,6 +12,8 @@
 #include "appdb/app_set.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
+#include "appdb/turn.h"
 #include "util/files.h"
 
 namespace {
@@ -30,28 +32,6 @@ std::vector<std::string> assigned_types(const Item &item) {
             add(*canonical);
     }
     return types;
-}
-
-// How long a quarve process waits for another one to finish its change.
-constexpr int APPS_TURN_MS = 5000;
-
-// The writers' lock, held from the first read of the settings to the journal's last write.
-struct Turn {
-    int fd = -1;
-    Turn() = default;
-    Turn(const Turn &) = delete;
-    Turn &operator=(const Turn &) = delete;
-    ~Turn() { files_unlock(fd); }
-};
-
-std::optional<std::string> take_turn(Turn *turn) {
-    std::string path = journal_lock_path();
-    g_autoptr(GError) error = nullptr;
-    if (files_lock(path.c_str(), APPS_TURN_MS, &turn->fd, &error))
-        return std::nullopt;
-    if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
-        return std::string("another quarve is changing the settings");
-    return std::string(error->message);
 }
 
 // Opens the settings file and computes a change of it, then writes it in one step; when
@@ -127,6 +107,16 @@ std::string not_restored(const std::vector<std::string> &types,
     return list;
 }
 
+// A success whose changed types' pins have followed; a pin that could not is a warning, since
+// the settings themselves are changed.
+Outcome with_pins_followed(Outcome done, const std::vector<std::string> &types,
+                           const std::string &settings) {
+    std::string error = pins_follow(types, settings);
+    if (!error.empty())
+        done.warning += (done.warning.empty() ? "" : "; ") + error;
+    return done;
+}
+
 std::string journal_add(JournalEntry entry) {
     std::vector<JournalEntry> journal = journal_load();
     journal.push_back(std::move(entry));
@@ -186,6 +176,8 @@ Outcome apps_assign(const Item &item, GAppInfo *app) {
         return outcome_failed(failed + *busy);
     const char *id = apps_desktop_id(app);
     std::vector<std::string> types = assigned_types(item);
+    if (auto refusal = pins_refusal(types))
+        return outcome_failed(failed + *refusal);
     JournalEntry entry{id, apps_display_name(app), item.name, {}};
     MimeappsFile file{mimeapps_user_path(), "", false};
     std::string before;
@@ -206,15 +198,18 @@ Outcome apps_assign(const Item &item, GAppInfo *app) {
     Outcome done = outcome_ok(entry.app_name + " is now default for " + item.name);
     if (!journal_error.empty())
         done.warning = "it cannot be undone: " + journal_error;
+    // GIO cannot see a write past its watch (a link outside it): then the file says it all.
     if (written && !mimeapps_reread(&file))
-        return done; // GIO cannot see the write (a link outside its watch): the file says it all
+        return with_pins_followed(done, types, file.bytes);
     // A desktop-specific list (gnome-mimeapps.list and the like) outranks the file GIO reads;
     // success is only what GIO itself now answers.
     std::string overridden = not_in_effect(types, app);
     if (overridden.empty())
-        return done;
+        return with_pins_followed(done, types, file.bytes);
     std::string message = failed + "another setting takes precedence for " + overridden;
-    if (auto error = put_back(&file, before, existed))
+    // A file that did not have to change is not written again: every write sets off the pins'
+    // watch (quarve-pins.path), which must come to rest.
+    if (auto error = written ? put_back(&file, before, existed) : std::nullopt)
         message += "; the earlier settings could not be put back: " + *error;
     if (journal_error.empty()) {
         std::vector<JournalEntry> journal = journal_load();
@@ -242,6 +237,11 @@ Outcome apps_undo_last() {
         return outcome_failed(failed + "the journal cannot be written: " + why);
     const JournalEntry &last = journal.back();
     std::string what = last.app_name + " for " + last.item;
+    std::vector<std::string> all;
+    for (const JournalType &t : last.types)
+        all.push_back(t.type);
+    if (auto refusal = pins_refusal(all))
+        return outcome_failed(failed + *refusal);
     // A type whose default someone else has changed since keeps that newer choice.
     std::vector<std::string> types;
     std::vector<MimeappsEntry> before;
@@ -287,7 +287,7 @@ Outcome apps_undo_last() {
     journal.pop_back();
     if (!journal_save(journal, &why))
         done.warning = "the journal still holds it: " + why;
-    return done;
+    return with_pins_followed(done, types, file.bytes);
 }
 
 const char *apps_display_name(GAppInfo *app) {

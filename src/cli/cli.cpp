@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,11 +11,13 @@
 #include "appdb/apps.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
 #include "catalog/item.h"
 #include "term/cells.h"
+#include "util/json.h"
 
 #ifndef QUARVE_VERSION
 #define QUARVE_VERSION "unknown"
@@ -29,21 +32,29 @@ constexpr int CLI_USAGE = 2;
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
 
-// What a command works on: the user's catalogue, read as the screen reads it.
+// The most options one command takes.
+constexpr size_t CLI_MAX_OPTIONS = 3;
+
+// What a command works on: the user's catalogue, read as the screen reads it, and the options
+// it was given.
 struct Cli {
     Catalog *catalog;
-    bool types; // list --types
+    std::vector<std::string_view> options;
 };
+
+bool has_option(const Cli *cli, std::string_view option) {
+    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
 
 using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
 
 struct Command {
     const char *name;
-    const char *usage;   // as --help shows it, the name included
-    int args;            // how many arguments it takes after its name
-    const char *option;  // the one option it takes, or NULL
-    const char *summary; // one line, for completion scripts
-    const char *help;    // --help's text beside the usage; "\n" starts an indented line
+    const char *usage; // as --help shows it, the name included
+    int args;          // how many arguments it takes after its name (-1: it checks them)
+    const char *options[CLI_MAX_OPTIONS]; // the options it takes
+    const char *summary;                  // one line, for completion scripts
+    const char *help; // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
 };
 
@@ -89,7 +100,7 @@ int unknown_item(const char *item) {
 
 int cmd_list(Cli *cli, const std::vector<const char *> &) {
     Catalog *c = cli->catalog;
-    if (!cli->types) {
+    if (!has_option(cli, "--types")) {
         for (guint i = 0; i < c->categories->len; i++)
             printf(
                 "%s\n",
@@ -179,25 +190,160 @@ int cmd_undo(Cli *, const std::vector<const char *> &) {
     return report(apps_undo_last());
 }
 
+// pin ITEM [APP]: APP is set first, as set sets it; without it the item's defaults stay.
+int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
+    if (args.empty() || args.size() > 2)
+        return usage_error(args.empty() ? "pin: missing argument" : "pin: too many arguments");
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    g_autolist(GAppInfo) apps = nullptr;
+    GAppInfo *app = nullptr;
+    if (args.size() == 2) {
+        apps = apps_candidates(*item);
+        std::string why;
+        app = find_app(apps, args[1], &why);
+        if (app == nullptr)
+            return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        if (int status = report(apps_assign(*item, app)); status != CLI_OK)
+            return status;
+    }
+    return report(pins_pin(*item, app));
+}
+
+int cmd_unpin(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    return report(pins_unpin(*item));
+}
+
+void pins_json(const std::vector<PinState> &pins) {
+    Json j;
+    json_begin_array(&j);
+    for (const PinState &pin : pins) {
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, pin.type);
+        json_key(&j, "item");
+        json_string(&j, pin.item);
+        json_key(&j, "pinned");
+        json_string(&j, pin.app_id);
+        json_key(&j, "current");
+        json_string_or_null(&j, pin.current_id.empty() ? nullptr : pin.current_id.c_str());
+        json_key(&j, "state");
+        json_string(&j, pin.held ? "held" : "changed");
+        json_end_object(&j);
+    }
+    json_end_array(&j);
+    printf("%s\n", j.out.c_str());
+}
+
+// Exit status 1 when a pin has been changed, so that a status bar or a script can ask.
+int cmd_pins(Cli *cli, const std::vector<const char *> &) {
+    bool restore = has_option(cli, "--restore"), json = has_option(cli, "--json");
+    if (restore && json)
+        return usage_error("pins: --json and --restore do not go together");
+    if (!restore && has_option(cli, "--quiet"))
+        return usage_error("pins: --quiet goes with --restore");
+    if (restore) {
+        Outcome done = pins_restore();
+        if (done.ok && has_option(cli, "--quiet"))
+            done.message.clear();
+        if (!done.ok || !done.message.empty())
+            return report(done);
+        if (!done.warning.empty())
+            fprintf(stderr, "quarve: warning: %s\n", plain(done.warning.c_str()).c_str());
+        return CLI_OK;
+    }
+    std::vector<PinState> pins;
+    if (auto error = pins_status(&pins))
+        return failure(*error);
+    if (json)
+        pins_json(pins);
+    bool held = true;
+    for (const PinState &pin : pins) {
+        held = held && pin.held;
+        if (!json)
+            printf("%s\t%s\t%s\t%s\n", plain(pin.type.c_str()).c_str(),
+                   plain(pin.app_id.c_str()).c_str(), plain(pin.current_id.c_str()).c_str(),
+                   pin.held ? "held" : "changed");
+    }
+    return held ? CLI_OK : CLI_FAILED;
+}
+
 int cmd_help(Cli *, const std::vector<const char *> &args);
 
 constexpr Command commands[] = {
-    {"list", "list [--types]", 0, "--types", "list the categories (--types: the MIME types)",
+    {"list",
+     "list [--types]",
+     0,
+     {"--types"},
+     "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
      "by a tab",
      cmd_list},
-    {"show", "show ITEM", 1, nullptr, "show the applications that can open an item",
+    {"show",
+     "show ITEM",
+     1,
+     {},
+     "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
      "for a current default",
      cmd_show},
-    {"get", "get ITEM", 1, nullptr, "show the current default of each MIME type of an item",
-     "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
-    {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
-     "make APP the default for every MIME type of ITEM", cmd_set},
-    {"undo", "undo", 0, nullptr, "undo the most recent assignment",
-     "undo the most recent assignment", cmd_undo},
-    {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
-     "this help, or the usage of COMMAND", cmd_help},
+    {"get",
+     "get ITEM",
+     1,
+     {},
+     "show the current default of each MIME type of an item",
+     "the current default of each MIME type of ITEM: TYPE<tab>ID",
+     cmd_get},
+    {"set",
+     "set ITEM APP",
+     2,
+     {},
+     "make an application the default for an item",
+     "make APP the default for every MIME type of ITEM",
+     cmd_set},
+    {"undo",
+     "undo",
+     0,
+     {},
+     "undo the most recent assignment",
+     "undo the most recent assignment",
+     cmd_undo},
+    {"pin",
+     "pin ITEM [APP]",
+     -1,
+     {},
+     "keep an item's defaults against other programs",
+     "pin every MIME type of ITEM to APP, which is made the default first\n(as set does), or "
+     "without APP to its current default",
+     cmd_pin},
+    {"unpin",
+     "unpin ITEM",
+     1,
+     {},
+     "take the pins off an item",
+     "take the pins off every MIME type of ITEM",
+     cmd_unpin},
+    {"pins",
+     "pins [--json | --restore [--quiet]]",
+     0,
+     {"--json", "--restore", "--quiet"},
+     "list the pins and whether they hold (--restore: put them back)",
+     "the pins, one a line: TYPE<tab>PINNED-ID<tab>CURRENT-ID<tab>held or\nchanged; exit "
+     "status 1 when one has been changed. --json: the same\nas a JSON array. --restore: make "
+     "every changed pin the default again\nand say what was put back (--quiet: say nothing when "
+     "all went well)",
+     cmd_pins},
+    {"help",
+     "help [COMMAND]",
+     -1,
+     {},
+     "show the help, or one command's usage",
+     "this help, or the usage of COMMAND",
+     cmd_help},
 };
 
 const Command *find_command(std::string_view name) {
@@ -207,11 +353,14 @@ const Command *find_command(std::string_view name) {
     return nullptr;
 }
 
-// One command's lines of the help: its usage, then its text in the column beside it.
+// One command's lines of the help: its usage, then its text in the column beside it, or
+// below it when the usage reaches that column.
 std::string command_help(const Command &c) {
     std::string out = "  " + std::string(c.usage);
-    out.append(static_cast<size_t>(std::max(CLI_HELP_COLUMN - static_cast<int>(out.size()), 1)),
-               ' ');
+    if (out.size() >= CLI_HELP_COLUMN)
+        out += "\n" + std::string(CLI_HELP_COLUMN, ' ');
+    else
+        out.append(CLI_HELP_COLUMN - out.size(), ' ');
     for (const char *p = c.help; *p != '\0'; p++) {
         out += *p;
         if (*p == '\n')
@@ -239,10 +388,11 @@ std::string full_help() {
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
            "\n"
-           "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
            "\n"
            "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, / searches, 1 and 2 switch lists, q quits.\n"
+           "default, u undoes, p pins, R puts pins back, / searches, 1 and 2 switch lists,\n"
+           "q quits.\n"
            "\n"
            "Files:\n";
     g_autofree char *catalogue = config_path();
@@ -250,6 +400,7 @@ std::string full_help() {
         {catalogue, "the catalogue of categories and MIME types"},
         {mimeapps_user_path(), "the default applications (through GIO)"},
         {journal_path(), "the undo journal"},
+        {pins_path(), "the pins: MIME types held to their application"},
     };
     for (const auto &f : files)
         out += "  " + plain(f[0].c_str()) + "\n      " + f[1] + "\n";
@@ -268,6 +419,13 @@ int cmd_help(Cli *, const std::vector<const char *> &args) {
         return usage_error(std::string("help: unknown command ") + args[0]);
     printf("Usage: quarve %s\n%s", c->usage, command_help(*c).c_str());
     return CLI_OK;
+}
+
+bool takes_option(const Command &c, std::string_view option) {
+    for (const char *o : c.options)
+        if (o != nullptr && option == o)
+            return true;
+    return false;
 }
 
 // Options that stand alone: no arguments after them.
@@ -300,14 +458,14 @@ int run(int argc, char **argv) {
             std::string(name.starts_with("-") ? "unknown option " : "unknown command ") +
             argv[first]);
     std::vector<const char *> args;
-    Cli cli{nullptr, false};
+    Cli cli{nullptr, {}};
     bool options = true;
     for (int i = first + 1; i < argc; i++) {
         std::string_view a = argv[i];
         if (options && a == "--")
             options = false;
-        else if (options && command->option != nullptr && a == command->option)
-            cli.types = true;
+        else if (options && takes_option(*command, a))
+            cli.options.push_back(a);
         else if (options && a.starts_with("-") && a.size() > 1)
             return usage_error(std::string("unknown option ") + argv[i]);
         else

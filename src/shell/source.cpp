@@ -5,6 +5,7 @@
 #include "appdb/apps.h"
 #include "screen/view.h"
 #include "shell/pane.h"
+#include "shell/pinned.h"
 #include "util/text.h"
 
 namespace {
@@ -25,6 +26,7 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
 }
 
 bool registry_refresh(AppState *s) {
+    pinned_check(s);
     g_autolist(GAppInfo) fresh = apps_for_item(s, s->selected);
     if (apps_same_set(s->apps, fresh))
         return false;
@@ -87,6 +89,7 @@ const PaneSource SOURCE_REGISTRY = {
     .idle_status = "",
     .edit_refusal = nullptr,
     .undo_refusal = nullptr,
+    .pin_refusal = nullptr,
 };
 
 // Developer mode's assignments are mock ones and its rows are not the catalogue's: there is
@@ -102,6 +105,7 @@ const PaneSource SOURCE_DEV = {
     .idle_status = "Developer Mode",
     .edit_refusal = "Developer Mode: the catalogue is not changed",
     .undo_refusal = "Developer Mode: no setting is changed",
+    .pin_refusal = "Developer Mode: no pin is changed",
 };
 
 int32_t dev_parse_count(const char *value) {

@@ -3,7 +3,8 @@
 //
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
-//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up)
+//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up),
+//           the pins last reported
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
@@ -47,6 +48,9 @@ struct AppState {
     int32_t help_active;      // the key help covers the screen until the next key
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+    int32_t status_alert;     // status is a warning (red) though it reports no failure
+    uint32_t pins_noticed;    // which pins were changed elsewhere at the last check, hashed; 0
+                              // when none was
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -70,11 +74,13 @@ struct PaneSource {
     // Takes in a change of the application registry; true when the pane changed.
     bool (*refresh)(AppState *s);
     const char *idle_status;  // the status line's text while status is empty
-    const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
+    const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
     const char *undo_refusal;
+    const char *pin_refusal;
 };
 
-// Writes a printf-style message into status, cut to its capacity on a character boundary.
+// Writes a printf-style message into status, cut to its capacity on a character boundary; it is
+// no warning.
 void state_set_status(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
 
 // Frees apps by the rule of the source that made them.
