@@ -8,8 +8,7 @@ DESTDIR="$dest" cmake --install "$build" --prefix /usr >/dev/null
 fail=0
 for f in usr/bin/quarve usr/share/man/man1/quarve.1.gz usr/share/applications/quarve.desktop \
     usr/share/bash-completion/completions/quarve usr/share/zsh/vendor-completions/_quarve \
-    usr/share/fish/vendor_completions.d/quarve.fish usr/lib/systemd/user/quarve-pins.path \
-    usr/lib/systemd/user/quarve-pins.service; do
+    usr/share/fish/vendor_completions.d/quarve.fish; do
     [ -f "$dest/$f" ] || { echo "missing: $f"; fail=1; }
 done
 [ -x "$dest/usr/bin/quarve" ] || { echo "quarve is not executable"; fail=1; }
@@ -18,6 +17,9 @@ warnings=$(gzip -dc "$dest/usr/share/man/man1/quarve.1.gz" | groff -ww -z -man 2
 gzip -dc "$dest/usr/share/man/man1/quarve.1.gz" | grep -q 'QUARVE_DEV' || { echo "manual lacks QUARVE_DEV"; fail=1; }
 desktop-file-validate "$dest/usr/share/applications/quarve.desktop" || fail=1
 grep -qx 'Terminal=true' "$dest/usr/share/applications/quarve.desktop" || { echo "not a terminal entry"; fail=1; }
+for f in usr/lib/systemd/user/quarve-pins.path usr/lib/systemd/user/quarve-pins.service; do
+    [ -f "$dest/$f" ] || { echo "missing: $f"; fail=1; }
+done
 # The service runs the program where it was installed, not where it was staged.
 grep -qx 'ExecStart=/usr/bin/quarve pins --restore --quiet' "$dest/usr/lib/systemd/user/quarve-pins.service" ||
     { echo "the service does not run /usr/bin/quarve"; fail=1; }
