@@ -19,11 +19,13 @@ bool apps_list_has(GList *list, GAppInfo *app);
 bool apps_same_set(GList *a, GList *b);
 // Makes app the default for every type of the item (and for the canonical type of each alias
 // among them), all types or none, and keeps the earlier settings in the undo journal. Refuses a
-// damaged, read-only or unwritably linked settings file; keeps a linked one linked.
+// damaged, read-only or unwritably linked settings file; keeps a linked one linked. Pins of the
+// types follow the new default (the change is refused when a pin could not).
 // "NAME is now default for ITEM", or "Failed to set default application: why".
 Outcome apps_assign(const Item &item, GAppInfo *app);
 // Takes back the most recent assignment of the journal, also one of an earlier run, except for
 // types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
+// Pins of the types taken back follow, as they do an assignment.
 Outcome apps_undo_last();
 // The name an application is listed by.
 const char *apps_display_name(GAppInfo *app);

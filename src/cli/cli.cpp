@@ -32,9 +32,6 @@ constexpr int CLI_USAGE = 2;
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
 
-// The most options one command takes.
-constexpr size_t CLI_MAX_OPTIONS = 3;
-
 // What a command works on: the user's catalogue, read as the screen reads it, and the options
 // it was given.
 struct Cli {
@@ -50,11 +47,11 @@ using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
 
 struct Command {
     const char *name;
-    const char *usage; // as --help shows it, the name included
-    int args;          // how many arguments it takes after its name (-1: it checks them)
-    const char *options[CLI_MAX_OPTIONS]; // the options it takes
-    const char *summary;                  // one line, for completion scripts
-    const char *help; // --help's text beside the usage; "\n" starts an indented line
+    const char *usage;   // as --help shows it, the name included
+    int args;            // how many arguments it takes after its name (-1: it checks them)
+    const char *options; // the options it takes, separated by spaces, or NULL
+    const char *summary; // one line, for completion scripts
+    const char *help;    // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
 };
 
@@ -275,75 +272,34 @@ int cmd_pins(Cli *cli, const std::vector<const char *> &) {
 int cmd_help(Cli *, const std::vector<const char *> &args);
 
 constexpr Command commands[] = {
-    {"list",
-     "list [--types]",
-     0,
-     {"--types"},
-     "list the categories (--types: the MIME types)",
+    {"list", "list [--types]", 0, "--types", "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
      "by a tab",
      cmd_list},
-    {"show",
-     "show ITEM",
-     1,
-     {},
-     "show the applications that can open an item",
+    {"show", "show ITEM", 1, nullptr, "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
      "for a current default",
      cmd_show},
-    {"get",
-     "get ITEM",
-     1,
-     {},
-     "show the current default of each MIME type of an item",
-     "the current default of each MIME type of ITEM: TYPE<tab>ID",
-     cmd_get},
-    {"set",
-     "set ITEM APP",
-     2,
-     {},
-     "make an application the default for an item",
-     "make APP the default for every MIME type of ITEM",
-     cmd_set},
-    {"undo",
-     "undo",
-     0,
-     {},
-     "undo the most recent assignment",
-     "undo the most recent assignment",
-     cmd_undo},
-    {"pin",
-     "pin ITEM [APP]",
-     -1,
-     {},
-     "keep an item's defaults against other programs",
-     "pin every MIME type of ITEM to APP, which is made the default first\n(as set does), or "
-     "without APP to its current default",
+    {"get", "get ITEM", 1, nullptr, "show the current default of each MIME type of an item",
+     "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
+    {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
+     "make APP the default for every MIME type of ITEM", cmd_set},
+    {"undo", "undo", 0, nullptr, "undo the most recent assignment",
+     "undo the most recent assignment", cmd_undo},
+    {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
+     "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
+     "to its current default",
      cmd_pin},
-    {"unpin",
-     "unpin ITEM",
-     1,
-     {},
-     "take the pins off an item",
-     "take the pins off every MIME type of ITEM",
-     cmd_unpin},
-    {"pins",
-     "pins [--json | --restore [--quiet]]",
-     0,
-     {"--json", "--restore", "--quiet"},
+    {"unpin", "unpin ITEM", 1, nullptr, "take the pins off an item",
+     "take the pins off every MIME type of ITEM", cmd_unpin},
+    {"pins", "pins [--json | --restore [--quiet]]", 0, "--json --restore --quiet",
      "list the pins and whether they hold (--restore: put them back)",
-     "the pins, one a line: TYPE<tab>PINNED-ID<tab>CURRENT-ID<tab>held or\nchanged; exit "
-     "status 1 when one has been changed. --json: the same\nas a JSON array. --restore: make "
-     "every changed pin the default again\nand say what was put back (--quiet: say nothing when "
-     "all went well)",
+     "the pins, one a line: TYPE<tab>PINNED-ID<tab>CURRENT-ID<tab>\nheld or changed; exit "
+     "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
+     "pin the\ndefault again and say so (--quiet: only what went wrong)",
      cmd_pins},
-    {"help",
-     "help [COMMAND]",
-     -1,
-     {},
-     "show the help, or one command's usage",
-     "this help, or the usage of COMMAND",
-     cmd_help},
+    {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
+     "this help, or the usage of COMMAND", cmd_help},
 };
 
 const Command *find_command(std::string_view name) {
@@ -422,9 +378,13 @@ int cmd_help(Cli *, const std::vector<const char *> &args) {
 }
 
 bool takes_option(const Command &c, std::string_view option) {
-    for (const char *o : c.options)
-        if (o != nullptr && option == o)
+    std::string_view rest = c.options != nullptr ? c.options : "";
+    while (!rest.empty()) {
+        size_t end = std::min(rest.find(' '), rest.size());
+        if (rest.substr(0, end) == option)
             return true;
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
     return false;
 }
 
