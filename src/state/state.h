@@ -49,8 +49,7 @@ struct AppState {
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
     int32_t status_alert;     // status is a warning (red) though it reports no failure
-    uint32_t pins_noticed;    // which pins were changed elsewhere at the last check, hashed; 0
-                              // when none was
+    uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -71,7 +70,8 @@ struct PaneSource {
     void (*app_texts)(AppState *s, GList *first, int count, AppRowText *out);
     // Enter on the application pane.
     void (*assign)(AppState *s);
-    // Takes in a change of the application registry; true when the pane changed.
+    // Takes in a change of the application registry, and tells of pins it has changed; true
+    // when the pane changed.
     bool (*refresh)(AppState *s);
     const char *idle_status;  // the status line's text while status is empty
     const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
