@@ -64,7 +64,8 @@ _quarve_candidates() {
 # that has no such command.
 _quarve_applications() {
     local id _
-    _quarve_commands | grep -qx app || return 0
+    # No pipe into grep -q: under pipefail its early exit would fail the list half the time.
+    [[ $'\n'$(_quarve_commands)$'\n' == *$'\n'app$'\n'* ]] || return 0
     while IFS=$'\t' read -r id _; do
         id=${id#[* ] }
         printf '%s\n' "${id%.desktop}"

@@ -36,7 +36,7 @@ end
 # Every application, for the command that takes one without an item; nothing from a quarve
 # that has no such command.
 function __quarve_applications
-    __quarve_commands | string match -qr '^app\t'; or return 0
+    contains app (__quarve_commands | string replace -r '\t.*' ''); or return 0
     quarve list --apps 2>/dev/null | string replace -r '\t.*' '' | string replace -r '^[* ] ' '' | string replace -r '\.desktop$' ''
 end
 

@@ -14,6 +14,8 @@
 #include "appdb/change.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
+#include "appdb/turn.h"
 #include "appdb/why.h"
 #include "catalog/catalog.h"
 #include "util/text.h"
@@ -72,6 +74,16 @@ std::string not_restored(const std::vector<std::string> &types,
             list += (list.empty() ? "" : ", ") + types[i];
     }
     return list;
+}
+
+// A success whose changed types' pins have followed; a pin that could not is a warning, since
+// the settings themselves are changed.
+Outcome with_pins_followed(Outcome done, const std::vector<std::string> &types,
+                           const std::string &settings) {
+    std::string error = pins_follow(types, settings);
+    if (!error.empty())
+        done.warning += (done.warning.empty() ? "" : "; ") + error;
+    return done;
 }
 
 // Each installed type the application declares itself that is a sub-class of one of types
@@ -193,13 +205,15 @@ bool apps_same_set(GList *a, GList *b) {
 
 Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog) {
     const std::string failed = "Failed to set default application: ";
-    ChangeTurn turn;
-    if (auto busy = change_take_turn(&turn))
+    Turn turn;
+    if (auto busy = take_turn(&turn))
         return outcome_failed(failed + *busy);
     const char *id = apps_desktop_id(app);
     std::vector<std::string> types = assigned_types(item);
     std::vector<std::string> subtypes = declared_subtypes(types, app, catalog);
     types.insert(types.end(), subtypes.begin(), subtypes.end());
+    if (auto refusal = pins_refusal(types))
+        return outcome_failed(failed + *refusal);
     JournalEntry entry{id, apps_display_name(app), item.name, {}};
     std::vector<ListWrite> lists = lists_for(types);
     auto make = [&](size_t index, const MimeappsFile &now) {
@@ -234,13 +248,14 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog) {
         done.types.push_back({t, "subtype"});
     if (!journal_error.empty())
         done.warning = "it cannot be undone: " + journal_error;
+    // GIO cannot see a write past its watch (a link outside it): then the file says it all.
     if (!change_reread(lists))
-        return done; // GIO cannot see the write (a link outside its watch): the file says it all
+        return with_pins_followed(done, types, lists[0].file.bytes);
     // A list outside the user's folders may still outrank the user's: success is only what
     // GIO itself now answers.
     std::string overridden = not_in_effect(types, app);
     if (overridden.empty())
-        return done;
+        return with_pins_followed(done, types, lists[0].file.bytes);
     std::string message = failed + "another setting takes precedence for " + overridden;
     if (auto error = change_put_back(&lists))
         message += "; the earlier settings could not be put back: " + *error;
@@ -251,10 +266,12 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog) {
 
 Outcome apps_reset(const Item &item) {
     const std::string failed = "Failed to reset " + std::string(item.name) + ": ";
-    ChangeTurn turn;
-    if (auto busy = change_take_turn(&turn))
+    Turn turn;
+    if (auto busy = take_turn(&turn))
         return outcome_failed(failed + *busy);
     std::vector<std::string> types = assigned_types(item);
+    if (auto refusal = pins_refusal(types))
+        return outcome_failed(failed + *refusal);
     JournalEntry entry{"", "", item.name, {}};
     std::vector<ListWrite> lists = lists_for(types);
     auto make = [&](size_t index, const MimeappsFile &now) {
@@ -278,7 +295,7 @@ Outcome apps_reset(const Item &item) {
             done.warning = "it cannot be undone: " + journal_error;
     }
     change_reread(lists);
-    return done;
+    return with_pins_followed(done, types, lists[0].file.bytes);
 }
 
 Outcome apps_assign_declared(GAppInfo *app) {
@@ -291,8 +308,8 @@ Outcome apps_assign_declared(GAppInfo *app) {
 
 Outcome apps_undo_last() {
     const std::string failed = "Failed to undo: ";
-    ChangeTurn turn;
-    if (auto busy = change_take_turn(&turn))
+    Turn turn;
+    if (auto busy = take_turn(&turn))
         return outcome_failed(failed + *busy);
     std::vector<JournalEntry> journal = journal_load();
     // An entry that names no type (a hand-edited journal) has nothing to take back.
@@ -367,7 +384,7 @@ Outcome apps_undo_last() {
     journal.pop_back();
     if (!journal_save(journal, &why))
         done.warning = "the journal still holds it: " + why;
-    return done;
+    return with_pins_followed(done, types, lists[0].file.bytes);
 }
 
 const char *apps_display_name(GAppInfo *app) {

@@ -22,7 +22,8 @@ bool apps_list_has(GList *list, GAppInfo *app);
 bool apps_same_set(GList *a, GList *b);
 // Makes app the default for every type of the item (and for the canonical type of each alias
 // among them), all types or none, and keeps the earlier settings in the undo journal. Refuses a
-// damaged, read-only or unwritably linked settings file; keeps a linked one linked.
+// damaged, read-only or unwritably linked settings file; keeps a linked one linked. Pins of the
+// types follow the new default (the change is refused when a pin could not).
 // The user's own desktop lists that name a default for one of the types get the new default
 // too, in the same step. With the catalogue, also each installed sub-class of the types that
 // the application declares, that no category lists and that the user's lists name no default
@@ -39,6 +40,7 @@ Outcome apps_reset(const Item &item);
 Outcome apps_assign_declared(GAppInfo *app);
 // Takes back the most recent assignment of the journal, also one of an earlier run, except for
 // types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
+// Pins of the types taken back follow, as they do an assignment.
 Outcome apps_undo_last();
 // The name an application is listed by.
 const char *apps_display_name(GAppInfo *app);

@@ -8,9 +8,6 @@
 
 namespace {
 
-// How long a quarve process waits for another one to finish its change.
-constexpr int CHANGE_TURN_MS = 5000;
-
 std::optional<std::string> put_back_one(ListWrite *list) {
     if (!list->written)
         return std::nullopt;
@@ -25,20 +22,6 @@ std::optional<std::string> put_back_one(ListWrite *list) {
 }
 
 } // namespace
-
-ChangeTurn::~ChangeTurn() {
-    files_unlock(fd);
-}
-
-std::optional<std::string> change_take_turn(ChangeTurn *turn) {
-    std::string path = journal_lock_path();
-    g_autoptr(GError) error = nullptr;
-    if (files_lock(path.c_str(), CHANGE_TURN_MS, &turn->fd, &error))
-        return std::nullopt;
-    if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
-        return std::string("another quarve is changing the settings");
-    return std::string(error->message);
-}
 
 std::optional<std::string>
 change_write(std::vector<ListWrite> *lists,

@@ -1,4 +1,4 @@
-// Every change of the user's default-application lists: quarve processes take turns, each list
+// Every change of the user's default-application lists (made in a turn, see turn.h): each list
 // is written in one step, the lists of one change are put back together when one fails, and
 // the change is recorded for undo.
 #pragma once
@@ -11,15 +11,6 @@
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
 
-// The writers' lock, held from the first read of the lists to the journal's last write.
-struct ChangeTurn {
-    int fd = -1;
-    ChangeTurn() = default;
-    ChangeTurn(const ChangeTurn &) = delete;
-    ChangeTurn &operator=(const ChangeTurn &) = delete;
-    ~ChangeTurn();
-};
-
 // One list a change writes.
 struct ListWrite {
     MimeappsFile file;  // its path is set by the caller
@@ -28,9 +19,6 @@ struct ListWrite {
     bool written = false;
 };
 
-// Takes the writers' lock, waiting a few seconds for another quarve; the reason otherwise
-// ("another quarve is changing the settings").
-std::optional<std::string> change_take_turn(ChangeTurn *turn);
 // Writes each list with the text make gives for it from what it holds now; when another program
 // wrote a list in between, its text is made once more. A list whose text stays is not written.
 // When one cannot be written, those written before it are put back. The reason on failure.

@@ -11,6 +11,7 @@
 #include "appdb/apps.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
 #include "appdb/why.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
@@ -312,6 +313,88 @@ int cmd_undo(Cli *, const std::vector<const char *> &) {
     return report(apps_undo_last());
 }
 
+// pin ITEM [APP]: APP is set first, as set sets it; without it the item's defaults stay.
+int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
+    if (args.empty() || args.size() > 2)
+        return usage_error(args.empty() ? "pin: missing argument" : "pin: too many arguments");
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    g_autolist(GAppInfo) apps = nullptr;
+    GAppInfo *app = nullptr;
+    if (args.size() == 2) {
+        apps = apps_candidates(*item);
+        std::string why;
+        app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+        if (app == nullptr)
+            return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        if (int status = report(apps_assign(*item, app, cli->catalog)); status != CLI_OK)
+            return status;
+    }
+    return report(pins_pin(*item, app));
+}
+
+int cmd_unpin(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    return report(pins_unpin(*item));
+}
+
+void pins_json(const std::vector<PinState> &pins) {
+    Json j;
+    json_begin_array(&j);
+    for (const PinState &pin : pins) {
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, pin.type);
+        json_key(&j, "item");
+        json_string(&j, pin.item);
+        json_key(&j, "pinned");
+        json_string(&j, pin.app_id);
+        json_key(&j, "current");
+        json_string_or_null(&j, pin.current_id.empty() ? nullptr : pin.current_id.c_str());
+        json_key(&j, "state");
+        json_string(&j, pin.held ? "held" : "changed");
+        json_end_object(&j);
+    }
+    json_end_array(&j);
+    printf("%s\n", j.out.c_str());
+}
+
+// Exit status 1 when a pin has been changed, so that a status bar or a script can ask.
+int cmd_pins(Cli *cli, const std::vector<const char *> &) {
+    bool restore = cli_option(cli, "--restore"), json = cli_option(cli, "--json");
+    if (restore && json)
+        return usage_error("pins: --json and --restore do not go together");
+    if (!restore && cli_option(cli, "--quiet"))
+        return usage_error("pins: --quiet goes with --restore");
+    if (restore) {
+        Outcome done = pins_restore();
+        if (done.ok && cli_option(cli, "--quiet"))
+            done.message.clear();
+        if (!done.ok || !done.message.empty())
+            return report(done);
+        if (!done.warning.empty())
+            fprintf(stderr, "quarve: warning: %s\n", plain(done.warning.c_str()).c_str());
+        return CLI_OK;
+    }
+    std::vector<PinState> pins;
+    if (auto error = pins_status(&pins))
+        return failure(*error);
+    if (json)
+        pins_json(pins);
+    bool held = true;
+    for (const PinState &pin : pins) {
+        held = held && pin.held;
+        if (!json)
+            printf("%s\t%s\t%s\t%s\n", plain(pin.type.c_str()).c_str(),
+                   plain(pin.app_id.c_str()).c_str(), plain(pin.current_id.c_str()).c_str(),
+                   pin.held ? "held" : "changed");
+    }
+    return held ? CLI_OK : CLI_FAILED;
+}
+
 void json_why(Json *j, const WhyType &why) {
     json_begin_object(j);
     json_key(j, "type");
@@ -431,6 +514,18 @@ constexpr Command commands[] = {
      "names the type and the one that\ndecides, whether the application declares the type, and "
      "for\na FILE or URL the command that would run",
      cmd_why},
+    {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
+     "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
+     "to its current default",
+     cmd_pin},
+    {"unpin", "unpin ITEM", 1, nullptr, "take the pins off an item",
+     "take the pins off every MIME type of ITEM", cmd_unpin},
+    {"pins", "pins [--json | --restore [--quiet]]", 0, "--json --restore --quiet",
+     "list the pins and whether they hold (--restore: put them back)",
+     "the pins, one a line: TYPE<tab>PINNED-ID<tab>CURRENT-ID<tab>\nheld or changed; exit "
+     "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
+     "pin the\ndefault again and say so (--quiet: only what went wrong)",
+     cmd_pins},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
@@ -490,11 +585,11 @@ std::string full_help() {
            "\n"
            "--json after list, show, get or why prints one JSON document instead.\n"
            "\n"
-           "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
            "\n"
            "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, / searches, 1, 2 and 3 switch lists, A makes an application\n"
-           "the default for all its types, q quits.\n"
+           "default, u undoes, r resets, p pins, R puts pins back, i explains, / searches,\n"
+           "1, 2 and 3 switch lists, q quits.\n"
            "\n"
            "Files:\n";
     g_autofree char *catalogue = config_path();
@@ -502,6 +597,7 @@ std::string full_help() {
         {catalogue, "the catalogue of categories and MIME types"},
         {mimeapps_user_path(), "the default applications (through GIO)"},
         {journal_path(), "the undo journal"},
+        {pins_path(), "the pins: MIME types held to their application"},
     };
     for (const auto &f : files)
         out += "  " + plain(f[0].c_str()) + "\n      " + f[1] + "\n";

@@ -8,6 +8,7 @@
 
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
 #include "catalog/config.h"
 #include "screen/view.h"
 #include "state/state.h"
@@ -106,6 +107,7 @@ std::vector<OverlayLine> help_lines(const KeyHelp *help) {
         {catalogue, "the catalogue of categories and MIME types"},
         {mimeapps_user_path(), "the default applications (through GIO)"},
         {journal_path(), "the undo journal"},
+        {pins_path(), "the pins: MIME types held to their application"},
         {"/etc/mime.types, /usr/share/mime/globs2, /usr/share/mime/globs",
          "extension labels (read only)"},
     };
@@ -235,8 +237,8 @@ void draw_screen(AppState *s) {
     const char *status = s->status;
     if (status[0] == '\0')
         status = s->source->idle_status;
+    bool red = strncmp(status, "Failed", 6) == 0 || (status == s->status && s->status_alert);
     if (status[0] != '\0')
-        print(SCREEN_COL_ITEMS, tb_height() - 1,
-              strncmp(status, "Failed", 6) == 0 ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
+        print(SCREEN_COL_ITEMS, tb_height() - 1, red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
     tb_present();
 }

@@ -6,6 +6,7 @@
 #include "screen/view.h"
 #include "shell/entry.h"
 #include "shell/pane.h"
+#include "shell/pinned.h"
 #include "shell/shell.h"
 #include "state/state.h"
 #include "term/termbox.h"
@@ -148,6 +149,16 @@ bool key_undo(AppState *s, const tb_event *) {
 
 bool key_reset(AppState *s, const tb_event *) {
     apps_reset_item(s);
+    return false;
+}
+
+bool key_pin(AppState *s, const tb_event *) {
+    pinned_toggle(s);
+    return false;
+}
+
+bool key_restore_pins(AppState *s, const tb_event *) {
+    pinned_restore(s);
     return false;
 }
 
@@ -303,6 +314,10 @@ constexpr KeyRow key_table[] = {
     {KEYS_LISTS, 0, 0, 'u', key_undo, "u", "undo the most recent assignment", nullptr, 0},
     {KEYS_LISTS, 0, 0, 'r', key_reset, "r", "hand the item back to the system's defaults", nullptr,
      0},
+    {KEYS_LISTS, 0, 0, 'p', key_pin, "p",
+     "pin the item to its current defaults against other programs, or unpin it", nullptr, 0},
+    {KEYS_LISTS, 0, 0, 'R', key_restore_pins, "R", "put back every pin another program changed",
+     nullptr, 0},
     {KEYS_LISTS, 0, 0, '1', key_categories, "1, 2",
      "list categories, or single MIME types by extension", "1:Categories", 1},
     {KEYS_LISTS, 0, 0, '2', key_extensions, nullptr, nullptr, "2:Ext", 2},

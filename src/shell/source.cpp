@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "appdb/apps.h"
+#include "appdb/pins.h"
 #include "appdb/why.h"
 #include "catalog/ext_index.h"
 #include "screen/view.h"
 #include "shell/pane.h"
+#include "shell/pinned.h"
 #include "util/text.h"
 
 namespace {
@@ -104,6 +106,7 @@ bool relist_refresh(AppState *s) {
 }
 
 bool registry_refresh(AppState *s) {
+    pinned_check(s);
     if (s->mode == MODE_APPS)
         return relist_refresh(s);
     view_forget_listed(s);
@@ -132,6 +135,14 @@ void registry_explain(AppState *s, GPtrArray *lines) {
         for (const std::string &line : why_text(why_type(type)))
             g_ptr_array_add(lines, g_strdup(line.c_str()));
     }
+    std::vector<std::string> pinned = pins_of_item(*item);
+    if (pinned.empty())
+        return;
+    std::string text = "Pinned (p, R):";
+    for (const std::string &type : pinned)
+        text += " " + type;
+    g_ptr_array_add(lines, g_strdup(""));
+    g_ptr_array_add(lines, g_strdup(text.c_str()));
 }
 
 void registry_assign(AppState *s) {
@@ -211,6 +222,7 @@ const PaneSource SOURCE_REGISTRY = {
     .idle_status = "",
     .edit_refusal = nullptr,
     .undo_refusal = nullptr,
+    .pin_refusal = nullptr,
 };
 
 // Developer mode's assignments are mock ones and its rows are not the catalogue's: there is
@@ -228,6 +240,7 @@ const PaneSource SOURCE_DEV = {
     .idle_status = "Developer Mode",
     .edit_refusal = "Developer Mode: the catalogue is not changed",
     .undo_refusal = "Developer Mode: no setting is changed",
+    .pin_refusal = "Developer Mode: no pin is changed",
 };
 
 int32_t dev_parse_count(const char *value) {

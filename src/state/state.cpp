@@ -10,6 +10,7 @@ void state_set_status(AppState *s, const char *fmt, ...) {
     g_autofree char *msg = g_strdup_vprintf(fmt, ap);
     va_end(ap);
     text_format(s->status, sizeof s->status, "%s", msg);
+    s->status_alert = 0;
 }
 
 void state_free_apps(AppState *s) {

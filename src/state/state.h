@@ -4,7 +4,7 @@
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
 //           the catalogue (through its edits), listed, dev_mode, dev_count and source (at
-//           start-up)
+//           start-up), the pins last reported
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
@@ -54,6 +54,8 @@ struct AppState {
     GPtrArray *info_lines;    // its lines, owned, made when it opens
     int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
     GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
+    int32_t status_alert;     // status is a warning (red) though it reports no failure
+    uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -77,16 +79,19 @@ struct PaneSource {
     void (*assign)(AppState *s);
     // A on the application list: the application becomes the default for all its types.
     void (*assign_all)(AppState *s);
-    // Takes in a change of the application registry; true when the pane changed.
+    // Takes in a change of the application registry, and tells of pins it has changed; true
+    // when the pane changed.
     bool (*refresh)(AppState *s);
     // Fills lines with why the item at selected opens where it does.
     void (*explain)(AppState *s, GPtrArray *lines);
     const char *idle_status;  // the status line's text while status is empty
-    const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
+    const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
     const char *undo_refusal;
+    const char *pin_refusal;
 };
 
-// Writes a printf-style message into status, cut to its capacity on a character boundary.
+// Writes a printf-style message into status, cut to its capacity on a character boundary; it is
+// no warning.
 void state_set_status(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
 
 // Frees apps by the rule of the source and the mode that made them.

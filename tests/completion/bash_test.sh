@@ -52,7 +52,7 @@ if has_command_list; then
     # shellcheck disable=SC2046 # one word a command
     expect 'quarve ' $(quarve --list-commands | cut -f1) --help --version
     expect 'quarve s' set show
-    expect 'quarve help u' undo
+    expect 'quarve help und' undo
 else
     skip "the command cases"
 fi

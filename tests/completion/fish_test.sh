@@ -23,10 +23,10 @@ if has_command_list; then
     # shellcheck disable=SC2046 # one word a command
     expect 'quarve ' $(quarve --list-commands | cut -f1)
     expect 'quarve s' set show
-    expect 'quarve help u' undo
+    expect 'quarve help und' undo
     # The summary of the command table is the description.
     # shellcheck disable=SC2016
-    got=$(fish --no-config -c 'source $argv[1]; complete -C "quarve un"' \
+    got=$(fish --no-config -c 'source $argv[1]; complete -C "quarve und"' \
         "$src/data/completions/quarve.fish")
     verdict "description of undo" "$got" "undo	$(quarve --list-commands | sed -n 's/^undo\t//p')"
 else

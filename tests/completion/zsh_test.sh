@@ -23,7 +23,7 @@ if has_command_list; then
     # shellcheck disable=SC2046 # one word a command
     expect 'quarve ' 'quarve ' $(quarve --list-commands | cut -f1)
     expect 'quarve sh' 'quarve show ' show
-    expect 'quarve help u' 'quarve help undo ' undo
+    expect 'quarve help und' 'quarve help undo ' undo
 else
     skip "the command cases"
 fi
