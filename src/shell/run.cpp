@@ -4,8 +4,10 @@
 #include <cstring>
 #include <glib-unix.h>
 
+#include "appdb/app_cache.h"
 #include "screen/draw.h"
 #include "screen/view.h"
+#include "shell/fill.h"
 #include "shell/pane.h"
 #include "shell/shell.h"
 #include "shell/source.h"
@@ -21,6 +23,7 @@ void shell_startup(AppState *s) {
     dev_read_env(s);
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
     s->key_help = shell_key_help();
+    s->app_cache = app_cache_new();
     apps_reload(s);
 }
 
@@ -39,6 +42,29 @@ gboolean on_input(gint, GIOCondition, gpointer data) {
 
 void on_registry_changed(GAppInfoMonitor *, gpointer data) {
     static_cast<Wake *>(data)->registry = true;
+}
+
+// The fill of the answer cache, run by GLib between events while nothing else is ready.
+struct Idle {
+    AppState *s;
+    Fill fill;
+    guint source; // 0 while the fill has nothing left to do
+};
+
+gboolean on_idle(gpointer data) {
+    auto idle = static_cast<Idle *>(data);
+    if (fill_step(&idle->fill, idle->s))
+        return G_SOURCE_CONTINUE;
+    idle->source = 0;
+    return G_SOURCE_REMOVE;
+}
+
+// Starts the fill again around the selection. Its source has a lower priority than input and
+// the registry watch, so a key that arrives during a step is taken as soon as the step ends.
+void idle_restart(Idle *idle) {
+    fill_restart(&idle->fill, idle->s);
+    if (idle->source == 0)
+        idle->source = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, on_idle, idle, nullptr);
 }
 
 // Waits for the next event. Between events GLib's sources run, so that an application
@@ -73,6 +99,7 @@ int shell_run(AppState *s) {
     guint watches[2] = {};
     GAppInfoMonitor *monitor = nullptr;
     gulong handler = 0;
+    Idle idle{s, {}, 0};
     if (sources) {
         auto cond = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
         watches[0] = g_unix_fd_add(ttyfd, cond, on_input, &wake);
@@ -84,6 +111,9 @@ int shell_run(AppState *s) {
     for (bool running = true; running;) {
         shell_scroll(s, screen_list_rows(tb_height()));
         draw_screen(s);
+        // Only after the frame: the first one must not wait for answers asked ahead.
+        if (sources)
+            idle_restart(&idle);
         tb_event ev;
         int r = wait_event(s, &wake, sources, &ev);
         // The terminal reports an error only once it is gone (hang-up, end of input); drawing
@@ -100,6 +130,8 @@ int shell_run(AppState *s) {
         }
     }
     if (sources) {
+        if (idle.source != 0)
+            g_source_remove(idle.source);
         g_signal_handler_disconnect(monitor, handler);
         g_object_unref(monitor);
         for (guint w : watches)
@@ -110,6 +142,7 @@ int shell_run(AppState *s) {
 
 void shell_teardown(AppState *s) {
     state_free_apps(s);
+    g_clear_pointer(&s->app_cache, app_cache_free);
     view_release(s);
 }
 

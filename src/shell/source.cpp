@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "appdb/app_cache.h"
 #include "appdb/apps.h"
 #include "screen/view.h"
 #include "shell/pane.h"
@@ -14,7 +15,7 @@ constexpr size_t DEV_LABEL_CAP = 64;
 
 void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
     std::optional<Item> item = view_item(s, s->selected);
-    g_autolist(GAppInfo) defaults = item ? apps_defaults(*item) : nullptr;
+    g_autolist(GAppInfo) defaults = item ? app_cache_defaults(s->app_cache, *item) : nullptr;
     GList *l = first;
     for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
         auto app = G_APP_INFO(l->data);
@@ -24,7 +25,9 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
     }
 }
 
+// Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
 bool registry_refresh(AppState *s) {
+    app_cache_drop(s->app_cache);
     g_autolist(GAppInfo) fresh = apps_for_item(s, s->selected);
     if (apps_same_set(s->apps, fresh))
         return false;
@@ -37,6 +40,11 @@ bool registry_refresh(AppState *s) {
     s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
     s->apps = g_steal_pointer(&fresh);
     return true;
+}
+
+bool registry_ask_ahead(AppState *s, int32_t index) {
+    std::optional<Item> item = view_item(s, index);
+    return item && app_cache_fill(s->app_cache, *item);
 }
 
 int32_t dev_count_of(AppState *s) {
@@ -74,6 +82,11 @@ bool dev_refresh(AppState *) {
     return false;
 }
 
+// Placeholders cost nothing to make: there is nothing to ask ahead.
+bool dev_ask_ahead(AppState *, int32_t) {
+    return false;
+}
+
 } // namespace
 
 const PaneSource SOURCE_REGISTRY = {
@@ -84,6 +97,7 @@ const PaneSource SOURCE_REGISTRY = {
     .app_texts = registry_texts,
     .assign = apps_set_default,
     .refresh = registry_refresh,
+    .ask_ahead = registry_ask_ahead,
     .idle_status = "",
     .edit_refusal = nullptr,
     .undo_refusal = nullptr,
@@ -99,6 +113,7 @@ const PaneSource SOURCE_DEV = {
     .app_texts = dev_texts,
     .assign = dev_mock_assign,
     .refresh = dev_refresh,
+    .ask_ahead = dev_ask_ahead,
     .idle_status = "Developer Mode",
     .edit_refusal = "Developer Mode: the catalogue is not changed",
     .undo_refusal = "Developer Mode: no setting is changed",

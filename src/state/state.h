@@ -3,7 +3,8 @@
 //
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
-//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up)
+//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up),
+//           app_cache (dropped on a change of the registry or of the settings)
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <gio/gio.h>
 
+struct AppCache;
 struct Catalog;
 
 constexpr int32_t MODE_CATEGORIES = 0; // the item pane lists categories
@@ -47,6 +49,7 @@ struct AppState {
     int32_t help_active;      // the key help covers the screen until the next key
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+    AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -69,6 +72,9 @@ struct PaneSource {
     void (*assign)(AppState *s);
     // Takes in a change of the application registry; true when the pane changed.
     bool (*refresh)(AppState *s);
+    // Asks ahead, while the user is idle, one question about item row index that app_rows and
+    // app_texts would otherwise ask; false when nothing is left to ask about it.
+    bool (*ask_ahead)(AppState *s, int32_t index);
     const char *idle_status;  // the status line's text while status is empty
     const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
     const char *undo_refusal;
