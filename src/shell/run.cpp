@@ -44,11 +44,14 @@ void on_registry_changed(GAppInfoMonitor *, gpointer data) {
     static_cast<Wake *>(data)->registry = true;
 }
 
+// How long the user is left alone after a frame before the fill starts.
+constexpr guint FILL_PAUSE_MS = 50;
+
 // The fill of the answer cache, run by GLib between events while nothing else is ready.
 struct Idle {
     AppState *s;
     Fill fill;
-    guint source; // 0 while the fill has nothing left to do
+    guint source; // 0 while no fill is under way
 };
 
 gboolean on_idle(gpointer data) {
@@ -59,12 +62,28 @@ gboolean on_idle(gpointer data) {
     return G_SOURCE_REMOVE;
 }
 
-// Starts the fill again around the selection. Its source has a lower priority than input and
-// the registry watch, so a key that arrives during a step is taken as soon as the step ends.
-void idle_restart(Idle *idle) {
+gboolean on_pause_over(gpointer data) {
+    auto idle = static_cast<Idle *>(data);
+    idle->source = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, on_idle, idle, nullptr);
+    return G_SOURCE_REMOVE;
+}
+
+// Starts the fill around the selection once the user has paused: the terminal shows the frame
+// without the fill competing for the processor, and keys in quick succession ask only for their
+// own items. Its sources have a lower priority than input and the registry watch, so a key that
+// arrives during a step is taken as soon as the step ends.
+void idle_start(Idle *idle) {
     fill_restart(&idle->fill, idle->s);
-    if (idle->source == 0)
-        idle->source = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, on_idle, idle, nullptr);
+    idle->source =
+        g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, FILL_PAUSE_MS, on_pause_over, idle, nullptr);
+}
+
+// The fill runs only while the loop waits: an assignment waits for GIO in GLib's main context
+// too, and must not find itself asking ahead for the whole list.
+void idle_stop(Idle *idle) {
+    if (idle->source != 0)
+        g_source_remove(idle->source);
+    idle->source = 0;
 }
 
 // Waits for the next event. Between events GLib's sources run, so that an application
@@ -113,9 +132,11 @@ int shell_run(AppState *s) {
         draw_screen(s);
         // Only after the frame: the first one must not wait for answers asked ahead.
         if (sources)
-            idle_restart(&idle);
+            idle_start(&idle);
         tb_event ev;
         int r = wait_event(s, &wake, sources, &ev);
+        if (sources)
+            idle_stop(&idle);
         // The terminal reports an error only once it is gone (hang-up, end of input); drawing
         // and waiting again would spin, so the run ends there.
         if (r < 0)
@@ -130,8 +151,6 @@ int shell_run(AppState *s) {
         }
     }
     if (sources) {
-        if (idle.source != 0)
-            g_source_remove(idle.source);
         g_signal_handler_disconnect(monitor, handler);
         g_object_unref(monitor);
         for (guint w : watches)
