@@ -10,9 +10,18 @@ constexpr int BENCH_COLS = 200; // wide enough for a desktop file path in a temp
 void bench_register_micro();
 // catalog_init and the first view over the catalogue file of the environment.
 void bench_register_startup();
-// One Down/Up key against the bare GIO calls for the same MIME types ("PerKey/quarve",
-// "PerKey/gio").
+// One Down/Up key with its item's answers kept, against the bare GIO calls for the same MIME
+// types ("PerKey/quarve", "PerKey/gio"); a Down pressed as the fill takes a step, against GIO's
+// calls for the item it lands on ("InFill/quarve", "InFill/gio").
 void bench_register_keys();
+
+// Resident memory of a started program after its first frame, and once every item of the
+// category list has its answers kept.
+struct BenchMemory {
+    double first_frame_mb = 0;
+    double filled_mb = 0;
+};
+BenchMemory bench_cache_memory();
 // The program in a pseudo-terminal until its first complete frame, against a bare GIO process
 // that answers the same category ("FirstFrame/quarve", "FirstFrame/gio").
 void bench_register_first_frame(const char *program, const char *bare);

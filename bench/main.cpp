@@ -20,8 +20,24 @@ namespace {
 constexpr int BENCH_SIZES[] = {500, 2000, 8000};
 constexpr int BENCH_CATEGORIES = 100000;
 constexpr int BENCH_CATALOGUE_APPS = 500;
-constexpr double BENCH_RATIO_TARGET = 1.1;
 constexpr double BENCH_STARTUP_TARGET_MS = 1000.0;
+
+// What each pair is held to: quarve's median over GIO's, and which time counts.
+struct BenchTarget {
+    const char *name;
+    double ratio;
+    bool cpu; // a key is work on the CPU; a first frame is what the user waits for, wall time
+};
+constexpr BenchTarget BENCH_TARGETS[] = {
+    // A key whose item has its answers kept: a tenth of GIO's pass for its types at most.
+    {"PerKey", 0.1, true},
+    // A key pressed as the fill takes a step: one item's pass, with the frame and the tenth of
+    // measuring noise the first frame is allowed too.
+    {"InFill", 1.1, true},
+    {"FirstFrame", 1.1, false},
+};
+// Lines each environment of keys adds to the summary: its pairs and its memory.
+constexpr int BENCH_KEY_LINES = static_cast<int>(std::size(BENCH_TARGETS)) + 1;
 
 // What every child runs with unless the caller's own flags say otherwise: repetitions taken in
 // random order, so that a burst of load on a shared machine falls on both sides of a pair.
@@ -85,7 +101,10 @@ int run_child(const ChildArgs &a, int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 2;
+    BenchMemory memory;
     if (a.group == "keys") {
+        // First, while nothing else has run in the process.
+        memory = bench_cache_memory();
         // GIO reads the registry's folders on its first question; neither side should pay that.
         g_list_free_full(g_app_info_get_all_for_type("text/html"), g_object_unref);
         bench_register_keys();
@@ -100,9 +119,11 @@ int run_child(const ChildArgs &a, int argc, char **argv) {
     FILE *out = fopen(a.summary.c_str(), "a");
     if (out == nullptr)
         return 1;
-    // A key is work on the CPU; a first frame is what the user waits for, so wall time.
-    summarise_pair(out, reporter, a, "PerKey", true);
-    summarise_pair(out, reporter, a, "FirstFrame", false);
+    for (const BenchTarget &target : BENCH_TARGETS)
+        summarise_pair(out, reporter, a, target.name, target.cpu);
+    if (a.group == "keys")
+        fprintf(out, "Memory %s %.3f %.3f\n", a.label.c_str(), memory.filled_mb,
+                memory.first_frame_mb);
     auto startup = reporter.medians.find("Startup");
     if (startup != reporter.medians.end())
         fprintf(out, "Startup %s %.3f 0\n", a.label.c_str(), millis(startup->second, false));
@@ -146,6 +167,12 @@ bool print_table(const std::string &summary) {
         if (sscanf(*row, "%31s %63s %lf %lf", name, label, &ours, &gio) != 4)
             continue;
         lines++;
+        if (strcmp(name, "Memory") == 0) {
+            printf("%-11s %-14s %9.1f MB resident with every category's answers kept; %.1f MB "
+                   "at the first frame\n",
+                   name, label, ours, gio);
+            continue;
+        }
         if (strcmp(name, "Startup") == 0) {
             bool met = ours < BENCH_STARTUP_TARGET_MS;
             all = all && met;
@@ -153,14 +180,18 @@ bool print_table(const std::string &summary) {
                    verdict(met));
             continue;
         }
+        double target = 0;
+        for (const BenchTarget &t : BENCH_TARGETS)
+            if (strcmp(name, t.name) == 0)
+                target = t.ratio;
         double ratio = ours / gio;
-        bool met = ratio <= BENCH_RATIO_TARGET;
+        bool met = ratio <= target;
         all = all && met;
-        printf("%-11s %-14s %12.2f %12.2f %7.2f %7.2f  %s\n", name, label, ours, gio, ratio,
-               BENCH_RATIO_TARGET, verdict(met));
+        printf("%-11s %-14s %12.2f %12.2f %7.2f %7.2f  %s\n", name, label, ours, gio, ratio, target,
+               verdict(met));
     }
-    // Three sizes with two pairs each, and the start-up.
-    if (lines != 2 * static_cast<int>(std::size(BENCH_SIZES)) + 1) {
+    // Every size with its lines, and the start-up.
+    if (lines != BENCH_KEY_LINES * static_cast<int>(std::size(BENCH_SIZES)) + 1) {
         printf("Some measurements are missing; see the errors above.\n");
         return false;
     }

@@ -168,10 +168,29 @@ bool apps_list_has(GList *list, GAppInfo *app) {
 }
 
 GList *apps_candidates(const Item &item) {
+    std::vector<GList *> lists;
+    for (const char *type : item.types)
+        lists.push_back(g_app_info_get_all_for_type(type));
+    GList *result = apps_candidates_from(item, lists);
+    for (GList *list : lists)
+        g_list_free_full(list, g_object_unref);
+    return result;
+}
+
+GList *apps_defaults(const Item &item) {
+    std::vector<GAppInfo *> defaults;
+    for (const char *type : item.types)
+        defaults.push_back(g_app_info_get_default_for_type(type, FALSE));
+    GList *result = apps_defaults_from(defaults);
+    for (GAppInfo *d : defaults)
+        g_clear_object(&d);
+    return result;
+}
+
+GList *apps_candidates_from(const Item &item, std::span<GList *const> lists) {
     AppSet taken;
     GList *result = nullptr;
-    for (const char *type : item.types) {
-        g_autolist(GAppInfo) all = g_app_info_get_all_for_type(type);
+    for (GList *all : lists) {
         for (GList *l = all; l != nullptr; l = l->next) {
             auto app = G_APP_INFO(l->data);
             if (!item.category || app_set_add(&taken, app))
@@ -181,16 +200,12 @@ GList *apps_candidates(const Item &item) {
     return g_list_reverse(result);
 }
 
-GList *apps_defaults(const Item &item) {
+GList *apps_defaults_from(std::span<GAppInfo *const> defaults) {
     AppSet taken;
     GList *result = nullptr;
-    for (const char *type : item.types) {
-        GAppInfo *d = g_app_info_get_default_for_type(type, FALSE);
+    for (GAppInfo *d : defaults)
         if (d != nullptr && app_set_add(&taken, d))
-            result = g_list_prepend(result, d);
-        else if (d != nullptr)
-            g_object_unref(d);
-    }
+            result = g_list_prepend(result, g_object_ref(d));
     return g_list_reverse(result);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <span>
 
 #include "catalog/item.h"
 
@@ -16,6 +17,12 @@ GList *apps_candidates(const Item &item);
 // The current default of each type of the item, each application once: a new list of
 // references for the caller. Empty when no type has a default.
 GList *apps_defaults(const Item &item);
+// What apps_candidates makes of GIO's answers when they are at hand: lists[i] holds the
+// applications GIO gives for item.types[i] (borrowed). A new list of references.
+GList *apps_candidates_from(const Item &item, std::span<GList *const> lists);
+// What apps_defaults makes of the defaults at hand, one for each type of the item (borrowed,
+// NULL for none): each application once. A new list of references.
+GList *apps_defaults_from(std::span<GAppInfo *const> defaults);
 // True when list holds an application g_app_info_equal to app.
 bool apps_list_has(GList *list, GAppInfo *app);
 // True when a and b hold the same applications, whatever their order.

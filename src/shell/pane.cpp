@@ -1,12 +1,24 @@
 #include "shell/pane.h"
 
+#include "appdb/app_cache.h"
 #include "appdb/apps.h"
 #include "screen/view.h"
 #include "state/state.h"
 
+namespace {
+
+// After a change of the settings of quarve's own: the markers show the new defaults at once,
+// before the registry watch reports it, and GIO's other answers (whose order a new default may
+// change) are asked afresh too, as after a change made by another program.
+void settings_changed(AppState *s) {
+    app_cache_drop(s->app_cache);
+}
+
+} // namespace
+
 GList *apps_for_item(AppState *s, int32_t index) {
     std::optional<Item> item = view_item(s, index);
-    return item ? apps_candidates(*item) : nullptr;
+    return item ? app_cache_candidates(s->app_cache, *item) : nullptr;
 }
 
 void apps_reload(AppState *s) {
@@ -52,7 +64,11 @@ void apps_undo(AppState *s) {
         pane_report(s, apps_undo_last());
 }
 
+// Every outcome reported here follows a change quarve made itself (settings, pins, catalogue):
+// the markers show the new defaults at once, before the registry watch reports it, and GIO's
+// other answers (whose order a new default may change) are asked afresh too.
 void pane_report(AppState *s, const Outcome &outcome) {
+    settings_changed(s);
     if (outcome.warning.empty())
         state_set_status(s, "%s", outcome.message.c_str());
     else

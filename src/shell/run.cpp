@@ -4,8 +4,10 @@
 #include <cstring>
 #include <glib-unix.h>
 
+#include "appdb/app_cache.h"
 #include "screen/draw.h"
 #include "screen/view.h"
+#include "shell/fill.h"
 #include "shell/pane.h"
 #include "shell/shell.h"
 #include "shell/source.h"
@@ -21,6 +23,7 @@ void shell_startup(AppState *s) {
     dev_read_env(s);
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
     s->key_help = shell_key_help();
+    s->app_cache = app_cache_new();
     apps_reload(s);
 }
 
@@ -39,6 +42,48 @@ gboolean on_input(gint, GIOCondition, gpointer data) {
 
 void on_registry_changed(GAppInfoMonitor *, gpointer data) {
     static_cast<Wake *>(data)->registry = true;
+}
+
+// How long the user is left alone after a frame before the fill starts.
+constexpr guint FILL_PAUSE_MS = 50;
+
+// The fill of the answer cache, run by GLib between events while nothing else is ready.
+struct Idle {
+    AppState *s;
+    Fill fill;
+    guint source; // 0 while no fill is under way
+};
+
+gboolean on_idle(gpointer data) {
+    auto idle = static_cast<Idle *>(data);
+    if (fill_step(&idle->fill, idle->s))
+        return G_SOURCE_CONTINUE;
+    idle->source = 0;
+    return G_SOURCE_REMOVE;
+}
+
+gboolean on_pause_over(gpointer data) {
+    auto idle = static_cast<Idle *>(data);
+    idle->source = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, on_idle, idle, nullptr);
+    return G_SOURCE_REMOVE;
+}
+
+// Starts the fill around the selection once the user has paused: the terminal shows the frame
+// without the fill competing for the processor, and keys in quick succession ask only for their
+// own items. Its sources have a lower priority than input and the registry watch, so a key that
+// arrives during a step is taken as soon as the step ends.
+void idle_start(Idle *idle) {
+    fill_restart(&idle->fill, idle->s);
+    idle->source =
+        g_timeout_add_full(G_PRIORITY_DEFAULT_IDLE, FILL_PAUSE_MS, on_pause_over, idle, nullptr);
+}
+
+// The fill runs only while the loop waits: an assignment waits for GIO in GLib's main context
+// too, and must not find itself asking ahead for the whole list.
+void idle_stop(Idle *idle) {
+    if (idle->source != 0)
+        g_source_remove(idle->source);
+    idle->source = 0;
 }
 
 // Waits for the next event. Between events GLib's sources run, so that an application
@@ -73,6 +118,7 @@ int shell_run(AppState *s) {
     guint watches[2] = {};
     GAppInfoMonitor *monitor = nullptr;
     gulong handler = 0;
+    Idle idle{s, {}, 0};
     if (sources) {
         auto cond = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
         watches[0] = g_unix_fd_add(ttyfd, cond, on_input, &wake);
@@ -84,8 +130,13 @@ int shell_run(AppState *s) {
     for (bool running = true; running;) {
         shell_scroll(s, screen_list_rows(tb_height()));
         draw_screen(s);
+        // Only after the frame: the first one must not wait for answers asked ahead.
+        if (sources)
+            idle_start(&idle);
         tb_event ev;
         int r = wait_event(s, &wake, sources, &ev);
+        if (sources)
+            idle_stop(&idle);
         // The terminal reports an error only once it is gone (hang-up, end of input); drawing
         // and waiting again would spin, so the run ends there.
         if (r < 0)
@@ -110,6 +161,7 @@ int shell_run(AppState *s) {
 
 void shell_teardown(AppState *s) {
     state_free_apps(s);
+    g_clear_pointer(&s->app_cache, app_cache_free);
     view_release(s);
     g_clear_pointer(&s->info_lines, g_ptr_array_unref);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "appdb/app_cache.h"
 #include "appdb/apps.h"
 #include "appdb/pins.h"
 #include "appdb/why.h"
@@ -59,7 +60,7 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
         return;
     }
     std::optional<Item> item = view_item(s, s->selected);
-    g_autolist(GAppInfo) defaults = item ? apps_defaults(*item) : nullptr;
+    g_autolist(GAppInfo) defaults = item ? app_cache_defaults(s->app_cache, *item) : nullptr;
     GList *l = first;
     for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
         auto app = G_APP_INFO(l->data);
@@ -105,7 +106,9 @@ bool relist_refresh(AppState *s) {
     return list_shown(s) != before;
 }
 
+// Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
 bool registry_refresh(AppState *s) {
+    app_cache_drop(s->app_cache);
     pinned_check(s);
     if (s->mode == MODE_APPS)
         return relist_refresh(s);
@@ -150,6 +153,11 @@ void registry_assign(AppState *s) {
         apps_set_for_type(s);
     else
         apps_set_default(s);
+}
+
+bool registry_ask_ahead(AppState *s, int32_t index) {
+    std::optional<Item> item = view_item(s, index);
+    return item && app_cache_fill(s->app_cache, *item);
 }
 
 int32_t dev_count_of(AppState *s) {
@@ -207,6 +215,11 @@ void dev_explain(AppState *, GPtrArray *lines) {
     g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
 }
 
+// Placeholders cost nothing to make: there is nothing to ask ahead.
+bool dev_ask_ahead(AppState *, int32_t) {
+    return false;
+}
+
 } // namespace
 
 const PaneSource SOURCE_REGISTRY = {
@@ -219,6 +232,7 @@ const PaneSource SOURCE_REGISTRY = {
     .assign_all = apps_set_all,
     .refresh = registry_refresh,
     .explain = registry_explain,
+    .ask_ahead = registry_ask_ahead,
     .idle_status = "",
     .edit_refusal = nullptr,
     .undo_refusal = nullptr,
@@ -237,6 +251,7 @@ const PaneSource SOURCE_DEV = {
     .assign_all = dev_mock_assign_all,
     .refresh = dev_refresh,
     .explain = dev_explain,
+    .ask_ahead = dev_ask_ahead,
     .idle_status = "Developer Mode",
     .edit_refusal = "Developer Mode: the catalogue is not changed",
     .undo_refusal = "Developer Mode: no setting is changed",

@@ -4,7 +4,8 @@
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
 //           the catalogue (through its edits), listed, dev_mode, dev_count and source (at
-//           start-up), the pins last reported
+//           start-up), the pins last reported, app_cache (dropped on a change of the registry
+//           or of the settings)
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <gio/gio.h>
 
+struct AppCache;
 struct Catalog;
 
 constexpr int32_t MODE_CATEGORIES = 0; // the item pane lists categories
@@ -56,6 +58,7 @@ struct AppState {
     GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
     int32_t status_alert;     // status is a warning (red) though it reports no failure
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
+    AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
@@ -84,6 +87,9 @@ struct PaneSource {
     bool (*refresh)(AppState *s);
     // Fills lines with why the item at selected opens where it does.
     void (*explain)(AppState *s, GPtrArray *lines);
+    // Asks ahead, while the user is idle, one question about item row index that app_rows and
+    // app_texts would otherwise ask; false when nothing is left to ask about it.
+    bool (*ask_ahead)(AppState *s, int32_t index);
     const char *idle_status;  // the status line's text while status is empty
     const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
     const char *undo_refusal;

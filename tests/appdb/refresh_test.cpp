@@ -1,7 +1,11 @@
 // The application list follows the registry while quarve runs.
+#include <functional>
+#include <unistd.h>
+
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
+#include "shell/fill.h"
 #include "shell/pane.h"
 
 namespace {
@@ -78,4 +82,65 @@ TEST_F(Refresh, TheApplicationListFollowsAndKeepsItsSelection) {
     EXPECT_EQ(view_count(&s), 3);
     EXPECT_EQ(selected_label(), "Beta") << "one row further down";
     EXPECT_STREQ(static_cast<const char *>(s.apps->data), "text/html");
+}
+
+// With every item of the list asked ahead, a change from outside must still reach the items
+// whose answers are kept, not only the one on the screen.
+TEST_F(Refresh, AChangeFromOutsideReachesEveryItemAskedAhead) {
+    env.add_app("files", "Files", {"inode/directory"});
+    env.add_app("nemo", "Nemo", {"inode/directory"});
+    env.register_apps();
+    start();
+    auto fill_all = [this] {
+        Fill fill;
+        fill_restart(&fill, &s);
+        while (fill_step(&fill, &s)) {
+        }
+    };
+    // The application pane of "File Manager", one row below the selection, as a key shows it.
+    auto file_manager = [this] {
+        key(TB_KEY_ARROW_DOWN);
+        frame();
+        V rows;
+        for (int y = SCREEN_TOP_ROWS; grid_row(y).size() > SCREEN_COL_APPS; y++) {
+            std::string row =
+                grid_row(y).substr(SCREEN_COL_APPS, SCREEN_COL_FILE - SCREEN_COL_APPS);
+            rows.push_back(row.erase(row.find_last_not_of(' ') + 1));
+        }
+        key(TB_KEY_ARROW_UP);
+        return rows;
+    };
+    const std::string cache = env.apps_dir + "/mimeinfo.cache";
+    struct Change {
+        const char *what;
+        std::function<void()> make;
+        V pane;
+    };
+    const Change changes[] = {
+        {"installed",
+         [&] {
+             env.add_app("caja", "Caja", {"inode/directory"});
+             env.register_apps();
+         },
+         {"* Files", "  Nemo", "  Caja"}},
+        {"removed",
+         [&] {
+             unlink((env.apps_dir + "/nemo.desktop").c_str());
+             write_file(cache, "[MIME Cache]\ntext/html=alpha.desktop;beta.desktop;\n"
+                               "inode/directory=files.desktop;caja.desktop;\n");
+         },
+         {"* Files", "  Caja"}},
+        {"default changed",
+         [] { ASSERT_EQ(system("gio mime inode/directory caja.desktop >/dev/null"), 0); },
+         {"* Caja", "  Files"}},
+    };
+    fill_all();
+    ASSERT_EQ(file_manager(), (V{"* Files", "  Nemo"}));
+    for (const Change &c : changes) {
+        fill_all();
+        c.make();
+        settle_registry();
+        apps_refresh(&s); // what the loop does when the registry watch reports a change
+        EXPECT_EQ(file_manager(), c.pane) << c.what;
+    }
 }

@@ -1,0 +1,22 @@
+// GIO's answers about applications kept between keys: each MIME type's candidates and default,
+// asked once and held until the caller drops them (the registry or the settings changed).
+#pragma once
+
+#include <gio/gio.h>
+
+#include "catalog/item.h"
+
+struct AppCache;
+
+AppCache *app_cache_new();
+// Frees the cache and every reference it holds; NULL is allowed.
+void app_cache_free(AppCache *cache);
+// Forgets every answer, so that each is asked afresh; NULL is allowed.
+void app_cache_drop(AppCache *cache);
+// apps_candidates(item), asking GIO only about types it has not answered since the last drop.
+GList *app_cache_candidates(AppCache *cache, const Item &item);
+// apps_defaults(item), likewise.
+GList *app_cache_defaults(AppCache *cache, const Item &item);
+// Asks GIO one question about the item that the cache cannot answer yet (a type's candidates
+// or its default) and keeps the answer. False when every answer about the item is kept already.
+bool app_cache_fill(AppCache *cache, const Item &item);
