@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "appdb/apps.h"
-#include "appdb/journal.h"
-#include "appdb/mimeapps.h"
+#include "appdb/paths.h"
 #include "appdb/pins.h"
 #include "appdb/why.h"
 #include "catalog/catalog.h"
-#include "catalog/config.h"
 #include "catalog/ext_index.h"
 #include "catalog/item.h"
 #include "term/cells.h"
@@ -592,15 +590,8 @@ std::string full_help() {
            "1, 2 and 3 switch lists, q quits.\n"
            "\n"
            "Files:\n";
-    g_autofree char *catalogue = config_path();
-    const std::string files[][2] = {
-        {catalogue, "the catalogue of categories and MIME types"},
-        {mimeapps_user_path(), "the default applications (through GIO)"},
-        {journal_path(), "the undo journal"},
-        {pins_path(), "the pins: MIME types held to their application"},
-    };
-    for (const auto &f : files)
-        out += "  " + plain(f[0].c_str()) + "\n      " + f[1] + "\n";
+    for (const UsedFile &f : paths_used())
+        out += "  " + plain(f.path.c_str()) + "\n      " + f.what + "\n";
     return out + "\nPress ? inside for every key; see quarve(1).\n";
 }
 

@@ -6,10 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "appdb/journal.h"
-#include "appdb/mimeapps.h"
-#include "appdb/pins.h"
-#include "catalog/config.h"
+#include "appdb/paths.h"
 #include "screen/view.h"
 #include "state/state.h"
 #include "term/cells.h"
@@ -102,18 +99,9 @@ std::vector<OverlayLine> help_lines(const KeyHelp *help) {
     }
     lines.push_back({ROLE_HELP, ""});
     lines.push_back({ROLE_TITLE, "FILES"});
-    g_autofree char *catalogue = config_path();
-    const std::string files[][2] = {
-        {catalogue, "the catalogue of categories and MIME types"},
-        {mimeapps_user_path(), "the default applications (through GIO)"},
-        {journal_path(), "the undo journal"},
-        {pins_path(), "the pins: MIME types held to their application"},
-        {"/etc/mime.types, /usr/share/mime/globs2, /usr/share/mime/globs",
-         "extension labels (read only)"},
-    };
-    for (const auto &f : files) {
-        lines.push_back({ROLE_HELP, "  " + f[0]});
-        lines.push_back({ROLE_HELP, "      " + f[1]});
+    for (const UsedFile &f : paths_used()) {
+        lines.push_back({ROLE_HELP, "  " + f.path});
+        lines.push_back({ROLE_HELP, std::string("      ") + f.what});
     }
     return lines;
 }
