@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "appdb/apps.h"
 #include "appdb/mimeapps.h"
 #include "appdb/turn.h"
 #include "util/files.h"
@@ -91,6 +90,12 @@ std::optional<std::string> user_default(const std::string &settings, const char 
     return first;
 }
 
+// The desktop ID of app, or "" for one without.
+const char *desktop_id(GAppInfo *app) {
+    const char *id = g_app_info_get_id(app);
+    return id ? id : "";
+}
+
 std::string joined(const std::vector<std::string> &list) {
     std::string out;
     for (const std::string &s : list)
@@ -113,10 +118,10 @@ std::optional<std::string> pins_status(std::vector<PinState> *pins) {
         return error;
     for (const Pin &pin : list) {
         PinState state{pin.type, pin.item, pin.app_id, name_of(pin.app_id), "", "", false};
-        g_autoptr(GAppInfo) now = apps_default_for_type(pin.type.c_str());
+        g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(pin.type.c_str(), FALSE);
         if (now != nullptr) {
-            state.current_id = apps_desktop_id(now);
-            state.current_name = apps_display_name(now);
+            state.current_id = desktop_id(now);
+            state.current_name = g_app_info_get_name(now);
         }
         state.held = state.current_id == pin.app_id;
         pins->push_back(std::move(state));
@@ -142,15 +147,15 @@ Outcome pins_pin(const Item &item, GAppInfo *app) {
         return outcome_failed(failed + *busy);
     std::vector<std::string> ids, names, missing;
     for (const char *type : item.types) {
-        g_autoptr(GAppInfo) now =
-            app != nullptr ? G_APP_INFO(g_object_ref(app)) : apps_default_for_type(type);
-        if (now == nullptr || *apps_desktop_id(now) == '\0') {
+        g_autoptr(GAppInfo) now = app != nullptr ? G_APP_INFO(g_object_ref(app))
+                                                 : g_app_info_get_default_for_type(type, FALSE);
+        if (now == nullptr || *desktop_id(now) == '\0') {
             missing.push_back(type);
             continue;
         }
-        ids.push_back(apps_desktop_id(now));
-        if (std::find(names.begin(), names.end(), apps_display_name(now)) == names.end())
-            names.push_back(apps_display_name(now));
+        ids.push_back(desktop_id(now));
+        if (std::find(names.begin(), names.end(), g_app_info_get_name(now)) == names.end())
+            names.push_back(g_app_info_get_name(now));
     }
     if (!missing.empty())
         return outcome_failed(failed + joined(missing) + (missing.size() > 1 ? " have" : " has") +
@@ -181,77 +186,6 @@ Outcome pins_unpin(const Item &item) {
     if (auto error = edit_pins(remove))
         return outcome_failed(std::string("Failed to unpin ") + item.name + ": " + *error);
     return outcome_ok(std::string("Unpinned ") + item.name);
-}
-
-Outcome pins_restore() {
-    const std::string failed = "Failed to put back pins: ";
-    // Held from the check to the last assignment: a pin that quarve itself moves meanwhile (a
-    // choice made on the screen) is never taken for a change to undo.
-    Turn turn;
-    if (auto busy = take_turn(&turn))
-        return outcome_failed(failed + *busy);
-    std::vector<PinState> pins;
-    if (auto error = pins_status(&pins))
-        return outcome_failed(failed + *error);
-    if (pins.empty())
-        return outcome_ok("Nothing is pinned");
-    // One assignment per item and application, so that each is all or nothing as one is made
-    // on the screen.
-    struct Group {
-        std::string item, app_id;
-        std::vector<std::string> types;
-    };
-    std::vector<Group> groups;
-    for (const PinState &pin : pins) {
-        if (pin.held)
-            continue;
-        auto same = [&](const Group &g) { return g.item == pin.item && g.app_id == pin.app_id; };
-        auto at = std::find_if(groups.begin(), groups.end(), same);
-        if (at == groups.end())
-            at = groups.insert(groups.end(), {pin.item, pin.app_id, {}});
-        at->types.push_back(pin.type);
-    }
-    if (groups.empty())
-        return outcome_ok("Every pin holds");
-    Outcome done;
-    std::string put, failure;
-    std::vector<std::string> gone, warnings;
-    for (const Group &g : groups) {
-        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(g.app_id.c_str());
-        if (app == nullptr) {
-            for (const std::string &type : g.types)
-                gone.push_back(type + " (" + g.app_id + ")");
-            continue;
-        }
-        std::vector<char *> types;
-        for (const std::string &type : g.types)
-            types.push_back(const_cast<char *>(type.c_str()));
-        Outcome set =
-            apps_assign({g.item.c_str(), {types.data(), types.size()}, false}, G_APP_INFO(app));
-        if (!set.ok) {
-            failure = failure.empty() ? set.message : failure;
-            continue;
-        }
-        const char *name = apps_display_name(G_APP_INFO(app));
-        put += (put.empty() ? "" : "; ") + joined(g.types) +
-               (g.types.size() > 1 ? " open in " : " opens in ") + name;
-        for (const std::string &type : g.types)
-            done.types.push_back({type, name});
-        if (!set.warning.empty())
-            warnings.push_back(set.warning);
-    }
-    if (!gone.empty())
-        warnings.insert(warnings.begin(),
-                        "left alone, its application is no longer installed: " + joined(gone));
-    for (const std::string &w : warnings)
-        done.warning += (done.warning.empty() ? "" : "; ") + w;
-    if (!failure.empty()) {
-        done.ok = false;
-        done.message = failure + (put.empty() ? "" : "; put back: " + put);
-    } else {
-        done.message = put.empty() ? "Nothing put back" : "Put back: " + put;
-    }
-    return done;
 }
 
 std::optional<std::string> pins_refusal(const std::vector<std::string> &types) {
