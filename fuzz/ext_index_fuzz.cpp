@@ -1,6 +1,7 @@
 // Arbitrary bytes as each of the three system MIME tables, then every label searched.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <glib.h>
 #include <initializer_list>
 #include <unistd.h>
@@ -12,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static char *path = [] {
         char *p = g_build_filename(g_get_tmp_dir(), "quarve-fuzz-XXXXXX", nullptr);
         close(g_mkstemp(p));
+        atexit([] { unlink(path); });
         return p;
     }();
     FILE *f = fopen(path, "wb");

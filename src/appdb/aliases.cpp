@@ -1,5 +1,6 @@
 #include "appdb/aliases.h"
 
+#include <algorithm>
 #include <glib.h>
 #include <string_view>
 #include <unordered_map>
@@ -7,10 +8,11 @@
 namespace {
 
 using AliasTable = std::unordered_map<std::string, std::string>;
+using ParentTable = std::unordered_multimap<std::string, std::string>;
 
-// "alias canonical", one pair a line; the first folder that names an alias wins.
-void read_aliases(const char *data_dir, AliasTable *table) {
-    g_autofree char *path = g_build_filename(data_dir, "mime", "aliases", nullptr);
+// "first second", one pair a line, from the named file of a data folder's MIME database.
+template <typename Table> void read_pairs(const char *data_dir, const char *name, Table *table) {
+    g_autofree char *path = g_build_filename(data_dir, "mime", name, nullptr);
     g_autofree char *contents = nullptr;
     if (!g_file_get_contents(path, &contents, nullptr, nullptr))
         return;
@@ -26,15 +28,23 @@ void read_aliases(const char *data_dir, AliasTable *table) {
     }
 }
 
-// Read once: the database changes only when packages are installed.
+// Read once, the user's folder first: the database changes only when packages are installed.
+// For aliases the first folder that names one wins.
+template <typename Table> Table read_table(const char *name) {
+    Table t;
+    read_pairs(g_get_user_data_dir(), name, &t);
+    for (const char *const *dir = g_get_system_data_dirs(); *dir != nullptr; dir++)
+        read_pairs(*dir, name, &t);
+    return t;
+}
+
 const AliasTable &alias_table() {
-    static const AliasTable table = [] {
-        AliasTable t;
-        read_aliases(g_get_user_data_dir(), &t);
-        for (const char *const *dir = g_get_system_data_dirs(); *dir != nullptr; dir++)
-            read_aliases(*dir, &t);
-        return t;
-    }();
+    static const AliasTable table = read_table<AliasTable>("aliases");
+    return table;
+}
+
+const ParentTable &parent_table() {
+    static const ParentTable table = read_table<ParentTable>("subclasses");
     return table;
 }
 
@@ -45,4 +55,20 @@ std::optional<std::string> aliases_canonical(const char *type) {
     if (it == alias_table().end())
         return std::nullopt;
     return it->second;
+}
+
+std::string aliases_unalias(const char *type) {
+    auto canonical = aliases_canonical(type);
+    return canonical ? *canonical : std::string(type);
+}
+
+std::vector<std::string> aliases_ancestry(const char *type) {
+    std::vector<std::string> chain = {aliases_unalias(type)};
+    for (size_t i = 0; i < chain.size(); i++) {
+        auto [from, to] = parent_table().equal_range(chain[i]);
+        for (auto it = from; it != to; ++it)
+            if (std::find(chain.begin(), chain.end(), it->second) == chain.end())
+                chain.push_back(it->second);
+    }
+    return chain;
 }

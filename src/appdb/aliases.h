@@ -1,9 +1,16 @@
-// Aliases of the shared MIME database: old or alternative names of a MIME type.
+// Aliases and sub-classes of the shared MIME database: other names of a MIME type, and the
+// types it is a kind of.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The canonical type that type is an alias of, from the "mime/aliases" files of the user's
 // and the system's data folders (the user's first); nullopt when type is no alias.
 std::optional<std::string> aliases_canonical(const char *type);
+// The canonical name of type: itself unless it is an alias.
+std::string aliases_unalias(const char *type);
+// type's canonical name, then the types it is a sub-class of, nearest first, at any depth, each
+// once: the order in which GIO looks for a default.
+std::vector<std::string> aliases_ancestry(const char *type);

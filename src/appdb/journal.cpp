@@ -47,9 +47,12 @@ bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
     if (app == nullptr || name == nullptr || item == nullptr || types == nullptr)
         return false;
     *entry = JournalEntry{app, name, item, {}};
-    for (size_t i = 0; types[i] != nullptr; i++)
-        entry->types.push_back(
-            {types[i], get_entry(kf, group, "before", i), get_entry(kf, group, "after", i)});
+    for (size_t i = 0; types[i] != nullptr; i++) {
+        g_autofree char *file =
+            g_key_file_get_string(kf, group, ("file-" + std::to_string(i)).c_str(), nullptr);
+        entry->types.push_back({types[i], get_entry(kf, group, "before", i),
+                                get_entry(kf, group, "after", i), file ? file : ""});
+    }
     return true;
 }
 
@@ -115,6 +118,9 @@ bool journal_save(const std::vector<JournalEntry> &entries, std::string *error) 
             types.push_back(e.types[i].type.c_str());
             put_entry(kf, group.c_str(), "before", i, e.types[i].before);
             put_entry(kf, group.c_str(), "after", i, e.types[i].after);
+            if (!e.types[i].file.empty())
+                g_key_file_set_string(kf, group.c_str(), ("file-" + std::to_string(i)).c_str(),
+                                      e.types[i].file.c_str());
         }
         g_key_file_set_string_list(kf, group.c_str(), JOURNAL_KEY_TYPES, types.data(),
                                    types.size());

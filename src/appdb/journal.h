@@ -9,11 +9,12 @@
 
 constexpr size_t JOURNAL_MAX_ENTRIES = 100;
 
-// One MIME type of an assignment: its settings before, and what quarve left there.
+// One MIME type of an assignment in one list: its settings before, and what quarve left there.
 struct JournalType {
     std::string type;
     MimeappsEntry before;
     MimeappsEntry after;
+    std::string file; // the list, when it is not the user's mimeapps.list (a desktop list)
 };
 
 // One assignment: the application (ID and name), the item as the status line named it, and

@@ -79,6 +79,21 @@ std::string mimeapps_user_path() {
     return path;
 }
 
+std::vector<std::string> mimeapps_desktop_paths() {
+    std::vector<std::string> paths;
+    const char *current = g_getenv("XDG_CURRENT_DESKTOP");
+    g_auto(GStrv) names = g_strsplit(current ? current : "", ":", -1);
+    for (char **n = names; *n != nullptr; n++) {
+        if (**n == '\0')
+            continue;
+        g_autofree char *lower = g_ascii_strdown(*n, -1);
+        g_autofree char *name = g_strconcat(lower, "-mimeapps.list", nullptr);
+        g_autofree char *path = g_build_filename(g_get_user_config_dir(), name, nullptr);
+        paths.push_back(path);
+    }
+    return paths;
+}
+
 std::optional<std::string> mimeapps_open(const char *where, MimeappsFile *file) {
     const std::string kept = where; // where may point into file, which is about to change
     const char *path = kept.c_str();
@@ -194,7 +209,8 @@ void mimeapps_watch() {
     }
     // GIO reports a change only after a question since the last report, and only for the
     // settings it holds: one question arms it.
-    g_autoptr(GAppInfo) armed = g_app_info_get_default_for_type("text/plain", FALSE);
+    if (GAppInfo *armed = g_app_info_get_default_for_type("text/plain", FALSE))
+        g_object_unref(armed);
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     reread_done = false;

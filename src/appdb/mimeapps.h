@@ -25,6 +25,10 @@ struct MimeappsFile {
 
 // Path of the settings file GIO writes defaults into.
 std::string mimeapps_user_path();
+// The user's own desktop-specific lists (NAME-mimeapps.list in the same folder, one for each
+// name in XDG_CURRENT_DESKTOP, in its order), which outrank mimeapps.list; whether they exist
+// or not.
+std::vector<std::string> mimeapps_desktop_paths();
 // Reads the file at path after checking that it may be changed. Otherwise returns the reason
 // ("PATH cannot be read", "PATH is read-only", "PATH is a link to a file that cannot be
 // written"), and nothing may be written.

@@ -8,6 +8,7 @@
 #include "catalog/category.h"
 #include "catalog/type_list.h"
 #include "util/files.h"
+#include "util/keyfile.h"
 
 namespace {
 
@@ -74,33 +75,6 @@ char **read_list(GKeyFile *kf, const char *group, const char *key) {
     return split_raw_list(raw);
 }
 
-// The key file a save starts from: the user's file as it stands, comments and translations
-// included, so that the save changes only the keys quarve owns. An existing file that does not
-// parse is kept beside the new one before it is replaced, so a slip in a hand-edited file never
-// costs the user the catalogue in it.
-GKeyFile *load_for_update(const char *path, GError **error) {
-    g_autoptr(GKeyFile) kf = g_key_file_new();
-    if (!g_file_test(path, G_FILE_TEST_EXISTS))
-        return g_steal_pointer(&kf);
-    auto flags =
-        static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-    if (g_key_file_load_from_file(kf, path, flags, nullptr))
-        return g_steal_pointer(&kf);
-    g_autofree char *contents = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path, &contents, &length, error))
-        return nullptr;
-    // An earlier backup is another damaged file the user has not looked at yet: it stays.
-    g_autofree char *backup = g_strconcat(path, ".bak", nullptr);
-    for (int n = 1; g_file_test(backup, G_FILE_TEST_EXISTS); n++) {
-        g_free(backup);
-        backup = g_strdup_printf("%s.bak.%d", path, n);
-    }
-    if (!g_file_set_contents(backup, contents, static_cast<gssize>(length), error))
-        return nullptr;
-    return g_key_file_new();
-}
-
 } // namespace
 
 char *config_path() {
@@ -112,7 +86,7 @@ Outcome config_save(Catalog *c) {
     g_autofree char *dir = g_path_get_dirname(path);
     g_mkdir_with_parents(dir, 0755);
     g_autoptr(GError) error = nullptr;
-    g_autoptr(GKeyFile) kf = load_for_update(path, &error);
+    g_autoptr(GKeyFile) kf = keyfile_load_for_update(path, &error);
     if (kf == nullptr)
         return outcome_failed(std::string("Failed to save config: ") + error->message);
     // A key that is there already keeps its place (and the comments above it); a new one goes

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,11 +11,14 @@
 #include "appdb/apps.h"
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
+#include "appdb/why.h"
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "catalog/ext_index.h"
 #include "catalog/item.h"
 #include "term/cells.h"
+#include "util/json.h"
 
 #ifndef QUARVE_VERSION
 #define QUARVE_VERSION "unknown"
@@ -29,11 +33,16 @@ constexpr int CLI_USAGE = 2;
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
 
-// What a command works on: the user's catalogue, read as the screen reads it.
+// What a command works on: the user's catalogue, read as the screen reads it, and the options
+// given.
 struct Cli {
     Catalog *catalog;
-    bool types; // list --types
+    std::vector<std::string> options;
 };
+
+bool cli_option(const Cli *cli, std::string_view option) {
+    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
 
 using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
 
@@ -41,7 +50,7 @@ struct Command {
     const char *name;
     const char *usage;   // as --help shows it, the name included
     int args;            // how many arguments it takes after its name
-    const char *option;  // the one option it takes, or NULL
+    const char *options; // the options it takes, blank separated, or NULL
     const char *summary; // one line, for completion scripts
     const char *help;    // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
@@ -87,20 +96,50 @@ int unknown_item(const char *item) {
                    ": not a category, a MIME type or a known file extension");
 }
 
+// The document --json asks for, on standard output.
+int print_json(Json *j) {
+    printf("%s\n", j->out.c_str());
+    return CLI_OK;
+}
+
 int cmd_list(Cli *cli, const std::vector<const char *> &) {
     Catalog *c = cli->catalog;
-    if (!cli->types) {
-        for (guint i = 0; i < c->categories->len; i++)
-            printf(
-                "%s\n",
-                plain(static_cast<Category *>(g_ptr_array_index(c->categories, i))->name).c_str());
+    if (cli_option(cli, "--apps")) {
+        g_autolist(GAppInfo) apps = apps_listed();
+        for (GList *l = apps; l != nullptr; l = l->next)
+            printf("%s\t%s\n", plain(apps_desktop_id(G_APP_INFO(l->data))).c_str(),
+                   plain(apps_display_name(G_APP_INFO(l->data))).c_str());
         return CLI_OK;
     }
-    for (guint i = 0; i < c->mime_types->len; i++) {
-        auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
-        printf("%s\t%s\n", plain(type).c_str(), plain(ext_index_label(c, type)).c_str());
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
+    if (!cli_option(cli, "--types")) {
+        for (guint i = 0; i < c->categories->len; i++) {
+            const char *name = static_cast<Category *>(g_ptr_array_index(c->categories, i))->name;
+            if (json)
+                json_string(&j, name);
+            else
+                printf("%s\n", plain(name).c_str());
+        }
+    } else {
+        for (guint i = 0; i < c->mime_types->len; i++) {
+            auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
+            const char *label = ext_index_label(c, type);
+            if (!json) {
+                printf("%s\t%s\n", plain(type).c_str(), plain(label).c_str());
+                continue;
+            }
+            json_begin_object(&j);
+            json_key(&j, "type");
+            json_string(&j, type);
+            json_key(&j, "label");
+            json_string(&j, label);
+            json_end_object(&j);
+        }
     }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 int cmd_show(Cli *cli, const std::vector<const char *> &args) {
@@ -109,25 +148,55 @@ int cmd_show(Cli *cli, const std::vector<const char *> &args) {
         return unknown_item(args[0]);
     g_autolist(GAppInfo) apps = apps_candidates(*item);
     g_autolist(GAppInfo) defaults = apps_defaults(*item);
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
     for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
         const char *path = apps_desktop_file(app);
-        printf("%c %s\t%s\t%s\n", apps_list_has(defaults, app) ? '*' : ' ',
-               plain(apps_desktop_id(app)).c_str(), plain(apps_display_name(app)).c_str(),
-               path ? plain(path).c_str() : "");
+        bool is_default = apps_list_has(defaults, app);
+        if (!json) {
+            printf("%c %s\t%s\t%s\n", is_default ? '*' : ' ', plain(apps_desktop_id(app)).c_str(),
+                   plain(apps_display_name(app)).c_str(), path ? plain(path).c_str() : "");
+            continue;
+        }
+        json_begin_object(&j);
+        json_key(&j, "id");
+        json_string(&j, apps_desktop_id(app));
+        json_key(&j, "name");
+        json_string(&j, apps_display_name(app));
+        json_key(&j, "file");
+        json_string_or_null(&j, path);
+        json_key(&j, "default");
+        json_bool(&j, is_default);
+        json_end_object(&j);
     }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 int cmd_get(Cli *cli, const std::vector<const char *> &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return unknown_item(args[0]);
+    bool json = cli_option(cli, "--json");
+    Json j;
+    json_begin_array(&j);
     for (const char *type : item->types) {
         g_autoptr(GAppInfo) app = apps_default_for_type(type);
-        printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
+        if (!json) {
+            printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
+            continue;
+        }
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, type);
+        json_key(&j, "default");
+        json_string_or_null(&j, app ? apps_desktop_id(app) : nullptr);
+        json_end_object(&j);
     }
-    return CLI_OK;
+    json_end_array(&j);
+    return json ? print_json(&j) : CLI_OK;
 }
 
 std::string fold_case(const char *text) {
@@ -136,9 +205,10 @@ std::string fold_case(const char *text) {
     return folded;
 }
 
-// The candidate APP names: its desktop ID (with or without ".desktop"), else its name in any
-// letter case. NULL with the reason when there is none or more than one.
-GAppInfo *find_app(GList *apps, const char *wanted, std::string *why) {
+// The application of apps APP names: its desktop ID (with or without ".desktop"), else its name
+// in any letter case. NULL with the reason when there is more than one, or none (then why is
+// none).
+GAppInfo *find_app(GList *apps, const char *wanted, const char *none, std::string *why) {
     std::string id = wanted;
     if (!g_str_has_suffix(wanted, ".desktop"))
         id += ".desktop";
@@ -158,8 +228,7 @@ GAppInfo *find_app(GList *apps, const char *wanted, std::string *why) {
     }
     if (count == 1)
         return found;
-    *why = count == 0 ? "not one of its applications (see quarve show)"
-                      : "more than one application has that name: " + matches;
+    *why = count == 0 ? none : "more than one application has that name: " + matches;
     return nullptr;
 }
 
@@ -169,36 +238,307 @@ int cmd_set(Cli *cli, const std::vector<const char *> &args) {
         return unknown_item(args[0]);
     g_autolist(GAppInfo) apps = apps_candidates(*item);
     std::string why;
-    GAppInfo *app = find_app(apps, args[1], &why);
+    GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
     if (app == nullptr)
         return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-    return report(apps_assign(*item, app));
+    Outcome done = apps_assign(*item, app, cli->catalog);
+    int status = report(done);
+    std::string also;
+    for (const OutcomeType &t : done.types)
+        if (t.detail == "subtype")
+            also += (also.empty() ? "" : ", ") + t.type;
+    if (done.ok && !also.empty())
+        printf("Also set for: %s\n", plain(also.c_str()).c_str());
+    return status;
+}
+
+int cmd_reset(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    int status = report(apps_reset(*item));
+    return status == CLI_OK ? cmd_get(cli, args) : status;
+}
+
+// app --json: the application and each type it declares, as one JSON object.
+void print_app_json(Catalog *c, GAppInfo *app, char **types) {
+    Json j;
+    json_begin_object(&j);
+    json_key(&j, "id");
+    json_string(&j, apps_desktop_id(app));
+    json_key(&j, "name");
+    json_string(&j, apps_display_name(app));
+    json_key(&j, "file");
+    json_string_or_null(&j, apps_desktop_file(app));
+    json_key(&j, "types");
+    json_begin_array(&j);
+    for (char **t = types; *t != nullptr; t++) {
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, *t);
+        json_key(&j, "label");
+        json_string(&j, ext_index_label(c, *t));
+        json_key(&j, "default");
+        json_bool(&j, apps_is_default_for(app, *t));
+        json_end_object(&j);
+    }
+    json_end_array(&j);
+    json_end_object(&j);
+    printf("%s\n", j.out.c_str());
+}
+
+int cmd_app(Cli *cli, const std::vector<const char *> &args) {
+    if (cli_option(cli, "--json") && cli_option(cli, "--set-all"))
+        return usage_error("--json and --set-all do not go together");
+    g_autolist(GAppInfo) apps = apps_listed();
+    std::string why;
+    GAppInfo *app = find_app(
+        apps, args[0], "no application that declares MIME types (see quarve list --apps)", &why);
+    if (app == nullptr)
+        return failure(std::string(args[0]) + ": " + why);
+    if (cli_option(cli, "--set-all"))
+        return report(apps_assign_declared(app));
+    g_auto(GStrv) types = apps_declared_types(app);
+    if (cli_option(cli, "--json")) {
+        print_app_json(cli->catalog, app, types);
+        return CLI_OK;
+    }
+    for (char **t = types; *t != nullptr; t++)
+        printf("%c %s\t%s\n", apps_is_default_for(app, *t) ? '*' : ' ', plain(*t).c_str(),
+               plain(ext_index_label(cli->catalog, *t)).c_str());
+    return CLI_OK;
 }
 
 int cmd_undo(Cli *, const std::vector<const char *> &) {
     return report(apps_undo_last());
 }
 
+// pin ITEM [APP]: APP is set first, as set sets it; without it the item's defaults stay.
+int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
+    if (args.empty() || args.size() > 2)
+        return usage_error(args.empty() ? "pin: missing argument" : "pin: too many arguments");
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    g_autolist(GAppInfo) apps = nullptr;
+    GAppInfo *app = nullptr;
+    if (args.size() == 2) {
+        apps = apps_candidates(*item);
+        std::string why;
+        app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+        if (app == nullptr)
+            return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        if (int status = report(apps_assign(*item, app, cli->catalog)); status != CLI_OK)
+            return status;
+    }
+    return report(pins_pin(*item, app));
+}
+
+int cmd_unpin(Cli *cli, const std::vector<const char *> &args) {
+    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
+    if (!item)
+        return unknown_item(args[0]);
+    return report(pins_unpin(*item));
+}
+
+void pins_json(const std::vector<PinState> &pins) {
+    Json j;
+    json_begin_array(&j);
+    for (const PinState &pin : pins) {
+        json_begin_object(&j);
+        json_key(&j, "type");
+        json_string(&j, pin.type);
+        json_key(&j, "item");
+        json_string(&j, pin.item);
+        json_key(&j, "pinned");
+        json_string(&j, pin.app_id);
+        json_key(&j, "current");
+        json_string_or_null(&j, pin.current_id.empty() ? nullptr : pin.current_id.c_str());
+        json_key(&j, "state");
+        json_string(&j, pin.held ? "held" : "changed");
+        json_end_object(&j);
+    }
+    json_end_array(&j);
+    printf("%s\n", j.out.c_str());
+}
+
+// Exit status 1 when a pin has been changed, so that a status bar or a script can ask.
+int cmd_pins(Cli *cli, const std::vector<const char *> &) {
+    bool restore = cli_option(cli, "--restore"), json = cli_option(cli, "--json");
+    if (restore && json)
+        return usage_error("pins: --json and --restore do not go together");
+    if (!restore && cli_option(cli, "--quiet"))
+        return usage_error("pins: --quiet goes with --restore");
+    if (restore) {
+        Outcome done = pins_restore();
+        if (done.ok && cli_option(cli, "--quiet"))
+            done.message.clear();
+        if (!done.ok || !done.message.empty())
+            return report(done);
+        if (!done.warning.empty())
+            fprintf(stderr, "quarve: warning: %s\n", plain(done.warning.c_str()).c_str());
+        return CLI_OK;
+    }
+    std::vector<PinState> pins;
+    if (auto error = pins_status(&pins))
+        return failure(*error);
+    if (json)
+        pins_json(pins);
+    bool held = true;
+    for (const PinState &pin : pins) {
+        held = held && pin.held;
+        if (!json)
+            printf("%s\t%s\t%s\t%s\n", plain(pin.type.c_str()).c_str(),
+                   plain(pin.app_id.c_str()).c_str(), plain(pin.current_id.c_str()).c_str(),
+                   pin.held ? "held" : "changed");
+    }
+    return held ? CLI_OK : CLI_FAILED;
+}
+
+void json_why(Json *j, const WhyType &why) {
+    json_begin_object(j);
+    json_key(j, "type");
+    json_string(j, why.type);
+    json_key(j, "default");
+    if (why.id) {
+        json_begin_object(j);
+        json_key(j, "id");
+        json_string(j, *why.id);
+        json_key(j, "name");
+        json_string(j, why.name.value_or(""));
+        json_key(j, "file");
+        json_string_or_null(j, why.file ? why.file->c_str() : nullptr);
+        json_end_object(j);
+    } else {
+        json_null(j);
+    }
+    json_key(j, "decided_by");
+    if (why.decided_file) {
+        json_begin_object(j);
+        json_key(j, "file");
+        json_string(j, *why.decided_file);
+        json_key(j, "group");
+        json_string(j, why.decided_group.value_or(""));
+        json_end_object(j);
+    } else {
+        json_null(j);
+    }
+    json_key(j, "inherited_from");
+    json_string_or_null(j, why.inherited_from ? why.inherited_from->c_str() : nullptr);
+    json_key(j, "declared");
+    json_bool(j, why.declared);
+    json_key(j, "decision");
+    json_string(j, why.decision);
+    json_key(j, "lists");
+    json_begin_array(j);
+    for (const WhyList &e : why.lists) {
+        json_begin_object(j);
+        for (const auto &[key, value] : {std::pair{"file", &e.file},
+                                         {"group", &e.group},
+                                         {"value", &e.value},
+                                         {"verdict", &e.verdict},
+                                         {"reason", &e.reason}}) {
+            json_key(j, key);
+            json_string(j, *value);
+        }
+        json_end_object(j);
+    }
+    json_end_array(j);
+    json_key(j, "command");
+    json_string_or_null(j, why.command ? why.command->c_str() : nullptr);
+    json_key(j, "terminal");
+    json_bool(j, why.terminal);
+    json_end_object(j);
+}
+
+int cmd_why(Cli *cli, const std::vector<const char *> &args) {
+    std::vector<WhyType> whys;
+    // A file or a link first: what would open it. A category, type or extension otherwise.
+    std::optional<Item> item;
+    std::optional<WhyType> target;
+    if (!(item = item_lookup(cli->catalog, args[0])) || strchr(args[0], ':') != nullptr ||
+        g_file_test(args[0], G_FILE_TEST_EXISTS))
+        target = why_target(args[0]);
+    if (target)
+        whys.push_back(*target);
+    else if (item)
+        for (const char *type : item->types)
+            whys.push_back(why_type(type));
+    else
+        return failure(std::string("unknown item ") + args[0] +
+                       ": not a category, a MIME type, a known file extension, a file or a URL");
+    if (cli_option(cli, "--json")) {
+        Json j;
+        json_begin_array(&j);
+        for (const WhyType &w : whys)
+            json_why(&j, w);
+        json_end_array(&j);
+        return print_json(&j);
+    }
+    for (const WhyType &w : whys)
+        for (const std::string &line : why_text(w))
+            printf("%s\n", plain(line.c_str()).c_str());
+    return CLI_OK;
+}
+
 int cmd_help(Cli *, const std::vector<const char *> &args);
 
 constexpr Command commands[] = {
-    {"list", "list [--types]", 0, "--types", "list the categories (--types: the MIME types)",
+    {"list", "list [--types | --apps]", 0, "--types --apps --json",
+     "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
-     "by a tab",
+     "by a tab; with --apps every application\nthat declares MIME types: ID<tab>NAME",
      cmd_list},
-    {"show", "show ITEM", 1, nullptr, "show the applications that can open an item",
+    {"show", "show ITEM", 1, "--json", "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
      "for a current default",
      cmd_show},
-    {"get", "get ITEM", 1, nullptr, "show the current default of each MIME type of an item",
+    {"get", "get ITEM", 1, "--json", "show the current default of each MIME type of an item",
      "the current default of each MIME type of ITEM: TYPE<tab>ID", cmd_get},
     {"set", "set ITEM APP", 2, nullptr, "make an application the default for an item",
      "make APP the default for every MIME type of ITEM", cmd_set},
+    {"app", "app APP [--json | --set-all]", 1, "--json --set-all",
+     "show the MIME types an application declares, or make it their default",
+     "the MIME types APP declares, one a line: MARK TYPE<tab>LABEL,\nMARK \"*\" where APP is "
+     "the default (--json: as JSON);\n--set-all: make APP the default for all of them at once",
+     cmd_app},
     {"undo", "undo", 0, nullptr, "undo the most recent assignment",
-     "undo the most recent assignment", cmd_undo},
+     "undo the most recent assignment (or reset)", cmd_undo},
+    {"reset", "reset ITEM", 1, nullptr, "hand an item back to the system's defaults",
+     "remove the user's own settings for every MIME type of ITEM,\nthen print each type's "
+     "default as get does",
+     cmd_reset},
+    {"why", "why ITEM|FILE|URL", 1, "--json",
+     "explain why a file, link or item opens where it does",
+     "for each MIME type of ITEM, or the type of FILE or URL: GIO's\ndefault, every list that "
+     "names the type and the one that\ndecides, whether the application declares the type, and "
+     "for\na FILE or URL the command that would run",
+     cmd_why},
+    {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
+     "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
+     "to its current default",
+     cmd_pin},
+    {"unpin", "unpin ITEM", 1, nullptr, "take the pins off an item",
+     "take the pins off every MIME type of ITEM", cmd_unpin},
+    {"pins", "pins [--json | --restore [--quiet]]", 0, "--json --restore --quiet",
+     "list the pins and whether they hold (--restore: put them back)",
+     "the pins, one a line: TYPE<tab>PINNED-ID<tab>CURRENT-ID<tab>\nheld or changed; exit "
+     "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
+     "pin the\ndefault again and say so (--quiet: only what went wrong)",
+     cmd_pins},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
+
+bool has_word(std::string_view words, std::string_view word) {
+    while (!words.empty()) {
+        size_t end = words.find(' ');
+        if (words.substr(0, end) == word)
+            return true;
+        words = end == std::string_view::npos ? std::string_view() : words.substr(end + 1);
+    }
+    return false;
+}
 
 const Command *find_command(std::string_view name) {
     for (const Command &c : commands)
@@ -210,8 +550,11 @@ const Command *find_command(std::string_view name) {
 // One command's lines of the help: its usage, then its text in the column beside it.
 std::string command_help(const Command &c) {
     std::string out = "  " + std::string(c.usage);
-    out.append(static_cast<size_t>(std::max(CLI_HELP_COLUMN - static_cast<int>(out.size()), 1)),
-               ' ');
+    // A usage too long for the column puts its text under it, where the text goes on.
+    if (static_cast<int>(out.size()) >= CLI_HELP_COLUMN)
+        out += "\n" + std::string(static_cast<size_t>(CLI_HELP_COLUMN + 2), ' ');
+    else
+        out.append(static_cast<size_t>(CLI_HELP_COLUMN - static_cast<int>(out.size())), ' ');
     for (const char *p = c.help; *p != '\0'; p++) {
         out += *p;
         if (*p == '\n')
@@ -234,15 +577,19 @@ std::string full_help() {
            "\n"
            "ITEM is a category (\"Web Browser\", any letter case), a MIME type (image/png) or a\n"
            "file-name extension (png or .png). APP is a desktop ID (firefox-esr.desktop, or\n"
-           "without .desktop) or an application name among the candidates of ITEM.\n"
+           "without .desktop) or an application name among the candidates of ITEM (for\n"
+           "app, among the applications quarve list --apps prints).\n"
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
            "\n"
-           "Exit status: 0 done, 1 failed, 2 wrong usage.\n"
+           "--json after list, show, get or why prints one JSON document instead.\n"
+           "\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
            "\n"
            "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, / searches, 1 and 2 switch lists, q quits.\n"
+           "default, u undoes, r resets, p pins, R puts pins back, i explains, / searches,\n"
+           "1, 2 and 3 switch lists, q quits.\n"
            "\n"
            "Files:\n";
     g_autofree char *catalogue = config_path();
@@ -250,6 +597,7 @@ std::string full_help() {
         {catalogue, "the catalogue of categories and MIME types"},
         {mimeapps_user_path(), "the default applications (through GIO)"},
         {journal_path(), "the undo journal"},
+        {pins_path(), "the pins: MIME types held to their application"},
     };
     for (const auto &f : files)
         out += "  " + plain(f[0].c_str()) + "\n      " + f[1] + "\n";
@@ -268,6 +616,11 @@ int cmd_help(Cli *, const std::vector<const char *> &args) {
         return usage_error(std::string("help: unknown command ") + args[0]);
     printf("Usage: quarve %s\n%s", c->usage, command_help(*c).c_str());
     return CLI_OK;
+}
+
+// True when option is one of those command takes.
+bool takes_option(const Command &command, std::string_view option) {
+    return command.options != nullptr && has_word(command.options, option);
 }
 
 // Options that stand alone: no arguments after them.
@@ -300,14 +653,14 @@ int run(int argc, char **argv) {
             std::string(name.starts_with("-") ? "unknown option " : "unknown command ") +
             argv[first]);
     std::vector<const char *> args;
-    Cli cli{nullptr, false};
+    Cli cli{nullptr, {}};
     bool options = true;
     for (int i = first + 1; i < argc; i++) {
         std::string_view a = argv[i];
         if (options && a == "--")
             options = false;
-        else if (options && command->option != nullptr && a == command->option)
-            cli.types = true;
+        else if (options && takes_option(*command, a))
+            cli.options.push_back(std::string(a));
         else if (options && a.starts_with("-") && a.size() > 1)
             return usage_error(std::string("unknown option ") + argv[i]);
         else

@@ -8,6 +8,7 @@
 
 #include "appdb/journal.h"
 #include "appdb/mimeapps.h"
+#include "appdb/pins.h"
 #include "catalog/config.h"
 #include "screen/view.h"
 #include "state/state.h"
@@ -82,47 +83,78 @@ std::string fit_columns(const char *text, int columns) {
     return out + "…";
 }
 
+struct OverlayLine {
+    ColorRole role;
+    std::string text;
+};
+
 // The help overlay: every key, and the files quarve reads and writes.
-void draw_help(const KeyHelp *help) {
-    int y = SCREEN_ROW_TOP_LINE;
-    print(SCREEN_COL_ITEMS, y, ROLE_TITLE, "KEYS");
-    y += 2;
+std::vector<OverlayLine> help_lines(const KeyHelp *help) {
+    std::vector<OverlayLine> lines = {{ROLE_TITLE, "KEYS"}, {ROLE_HELP, ""}};
     char line[DRAW_ROW_CAP];
     for (const KeyHelpLine &k : help->lines) {
         if (k.what == nullptr) {
-            print(SCREEN_COL_ITEMS, y++, ROLE_TITLE, k.keys);
+            lines.push_back({ROLE_TITLE, k.keys});
             continue;
         }
         text_format(line, sizeof line, "  %-20s %s", k.keys, k.what);
-        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
+        lines.push_back({ROLE_HELP, line});
     }
-    y++;
-    print(SCREEN_COL_ITEMS, y++, ROLE_TITLE, "FILES");
+    lines.push_back({ROLE_HELP, ""});
+    lines.push_back({ROLE_TITLE, "FILES"});
     g_autofree char *catalogue = config_path();
     const std::string files[][2] = {
         {catalogue, "the catalogue of categories and MIME types"},
         {mimeapps_user_path(), "the default applications (through GIO)"},
         {journal_path(), "the undo journal"},
+        {pins_path(), "the pins: MIME types held to their application"},
         {"/etc/mime.types, /usr/share/mime/globs2, /usr/share/mime/globs",
          "extension labels (read only)"},
     };
     for (const auto &f : files) {
-        text_format(line, sizeof line, "  %s", f[0].c_str());
-        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
-        text_format(line, sizeof line, "      %s", f[1].c_str());
-        print(SCREEN_COL_ITEMS, y++, ROLE_HELP, line);
+        lines.push_back({ROLE_HELP, "  " + f[0]});
+        lines.push_back({ROLE_HELP, "      " + f[1]});
     }
-    y++;
-    print(SCREEN_COL_ITEMS, y, ROLE_HELP, "Any key closes this help.");
+    return lines;
+}
+
+// The explanation of the selected item: a heading per type, its lines below.
+std::vector<OverlayLine> info_lines(AppState *s) {
+    std::vector<OverlayLine> lines = {{ROLE_TITLE, "WHY IT OPENS WHERE IT DOES"}, {ROLE_HELP, ""}};
+    for (guint i = 0; s->info_lines != nullptr && i < s->info_lines->len; i++) {
+        auto text = static_cast<const char *>(g_ptr_array_index(s->info_lines, i));
+        lines.push_back({text[0] != ' ' && text[0] != '\0' ? ROLE_TITLE : ROLE_HELP, text});
+    }
+    return lines;
+}
+
+// The open overlay's lines, without its closing line.
+std::vector<OverlayLine> overlay(AppState *s) {
+    if (s->help_active)
+        return help_lines(s->key_help);
+    if (s->info_active)
+        return info_lines(s);
+    return {};
+}
+
+// An overlay fits when its lines, a blank line and its closing line do.
+bool overlay_fits(size_t lines) {
+    return static_cast<int>(lines) + 2 <= tb_height();
 }
 
 } // namespace
 
 void draw_header(AppState *s) {
-    print(SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE,
-          s->mode == MODE_CATEGORIES ? "CATEGORIES (1)" : "EXTENSIONS (2)");
-    print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
-    print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
+    constexpr const char *items_titles[] = {"CATEGORIES (1)", "EXTENSIONS (2)", "APPLICATIONS (3)"};
+    static_assert(std::size(items_titles) == MODE_APPS + 1, "one title per mode");
+    print(SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE, items_titles[s->mode]);
+    // The application list's other pane holds its MIME types, which have no file.
+    if (s->mode == MODE_APPS) {
+        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "MIME TYPES");
+    } else {
+        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
+        print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
+    }
     char line[DRAW_TOP_LINE_CAP];
     if (s->search_active) {
         text_format(line, sizeof line, "Search: %s_", s->search);
@@ -170,10 +202,32 @@ void draw_apps(AppState *s) {
     }
 }
 
+int draw_overlay_hidden(AppState *s) {
+    size_t lines = overlay(s).size();
+    // A taller one keeps its last row for the line that says how to scroll it.
+    return overlay_fits(lines) ? 0 : std::max(static_cast<int>(lines) - (tb_height() - 1), 0);
+}
+
 void draw_screen(AppState *s) {
     tb_clear();
-    if (s->help_active) {
-        draw_help(s->key_help);
+    if (s->help_active || s->info_active) {
+        std::vector<OverlayLine> lines = overlay(s);
+        const std::string what = s->help_active ? "help." : "view.";
+        int rows = tb_height();
+        if (overlay_fits(lines.size())) {
+            lines.push_back({ROLE_HELP, ""});
+            lines.push_back({ROLE_HELP, "Any key closes this " + what});
+        } else {
+            int first = std::clamp(s->overlay_scroll, 0, draw_overlay_hidden(s));
+            lines.erase(lines.begin(), lines.begin() + first);
+            lines.resize(static_cast<size_t>(std::max(rows - 1, 0)));
+            lines.push_back({ROLE_HELP, "Up, Down, Page Up/Down, Home, End scroll; "
+                                        "any other key closes this " +
+                                            what});
+        }
+        for (int y = 0; y < rows && y < static_cast<int>(lines.size()); y++)
+            print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE + y, lines[static_cast<size_t>(y)].role,
+                  lines[static_cast<size_t>(y)].text.c_str());
         tb_present();
         return;
     }
@@ -183,8 +237,8 @@ void draw_screen(AppState *s) {
     const char *status = s->status;
     if (status[0] == '\0')
         status = s->source->idle_status;
+    bool red = strncmp(status, "Failed", 6) == 0 || (status == s->status && s->status_alert);
     if (status[0] != '\0')
-        print(SCREEN_COL_ITEMS, tb_height() - 1,
-              strncmp(status, "Failed", 6) == 0 ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
+        print(SCREEN_COL_ITEMS, tb_height() - 1, red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
     tb_present();
 }

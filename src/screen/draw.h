@@ -31,6 +31,10 @@ constexpr int screen_list_rows(int h) {
     return h - SCREEN_CHROME_ROWS;
 }
 
+// How many lines of the open overlay (the key help or an explanation) are below the screen
+// when it is scrolled to its top; 0 when it fits or none is open.
+int draw_overlay_hidden(AppState *s);
+
 // Draws and presents a complete frame; reads the state and never changes it.
 void draw_screen(AppState *s);
 void draw_header(AppState *s);

@@ -1,7 +1,9 @@
-// The item pane's rows: the filtered view of the catalogue, and the item behind a row.
+// The item pane's rows: the filtered view of the catalogue or of the applications, and the item
+// or application behind a row.
 #pragma once
 
 #include <cstdint>
+#include <gio/gio.h>
 #include <optional>
 
 #include "catalog/item.h"
@@ -12,16 +14,25 @@ struct AppState;
 void catalog_init(AppState *s);
 // Releases the catalogue and the view, and clears their fields.
 void view_release(AppState *s);
-// Refills view from mode and search; changes no other field.
+// Refills view from mode and search; changes no other field but listed, which the first
+// rebuild in MODE_APPS fills.
 void view_rebuild(AppState *s);
+// Takes in listed, a new list of the applications (apps_listed), and refills the view.
+void view_take_listed(AppState *s, GList *listed);
+// Outside MODE_APPS: lets go of the applications, so that the next visit lists them anew.
+void view_forget_listed(AppState *s);
 // Number of rows of the item pane.
 int32_t view_count(AppState *s);
 // Label of item row index: borrowed, never NULL, "" outside the view.
 const char *view_label(AppState *s, int32_t index);
 // Number of rows of the catalogue's own view (which the screen may not show).
 int32_t view_len(AppState *s);
-// The item of view row index; nullopt outside the view. Borrowed until the catalogue or the
-// view changes.
+// The item of view row index; nullopt outside the view and in MODE_APPS. Borrowed until the
+// catalogue or the view changes.
 std::optional<Item> view_item(AppState *s, int32_t index);
-// The label the catalogue gives view row index: the category's name or the type's extension.
+// The application of view row index in MODE_APPS, borrowed until the list changes; NULL outside
+// the view and in the other modes.
+GAppInfo *view_app(AppState *s, int32_t index);
+// The label of view row index: the category's name, the type's extension or the application's
+// name.
 const char *view_row_label(AppState *s, int32_t index);

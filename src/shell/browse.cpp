@@ -6,6 +6,7 @@
 #include "screen/view.h"
 #include "shell/entry.h"
 #include "shell/pane.h"
+#include "shell/pinned.h"
 #include "shell/shell.h"
 #include "state/state.h"
 #include "term/termbox.h"
@@ -14,8 +15,9 @@ namespace {
 
 // Where a key acts. The overlay takes any key; the entry every key but Ctrl-C.
 enum KeyPlace : uint8_t {
-    KEYS_LISTS, // browsing, in either pane (the action looks at the focus)
-    KEYS_ENTRY, // while a search or an add is typed
+    KEYS_LISTS,   // browsing, in either pane (the action looks at the focus)
+    KEYS_ENTRY,   // while a search or an add is typed
+    KEYS_OVERLAY, // while the help or an explanation covers the screen; other keys close it
     KEYS_ANYWHERE,
 };
 
@@ -145,6 +147,21 @@ bool key_undo(AppState *s, const tb_event *) {
     return false;
 }
 
+bool key_reset(AppState *s, const tb_event *) {
+    apps_reset_item(s);
+    return false;
+}
+
+bool key_pin(AppState *s, const tb_event *) {
+    pinned_toggle(s);
+    return false;
+}
+
+bool key_restore_pins(AppState *s, const tb_event *) {
+    pinned_restore(s);
+    return false;
+}
+
 void switch_mode(AppState *s, int32_t mode) {
     s->mode = mode;
     s->selected = 0;
@@ -163,13 +180,26 @@ bool key_extensions(AppState *s, const tb_event *) {
     return false;
 }
 
+bool key_applications(AppState *s, const tb_event *) {
+    switch_mode(s, MODE_APPS);
+    return false;
+}
+
+bool key_assign_all(AppState *s, const tb_event *) {
+    if (s->mode == MODE_APPS)
+        s->source->assign_all(s);
+    return false;
+}
+
 bool key_search(AppState *s, const tb_event *) {
     entry_start_search(s);
     return false;
 }
 
 bool key_add(AppState *s, const tb_event *) {
-    entry_start_add(s);
+    // Applications are not the catalogue's: there is nothing to add a type to.
+    if (s->mode != MODE_APPS)
+        entry_start_add(s);
     return false;
 }
 
@@ -183,6 +213,69 @@ bool key_delete(AppState *s, const tb_event *) {
 
 bool key_help(AppState *s, const tb_event *) {
     s->help_active = 1;
+    s->overlay_scroll = 0;
+    return false;
+}
+
+bool key_info(AppState *s, const tb_event *) {
+    if (s->info_lines == nullptr)
+        s->info_lines = g_ptr_array_new_with_free_func(g_free);
+    g_ptr_array_set_size(s->info_lines, 0);
+    s->source->explain(s, s->info_lines);
+    s->info_active = 1;
+    s->overlay_scroll = 0;
+    return false;
+}
+
+void close_overlay(AppState *s) {
+    s->help_active = 0;
+    s->info_active = 0;
+    s->overlay_scroll = 0;
+}
+
+// Moves an overlay taller than the terminal by delta lines; false when it fits, and the key
+// closes it instead.
+bool scroll_overlay(AppState *s, int delta) {
+    int hidden = draw_overlay_hidden(s);
+    if (hidden <= 0)
+        return false;
+    s->overlay_scroll = std::clamp(s->overlay_scroll + delta, 0, hidden);
+    return true;
+}
+
+bool key_overlay_up(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, -1))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_down(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, +1))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_page_up(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, -tb_height()))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_page_down(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, +tb_height()))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_home(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, INT32_MIN / 2))
+        close_overlay(s);
+    return false;
+}
+
+bool key_overlay_end(AppState *s, const tb_event *) {
+    if (!scroll_overlay(s, INT32_MAX / 2))
+        close_overlay(s);
     return false;
 }
 
@@ -201,7 +294,8 @@ bool key_finish(AppState *s, const tb_event *ev) {
     return false;
 }
 
-// In the order of the help overlay; a key's place in the help line is its hint rank.
+// In the order of the help overlay; a key's place in the help line is its hint rank, then its
+// place in the table.
 constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ARROW_UP, 0, 0, key_up, "Up, Down",
      "move the selection in the pane that has the focus", nullptr, 0},
@@ -218,15 +312,26 @@ constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ENTER, 0, 0, key_enter, "Enter",
      "(applications) make the selected application the default", "Enter:Set", 7},
     {KEYS_LISTS, 0, 0, 'u', key_undo, "u", "undo the most recent assignment", nullptr, 0},
+    {KEYS_LISTS, 0, 0, 'r', key_reset, "r", "hand the item back to the system's defaults", nullptr,
+     0},
+    {KEYS_LISTS, 0, 0, 'p', key_pin, "p",
+     "pin the item to its current defaults against other programs, or unpin it", nullptr, 0},
+    {KEYS_LISTS, 0, 0, 'R', key_restore_pins, "R", "put back every pin another program changed",
+     nullptr, 0},
     {KEYS_LISTS, 0, 0, '1', key_categories, "1, 2",
      "list categories, or single MIME types by extension", "1:Categories", 1},
     {KEYS_LISTS, 0, 0, '2', key_extensions, nullptr, nullptr, "2:Ext", 2},
+    {KEYS_LISTS, 0, 0, '3', key_applications, "3",
+     "list applications; the other pane holds the MIME types of each", "3:Apps", 2},
+    {KEYS_LISTS, 0, 0, 'A', key_assign_all, "A",
+     "(application list) make the application the default for all its types", nullptr, 0},
     {KEYS_LISTS, 0, 0, '/', key_search, "/", "search: narrows the items as you type", "/:Search",
      3},
     {KEYS_LISTS, 0, 0, 'a', key_add, "a",
      "add a MIME type or extension to the category, or to the MIME type list", "a:Add", 4},
     {KEYS_LISTS, 0, 0, 'd', key_delete, "d", "(MIME type list) delete the selected MIME type",
      "d:Delete", 5},
+    {KEYS_LISTS, 0, 0, 'i', key_info, "i", "why the item opens where it does", nullptr, 0},
     {KEYS_LISTS, 0, 0, '?', key_help, "?", "this help", "?:Help", 8},
     {KEYS_LISTS, 0, 0, 'q', key_quit, "q, Esc, Ctrl-C", "quit", "q:Quit", 9},
     {KEYS_LISTS, TB_KEY_ESC, 0, 0, key_quit, nullptr, nullptr, nullptr, 0},
@@ -237,6 +342,13 @@ constexpr KeyRow key_table[] = {
     {KEYS_ENTRY, TB_KEY_ENTER, TB_KEY_ESC, 0, key_finish, "Enter, Esc",
      "end the entry (Enter adds)", nullptr, 0},
     {KEYS_ANYWHERE, TB_KEY_CTRL_C, 0, 0, key_quit, "Ctrl-C", "quit", nullptr, 0},
+    // An overlay says these itself when it is taller than the terminal.
+    {KEYS_OVERLAY, TB_KEY_ARROW_UP, 0, 0, key_overlay_up, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_ARROW_DOWN, 0, 0, key_overlay_down, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_PGUP, 0, 0, key_overlay_page_up, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_PGDN, 0, 0, key_overlay_page_down, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_HOME, 0, 0, key_overlay_home, nullptr, nullptr, nullptr, 0},
+    {KEYS_OVERLAY, TB_KEY_END, 0, 0, key_overlay_end, nullptr, nullptr, nullptr, 0},
 };
 
 constexpr const char *KEYS_HEADINGS[] = {"In the lists", "In a search or an add"};
@@ -247,11 +359,14 @@ bool row_matches(const KeyRow &row, const tb_event *ev) {
     return ev->ch != 0 && (ev->ch == row.ch || row.ch == KEY_ANY_CHAR);
 }
 
-// The first row of place that matches the key acts; true when it asks to quit.
+// The first row of place that matches the key acts; true when it asks to quit. An overlay
+// closes on a key no row of its own takes.
 bool dispatch(AppState *s, KeyPlace place, const tb_event *ev) {
     for (const KeyRow &row : key_table)
         if (row.place == place && row_matches(row, ev))
             return row.act(s, ev);
+    if (place == KEYS_OVERLAY)
+        close_overlay(s);
     return false;
 }
 
@@ -260,7 +375,10 @@ KeyHelp make_key_help() {
     int place = -1;
     std::vector<const KeyRow *> hinted;
     for (const KeyRow &row : key_table) {
-        // Keys that act anywhere are listed under the last heading.
+        // Keys that act anywhere are listed under the last heading; an overlay's own keys it
+        // names itself.
+        if (row.keys == nullptr && row.place == KEYS_OVERLAY)
+            continue;
         if (row.place != place && row.place < std::size(KEYS_HEADINGS)) {
             place = row.place;
             help.lines.push_back({KEYS_HEADINGS[place], nullptr});
@@ -270,8 +388,9 @@ KeyHelp make_key_help() {
         if (row.hint != nullptr)
             hinted.push_back(&row);
     }
-    std::sort(hinted.begin(), hinted.end(),
-              [](const KeyRow *a, const KeyRow *b) { return a->hint_rank < b->hint_rank; });
+    // Hints of the same rank keep the table's order.
+    std::stable_sort(hinted.begin(), hinted.end(),
+                     [](const KeyRow *a, const KeyRow *b) { return a->hint_rank < b->hint_rank; });
     for (const KeyRow *row : hinted) {
         if (!help.hints.empty())
             help.hints += ' ';
@@ -312,10 +431,7 @@ bool shell_event(AppState *s, const tb_event *ev) {
     }
     if (dispatch(s, KEYS_ANYWHERE, ev))
         return true;
-    // The overlay takes any key to close.
-    if (s->help_active) {
-        s->help_active = 0;
-        return false;
-    }
+    if (s->help_active || s->info_active)
+        return dispatch(s, KEYS_OVERLAY, ev);
     return dispatch(s, entry ? KEYS_ENTRY : KEYS_LISTS, ev);
 }

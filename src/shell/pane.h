@@ -21,7 +21,20 @@ bool apps_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
 void apps_set_default(AppState *s);
+// Hands the item at selected back to the system defaults and reports in status.
+void apps_reset_item(AppState *s);
+// The application list: makes the application at selected the default for the MIME type at
+// app_selected and reports the outcome in status. Does nothing when either is missing.
+void apps_set_for_type(AppState *s);
+// The application list: makes the application at selected the default for every MIME type it
+// declares, at once, and reports the outcome in status.
+void apps_set_all(AppState *s);
 // Takes back the most recent assignment and reports in status.
 void apps_undo(AppState *s);
 // An outcome on the status line.
 void pane_report(AppState *s, const Outcome &outcome);
+// The outcome of a change of the settings quarve made (or tried) on the status line. The answers
+// kept from GIO are dropped: the markers show the new defaults at once, before the registry
+// watch reports the change, and GIO's other answers (whose order a new default may change) are
+// asked afresh, as after a change made by another program.
+void settings_report(AppState *s, const Outcome &outcome);

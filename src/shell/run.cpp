@@ -163,6 +163,7 @@ void shell_teardown(AppState *s) {
     state_free_apps(s);
     g_clear_pointer(&s->app_cache, app_cache_free);
     view_release(s);
+    g_clear_pointer(&s->info_lines, g_ptr_array_unref);
 }
 
 int shell_main() {

@@ -3,8 +3,9 @@
 //
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
-//           the catalogue (through its edits), dev_mode, dev_count and source (at start-up),
-//           app_cache (dropped on a change of the registry or of the settings)
+//           the catalogue (through its edits), listed, dev_mode, dev_count and source (at
+//           start-up), the pins last reported, app_cache (dropped on a change of the registry or
+//           of the settings)
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once
@@ -18,6 +19,7 @@ struct Catalog;
 
 constexpr int32_t MODE_CATEGORIES = 0; // the item pane lists categories
 constexpr int32_t MODE_EXTENSIONS = 1; // the item pane lists single MIME types
+constexpr int32_t MODE_APPS = 2;       // the item pane lists applications, the other their types
 
 constexpr int32_t FOCUS_ITEMS = 0; // the item pane (left) has the focus
 constexpr int32_t FOCUS_APPS = 1;  // the application pane (right) has the focus
@@ -36,10 +38,11 @@ struct AppState {
     int32_t app_scroll;   // application pane row drawn at the top
     int32_t focus;        // FOCUS_ITEMS or FOCUS_APPS
     char status[STATUS_CAP];
-    GList *apps; // the application pane's rows, owned; freed by source->free_app
+    GList *apps;       // the application pane's rows, owned; state_free_apps frees them
+    int32_t apps_mode; // the mode apps was made in, which says what its rows are
     int32_t dev_mode;
     int32_t dev_count;
-    int32_t mode; // MODE_CATEGORIES or MODE_EXTENSIONS
+    int32_t mode; // MODE_CATEGORIES, MODE_EXTENSIONS or MODE_APPS
     char search[ENTRY_CAP];
     int32_t search_active;
     int32_t add_active;
@@ -49,6 +52,12 @@ struct AppState {
     int32_t help_active;      // the key help covers the screen until the next key
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+    int32_t info_active;      // the explanation of the selected item covers the screen
+    GPtrArray *info_lines;    // its lines, owned, made when it opens
+    int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
+    GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
+    int32_t status_alert;     // status is a warning (red) though it reports no failure
+    uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
 };
 
@@ -63,25 +72,35 @@ struct AppRowText {
 struct PaneSource {
     int32_t (*item_count)(AppState *s);
     const char *(*item_label)(AppState *s, int32_t index);
-    // A new list of application rows for item row index; free_app releases an element.
+    // A new list of application rows for item row index; free_app releases an element. In
+    // MODE_APPS the rows are MIME types (or placeholders): strings, released with g_free.
     GList *(*app_rows)(AppState *s, int32_t index);
     GDestroyNotify free_app;
     // The texts of count rows of the application pane, from the list element first on.
     void (*app_texts)(AppState *s, GList *first, int count, AppRowText *out);
     // Enter on the application pane.
     void (*assign)(AppState *s);
-    // Takes in a change of the application registry; true when the pane changed.
+    // A on the application list: the application becomes the default for all its types.
+    void (*assign_all)(AppState *s);
+    // Takes in a change of the application registry, and tells of pins it has changed; true
+    // when the pane changed.
     bool (*refresh)(AppState *s);
+    // Fills lines with why the item at selected opens where it does.
+    void (*explain)(AppState *s, GPtrArray *lines);
     // Asks ahead, while the user is idle, one question about item row index that app_rows and
     // app_texts would otherwise ask; false when nothing is left to ask about it.
     bool (*ask_ahead)(AppState *s, int32_t index);
     const char *idle_status;  // the status line's text while status is empty
-    const char *edit_refusal; // catalogue edits and undo are refused with these, or NULL
+    const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
     const char *undo_refusal;
+    const char *pin_refusal;
 };
 
-// Writes a printf-style message into status, cut to its capacity on a character boundary.
+// Writes a printf-style message into status, cut to its capacity on a character boundary; it is
+// no warning.
 void state_set_status(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
 
-// Frees apps by the rule of the source that made them.
+// Frees apps by the rule of the source and the mode that made them.
 void state_free_apps(AppState *s);
+// Frees apps and puts rows, made in the current mode, in their place.
+void state_take_apps(AppState *s, GList *rows);

@@ -1,4 +1,6 @@
 // The assignment never wipes a damaged settings file and never reports an override as success.
+#include <sys/stat.h>
+
 #include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
@@ -53,20 +55,31 @@ TEST_F(Guard, ValidSettingsFileKeepsItsOtherEntries) {
     EXPECT_EQ(default_for("text/plain"), "beta.desktop");
 }
 
-TEST_F(Guard, DesktopSpecificOverrideIsReportedOnTheTypeItHolds) {
-    // The desktop's own list names alpha for text/plain, the second of the three types.
+TEST_F(Guard, TheUsersOwnDesktopListIsWrittenTooOrNothingIs) {
+    // The user's desktop list names alpha for text/plain, the second of the three types, and
+    // outranks mimeapps.list: it gets the new default in the same step.
     g_setenv("XDG_CURRENT_DESKTOP", "GNOME", TRUE);
-    write_file(env.config_dir + "/gnome-mimeapps.list",
-               "[Default Applications]\ntext/plain=alpha.desktop\n");
+    const std::string gnome = env.config_dir + "/gnome-mimeapps.list";
+    const std::string mine = "# mine\n[Default Applications]\ntext/plain=alpha.desktop\n";
+    write_file(gnome, mine);
+    chmod(gnome.c_str(), 0444);
     choose_beta();
     apps_set_default(&s);
-    EXPECT_STREQ(s.status, "Failed to set default application: another setting takes "
-                           "precedence for text/plain");
-    EXPECT_EQ(default_for("image/png"), "alpha.desktop") << "the first type is put back";
+    EXPECT_EQ(std::string(s.status),
+              "Failed to set default application: " + gnome + " is read-only");
+    EXPECT_EQ(default_for("image/png"), "alpha.desktop") << "the first list is put back";
     EXPECT_EQ(default_for("text/plain"), "alpha.desktop");
-    EXPECT_EQ(default_for("image/gif"), "alpha.desktop") << "the third type is not touched";
     EXPECT_EQ(read_file(list_path()).find("image/png"), std::string::npos);
-    EXPECT_EQ(read_file(list_path()).find("image/gif"), std::string::npos);
+    chmod(gnome.c_str(), 0644);
+    apps_set_default(&s);
+    EXPECT_STREQ(s.status, "Beta is now default for Three");
+    EXPECT_EQ(read_file(gnome), "# mine\n[Default Applications]\ntext/plain=beta.desktop\n");
+    for (const char *type : {"image/png", "text/plain", "image/gif"})
+        EXPECT_EQ(default_for(type), "beta.desktop") << type;
+    ch('u');
+    EXPECT_STREQ(s.status, "Undone: Beta for Three");
+    EXPECT_EQ(read_file(gnome), mine);
+    EXPECT_EQ(default_for("text/plain"), "alpha.desktop");
 }
 
 TEST_F(Guard, WithoutAnOverrideTheMarkerMoves) {

@@ -37,15 +37,6 @@ Outcome quarve(std::vector<std::string> args) {
     return r;
 }
 
-std::string gio_default(const char *type) {
-    g_autofree char *out = nullptr;
-    std::string cmd = std::string("gio mime ") + type;
-    g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, nullptr, nullptr);
-    std::string text(out ? out : "");
-    size_t at = text.find(": ");
-    return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
-}
-
 class Cli : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -85,7 +76,8 @@ TEST_F(Cli, UsageErrorsExitTwoWithAHint) {
                                                                   {"set", "png"},
                                                                   {"get", "a", "b"},
                                                                   {"list", "-x"},
-                                                                  {"undo", "now"}}) {
+                                                                  {"undo", "now"},
+                                                                  {"app"}}) {
         Outcome r = quarve(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_EQ(r.err.rfind("quarve: ", 0), 0u) << r.err;
@@ -138,7 +130,8 @@ TEST_F(Cli, SetMakesEveryTypeOfTheItemDefaultAndGetAndGioAgree) {
                      "desktop\nx-scheme-handler/https\tfirefox-esr.desktop\n");
     r = quarve({"set", "Web Browser", "web"}); // the ID without .desktop wins over the names
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Web is now default for Web Browser\n");
+    EXPECT_EQ(r.out, "Web is now default for Web Browser; it does not declare "
+                     "x-scheme-handler/https\n");
     EXPECT_EQ(gio_default("text/html"), "web.desktop");
     EXPECT_EQ(gio_default("x-scheme-handler/http"), "web.desktop");
     EXPECT_EQ(gio_default("x-scheme-handler/https"), "web.desktop") << "every type of it";
@@ -177,6 +170,32 @@ TEST_F(Cli, WrongApplicationsAndARefusedSetFailWithTheReason) {
     EXPECT_EQ(r.out, "Nothing to undo\n") << r.err;
 }
 
+TEST_F(Cli, AppListsItsTypesAndSetAllIsOneChangeThatOneUndoTakesBack) {
+    Outcome r = quarve({"list", "--apps"});
+    EXPECT_EQ(r.out, "firefox-esr.desktop\tFirefox\nviewer.desktop\tViewer\xef\xbf\xbd[31m\n"
+                     "web-two.desktop\tweb\nweb.desktop\tWeb\n");
+    const std::string before = "  image/png\tpng\n* x-custom/thing\tx-custom/thing\n";
+    r = quarve({"app", "viewer"});
+    EXPECT_EQ(r.out, before);
+    r = quarve({"app", "viewer.desktop", "--json"});
+    EXPECT_EQ(r.out, "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
+                         path("viewer.desktop") +
+                         "\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
+                         "false},{\"type\":\"x-custom/thing\",\"label\":\"x-custom/thing\","
+                         "\"default\":true}]}\n");
+    r = quarve({"app", "viewer", "--set-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Viewer\xef\xbf\xbd[31m is now default for every type it declares (2)\n");
+    EXPECT_EQ(quarve({"app", "viewer"}).out,
+              "* image/png\tpng\n* x-custom/thing\tx-custom/thing\n");
+    EXPECT_EQ(gio_default("image/png"), "viewer.desktop");
+    EXPECT_EQ(quarve({"undo"}).status, 0);
+    EXPECT_EQ(quarve({"app", "viewer"}).out, before);
+    r = quarve({"app", "viewer", "--json", "--set-all"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("quarve: --json and --set-all do not go together\n", 0), 0u) << r.err;
+}
+
 TEST_F(Cli, OutputThatCannotBeWrittenIsAFailure) {
     int wait = 0;
     g_autofree char *err = nullptr;
@@ -211,6 +230,16 @@ TEST(Completion, ScriptsAreValidInTheirShells) {
         ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), nullptr, &err, &wait, nullptr));
         EXPECT_TRUE(g_spawn_check_wait_status(wait, nullptr)) << s.shell << ": " << err;
     }
+}
+
+TEST_F(Cli, ResetHandsAnItemBackAndSaysWhatItOpensInNow) {
+    ASSERT_EQ(quarve({"set", "html", "web"}).status, 0);
+    Outcome r = quarve({"reset", "HTML"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Reset: text/html to the system defaults\ntext/html\tfirefox-esr.desktop\n");
+    EXPECT_EQ(gio_default("text/html"), "firefox-esr.desktop");
+    EXPECT_EQ(quarve({"undo"}).out, "Undone: the reset of text/html\n");
+    EXPECT_EQ(gio_default("text/html"), "web.desktop");
 }
 
 TEST_F(Cli, OddArgumentsGetAPlainAnswer) {

@@ -59,8 +59,8 @@ TEST_F(E2E, FirstFrameAndQuitRestoreTheTerminal) {
     t.settle();
     EXPECT_TRUE(t.altscreen());
     EXPECT_FALSE(t.cursor_visible());
-    EXPECT_EQ(t.row(0),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit");
+    EXPECT_EQ(t.row(0), "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+                        "Enter:Set ?:Help q:Quit");
     EXPECT_EQ(t.row(2), "  CATEGORIES (1)        APPLICATIONS                              FILE");
     EXPECT_EQ(t.row(4).substr(0, 31), "  Web Browser           * Alpha");
     EXPECT_EQ(t.row(4).substr(66), env.apps_dir + "/alpha.desktop");
@@ -162,6 +162,19 @@ TEST_F(E2E, SearchAndAddThroughTheTerminal) {
     EXPECT_TRUE(g_file_get_contents((env.config_dir + "/quarve/mimetypes.ini").c_str(), &contents,
                                     nullptr, nullptr));
     EXPECT_NE(std::string(contents).find("Text Editor=text/plain;image/png;"), std::string::npos);
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
+
+TEST_F(E2E, TheApplicationListSetsEveryTypeOfOne) {
+    PtyScreen t(QUARVE_BINARY, 24, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    t.send("3");
+    ASSERT_TRUE(t.wait_text("  Alpha                 * html     text/html")) << t.all_text();
+    EXPECT_EQ(t.row(2), "  APPLICATIONS (3)      MIME TYPES");
+    t.send(std::string(KEY_DOWN) + "A");
+    ASSERT_TRUE(t.wait_text("Beta 日本 is now default for every type it declares (2)"));
+    EXPECT_EQ(t.row(4).substr(24), "* html     text/html");
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
 }

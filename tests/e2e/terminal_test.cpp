@@ -41,6 +41,35 @@ TEST_F(Terminal, APasteWhoseEndNeverComesEndsAfterAPause) {
     EXPECT_EQ(t.wait_exit(), 0) << "a second later it is a key again";
 }
 
+TEST_F(Terminal, OverlaysTallerThanTheTerminalScrollAndAnyOtherKeyClosesThem) {
+    write_file(env.config_dir + "/mimeapps.list",
+               "[Default Applications]\ntext/html=beta.desktop\n");
+    PtyScreen t(QUARVE_BINARY, 12, 80);
+    ASSERT_TRUE(t.wait_text("File Manager"));
+    t.send("i");
+    ASSERT_TRUE(t.wait_text("WHY IT OPENS WHERE IT DOES")) << t.all_text();
+    EXPECT_NE(t.all_text().find("text/html: beta.desktop (Beta)"), std::string::npos);
+    EXPECT_NE(t.row(11).find("scroll; any other key closes this view."), std::string::npos)
+        << t.all_text();
+    t.send("\033[F"); // End
+    ASSERT_TRUE(t.wait_text("x-scheme-handler/https:")) << t.all_text();
+    EXPECT_EQ(t.all_text().find("WHY IT OPENS"), std::string::npos) << "the top scrolled away";
+    t.send("x");
+    ASSERT_TRUE(t.wait_text("CATEGORIES (1)"));
+    // The key help at this size: its last lines are reached, not cut off.
+    t.send("?");
+    ASSERT_TRUE(t.wait_text("KEYS"));
+    t.send("\033[F");
+    ASSERT_TRUE(t.wait_text("the undo journal")) << t.all_text();
+    t.send("\033[B"); // Down at the end stays there
+    t.settle();
+    EXPECT_NE(t.all_text().find("the undo journal"), std::string::npos);
+    t.send("q");
+    ASSERT_TRUE(t.wait_text("CATEGORIES (1)"));
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
+
 TEST_F(Terminal, CtrlCQuitsFromAnEntryAndRestoresTheTerminal) {
     PtyScreen t(QUARVE_BINARY, 24, 100);
     ASSERT_TRUE(t.wait_text("Presentation"));

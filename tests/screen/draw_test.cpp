@@ -27,7 +27,8 @@ TEST_F(Draw, HeaderTitlesAndFirstFrame) {
     start(100, 24);
     frame();
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit\n"
+              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
               "\n"
@@ -121,7 +122,8 @@ TEST_F(Draw, DefaultsAreMarkedAndPathsShown) {
     // Two types with different defaults: both applications are marked.
     const std::string gap(35, ' ');
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit\n"
+              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
               "\n"

@@ -2,7 +2,9 @@
 // the benchmarks take for granted.
 #include <glib.h>
 
+#include "appdb/apps.h"
 #include "catalog/catalog.h"
+#include "catalog/item.h"
 #include "fixture.h"
 
 namespace {
@@ -67,4 +69,21 @@ TEST_F(MakeRegistry, RefusesWhatIsNotACount) {
     EXPECT_EQ(make("many"), 1);
     EXPECT_EQ(make("--categories lots 5"), 1);
     EXPECT_EQ(make(""), 1);
+}
+
+// The demo's desktop offers a choice in every category of the built-in table, and its
+// defaults name applications that are there.
+TEST_F(MakeRegistry, DemoOffersAChoiceInEveryBuiltInCategory) {
+    ASSERT_EQ(make("--demo"), 0);
+    Catalog *c = catalog_new();
+    ASSERT_GT(c->categories->len, 10u);
+    for (guint i = 0; i < c->categories->len; i++) {
+        auto category = static_cast<Category *>(g_ptr_array_index(c->categories, i));
+        g_autolist(GAppInfo) apps = apps_candidates(item_of_category(category));
+        EXPECT_GE(g_list_length(apps), 2u) << category->name;
+    }
+    catalog_free(c);
+    EXPECT_EQ(default_for("x-scheme-handler/https"), "firefox-esr.desktop");
+    EXPECT_EQ(default_for("application/pdf"), "org.gnome.Evince.desktop");
+    EXPECT_EQ(default_for("inode/directory"), "org.gnome.Nautilus.desktop");
 }

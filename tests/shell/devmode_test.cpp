@@ -36,7 +36,8 @@ TEST_F(DevMode, PlaceholderRowsInBothPanes) {
     key(TB_KEY_ARROW_DOWN);
     frame();
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext /:Search a:Add d:Delete Tab:Apps Enter:Set ?:Help q:Quit\n"
+              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
               "\n"
@@ -109,4 +110,15 @@ TEST_F(DevMode, HugeCountsStayBounded) {
     start_dev("99999999999");
     EXPECT_EQ(view_count(&s), DEV_MAX_COUNT);
     EXPECT_EQ(g_list_length(s.apps), static_cast<guint>(DEV_MAX_COUNT));
+}
+
+TEST_F(DevMode, TheApplicationListHasPlaceholdersToo) {
+    start_dev("3");
+    for (uint32_t c : {'3', 'A'})
+        ch(c);
+    EXPECT_STREQ(s.status, "Mock: Dev Application 1 is now default for every type it declares (3)");
+    for (uint16_t k : {TB_KEY_TAB, TB_KEY_ARROW_DOWN, TB_KEY_ENTER})
+        key(k);
+    EXPECT_STREQ(s.status, "Mock: Dev Application 1 is now default for Dev Type 1.2");
+    EXPECT_FALSE(g_file_test((env.config_dir + "/mimeapps.list").c_str(), G_FILE_TEST_EXISTS));
 }

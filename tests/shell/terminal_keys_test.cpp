@@ -85,7 +85,8 @@ TEST_F(Keys, CtrlCQuitsFromAnywhereButNotFromAPaste) {
 }
 
 TEST_F(Keys, HelpOverlayListsKeysAndFilesAndAnyKeyClosesIt) {
-    start(100, 40);
+    start(100, 50); // tall enough for the whole help
+
     ch('?');
     frame();
     std::string screen = grid_screen();

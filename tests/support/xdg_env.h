@@ -33,3 +33,5 @@ struct XdgEnv {
 std::string read_file(const std::string &path);
 // Writes contents to path, creating missing folders.
 void write_file(const std::string &path, const std::string &contents);
+// What a fresh process says is the default of type: `gio mime TYPE` reads every list anew.
+std::string gio_default(const char *type);

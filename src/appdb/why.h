@@ -1,0 +1,41 @@
+// Why a MIME type opens in the application it opens in: every list GIO reads for it, in GIO's
+// order, with the one that decides, and what GIO itself answers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// One key of a list file that names the type.
+struct WhyList {
+    std::string file;
+    std::string group;
+    std::string value;
+    std::string verdict; // "decides", "outranked" or "skipped"
+    std::string reason;  // why it was skipped or outranked; "" when it decides
+};
+
+struct WhyType {
+    std::string type;
+    // GIO's answer; nullopt when it has none.
+    std::optional<std::string> id, name, file;
+    // The list entry that decides, when one does.
+    std::optional<std::string> decided_file, decided_group;
+    std::optional<std::string> inherited_from; // the parent type whose default GIO answers with
+    bool declared = false; // the default application's own MimeType= lists the type
+    std::string decision;  // one line: what decides, in words
+    std::vector<WhyList> lists;
+    std::optional<std::string> command; // for a file or a link: what would run
+    bool terminal = false;              // the application asks for a terminal
+};
+
+// The explanation of type.
+WhyType why_type(const char *type);
+// The explanation of what opens target, a file that exists or a URL (scheme:...), with the
+// command that would run; nullopt when target is neither.
+std::optional<WhyType> why_target(const char *target);
+// True when one of the user's own lists (in XDG_CONFIG_HOME or XDG_DATA_HOME/applications)
+// names a default for type.
+bool why_user_default(const char *type);
+// The explanation as lines of text, for the command line and the screen.
+std::vector<std::string> why_text(const WhyType &why);

@@ -1,0 +1,14 @@
+// The screen's side of pins: pinning the selected item, putting pins back, and the notice when
+// another program takes a pinned type over.
+#pragma once
+
+struct AppState;
+
+// Pins every type of the item at selected to its current default, or, when each of them is
+// pinned already, takes the pins off; reports in status.
+void pinned_toggle(AppState *s);
+// Puts back every pin that another program has changed and reports in status.
+void pinned_restore(AppState *s);
+// After a change in the application registry: when pins have been changed since the last
+// check, says so in status (in red), naming the first of them.
+void pinned_check(AppState *s);

@@ -1,0 +1,59 @@
+// make demo's script in a pseudo-terminal: quarve comes up on the sample desktop, a default
+// set there stays there, and neither the user's folders nor the temporary one are left changed.
+#include <ftw.h>
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+#include "pty_screen.h"
+#include "xdg_env.h"
+
+namespace {
+
+std::map<std::string, std::string> *walked = nullptr;
+
+int record(const char *path, const struct stat *, int type, struct FTW *) {
+    (*walked)[path] = type == FTW_F ? read_file(path) : type == FTW_SL ? "(link)" : "(folder)";
+    return 0;
+}
+
+// Every path under root with the contents of its files.
+std::map<std::string, std::string> snapshot(const std::string &root) {
+    std::map<std::string, std::string> tree;
+    walked = &tree;
+    nftw(root.c_str(), record, 16, FTW_PHYS);
+    walked = nullptr;
+    return tree;
+}
+
+} // namespace
+
+TEST(Demo, RunsOnTheSampleDesktopAndLeavesTheUsersFoldersAsTheyWere) {
+    // The user's own desktop, for this test: one browser of theirs and a default for it.
+    XdgEnv env;
+    env.add_app("mine", "My Own Browser", {"text/html"});
+    env.register_apps();
+    write_file(env.config_dir + "/mimeapps.list",
+               "[Default Applications]\ntext/html=mine.desktop\n");
+    std::string tmp = env.root + "/tmp";
+    g_mkdir_with_parents(tmp.c_str(), 0755);
+    g_setenv("TMPDIR", tmp.c_str(), TRUE);
+    g_setenv("QUARVE", QUARVE_BINARY, TRUE);
+    auto before = snapshot(env.root);
+
+    PtyScreen t(QUARVE_SOURCE_DIR "/scripts/demo", 30, 120);
+    ASSERT_TRUE(t.wait_text("Firefox ESR")) << t.all_text();
+    EXPECT_EQ(t.all_text().find("My Own Browser"), std::string::npos);
+    // Chromium, second among the web browsers, becomes the default: a write the demo must keep
+    // in its own folder.
+    t.send("\t");
+    t.send("\033[B");
+    t.send("\r");
+    ASSERT_TRUE(t.wait_text("Chromium is now default for Web Browser")) << t.all_text();
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+
+    EXPECT_EQ(snapshot(env.root), before);
+    EXPECT_EQ(snapshot(tmp).size(), 1u) << "the demo's folder is still there";
+}
