@@ -5,6 +5,17 @@
 #include "screen/view.h"
 #include "state/state.h"
 
+namespace {
+
+// After a change of the settings of quarve's own: the markers show the new defaults at once,
+// before the registry watch reports it, and GIO's other answers (whose order a new default may
+// change) are asked afresh too, as after a change made by another program.
+void settings_changed(AppState *s) {
+    app_cache_drop(s->app_cache);
+}
+
+} // namespace
+
 GList *apps_for_item(AppState *s, int32_t index) {
     std::optional<Item> item = view_item(s, index);
     return item ? app_cache_candidates(s->app_cache, *item) : nullptr;
@@ -23,7 +34,7 @@ void apps_set_default(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
     std::optional<Item> item = view_item(s, s->selected);
     if (app != nullptr && item)
-        settings_report(s, apps_assign(*item, app, s->catalog));
+        pane_report(s, apps_assign(*item, app, s->catalog));
 }
 
 void apps_reset_item(AppState *s) {
@@ -31,36 +42,35 @@ void apps_reset_item(AppState *s) {
     if (s->source->undo_refusal != nullptr)
         state_set_status(s, "%s", s->source->undo_refusal);
     else if (item)
-        settings_report(s, apps_reset(*item));
+        pane_report(s, apps_reset(*item));
 }
 
 void apps_set_for_type(AppState *s) {
     GAppInfo *app = view_app(s, s->selected);
     auto type = static_cast<char *>(g_list_nth_data(s->apps, s->app_selected));
     if (app != nullptr && type != nullptr)
-        settings_report(s, apps_assign(item_of_type_slot(&type), app));
+        pane_report(s, apps_assign(item_of_type_slot(&type), app));
 }
 
 void apps_set_all(AppState *s) {
     if (GAppInfo *app = view_app(s, s->selected))
-        settings_report(s, apps_assign_declared(app));
+        pane_report(s, apps_assign_declared(app));
 }
 
 void apps_undo(AppState *s) {
     if (s->source->undo_refusal != nullptr)
         state_set_status(s, "%s", s->source->undo_refusal);
     else
-        settings_report(s, apps_undo_last());
+        pane_report(s, apps_undo_last());
 }
 
+// Every outcome reported here follows a change quarve made itself (settings, pins, catalogue):
+// the markers show the new defaults at once, before the registry watch reports it, and GIO's
+// other answers (whose order a new default may change) are asked afresh too.
 void pane_report(AppState *s, const Outcome &outcome) {
+    settings_changed(s);
     if (outcome.warning.empty())
         state_set_status(s, "%s", outcome.message.c_str());
     else
         state_set_status(s, "%s; %s", outcome.message.c_str(), outcome.warning.c_str());
-}
-
-void settings_report(AppState *s, const Outcome &outcome) {
-    pane_report(s, outcome);
-    app_cache_drop(s->app_cache);
 }

@@ -33,8 +33,3 @@ void apps_set_all(AppState *s);
 void apps_undo(AppState *s);
 // An outcome on the status line.
 void pane_report(AppState *s, const Outcome &outcome);
-// The outcome of a change of the settings quarve made (or tried) on the status line. The answers
-// kept from GIO are dropped: the markers show the new defaults at once, before the registry
-// watch reports the change, and GIO's other answers (whose order a new default may change) are
-// asked afresh, as after a change made by another program.
-void settings_report(AppState *s, const Outcome &outcome);

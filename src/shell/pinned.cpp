@@ -16,7 +16,7 @@ void pinned_toggle(AppState *s) {
     if (!item)
         return;
     bool pinned = pins_of_item(*item).size() == item->types.size();
-    settings_report(s, pinned ? pins_unpin(*item) : pins_pin(*item, nullptr));
+    pane_report(s, pinned ? pins_unpin(*item) : pins_pin(*item, nullptr));
 }
 
 void pinned_restore(AppState *s) {
@@ -24,7 +24,7 @@ void pinned_restore(AppState *s) {
         state_set_status(s, "%s", s->source->pin_refusal);
         return;
     }
-    settings_report(s, pins_restore());
+    pane_report(s, pins_restore());
 }
 
 void pinned_check(AppState *s) {

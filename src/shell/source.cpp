@@ -106,10 +106,10 @@ bool relist_refresh(AppState *s) {
     return list_shown(s) != before;
 }
 
+// Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
 bool registry_refresh(AppState *s) {
-    pinned_check(s);
-    // Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
     app_cache_drop(s->app_cache);
+    pinned_check(s);
     if (s->mode == MODE_APPS)
         return relist_refresh(s);
     view_forget_listed(s);
@@ -124,11 +124,6 @@ bool registry_refresh(AppState *s) {
     s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
     state_take_apps(s, g_steal_pointer(&fresh));
     return true;
-}
-
-bool registry_ask_ahead(AppState *s, int32_t index) {
-    std::optional<Item> item = view_item(s, index);
-    return item && app_cache_fill(s->app_cache, *item);
 }
 
 void registry_explain(AppState *s, GPtrArray *lines) {
@@ -158,6 +153,11 @@ void registry_assign(AppState *s) {
         apps_set_for_type(s);
     else
         apps_set_default(s);
+}
+
+bool registry_ask_ahead(AppState *s, int32_t index) {
+    std::optional<Item> item = view_item(s, index);
+    return item && app_cache_fill(s->app_cache, *item);
 }
 
 int32_t dev_count_of(AppState *s) {
@@ -211,13 +211,13 @@ bool dev_refresh(AppState *) {
     return false;
 }
 
+void dev_explain(AppState *, GPtrArray *lines) {
+    g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
+}
+
 // Placeholders cost nothing to make: there is nothing to ask ahead.
 bool dev_ask_ahead(AppState *, int32_t) {
     return false;
-}
-
-void dev_explain(AppState *, GPtrArray *lines) {
-    g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
 }
 
 } // namespace

@@ -4,8 +4,8 @@
 // Who writes what (everyone may read everything):
 //   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
 //           the catalogue (through its edits), listed, dev_mode, dev_count and source (at
-//           start-up), the pins last reported, app_cache (dropped on a change of the registry or
-//           of the settings)
+//           start-up), the pins last reported, app_cache (dropped on a change of the registry
+//           or of the settings)
 //   screen  nothing: drawing only reads
 // The core below (appdb, catalog) never sees this record: it takes items and applications.
 #pragma once

@@ -77,6 +77,20 @@ TEST_F(Refresh, ADefaultChangedElsewhereKeepsTheListAsItIs) {
     EXPECT_EQ(grid_row(5).substr(24, 6), "* Beta");
 }
 
+TEST_F(Refresh, TheApplicationListFollowsAndKeepsItsSelection) {
+    start();
+    ch('3');
+    key(TB_KEY_ARROW_DOWN);
+    ASSERT_EQ(selected_label(), "Beta");
+    EXPECT_FALSE(apps_refresh(&s)) << "nothing changed";
+    env.add_app("aardvark", "Aardvark", {"text/plain"});
+    settle_registry();
+    EXPECT_TRUE(apps_refresh(&s));
+    EXPECT_EQ(view_count(&s), 3);
+    EXPECT_EQ(selected_label(), "Beta") << "one row further down";
+    EXPECT_STREQ(static_cast<const char *>(s.apps->data), "text/html");
+}
+
 // With every item of the list asked ahead, a change from outside must still reach the items
 // whose answers are kept, not only the one on the screen.
 TEST_F(Refresh, AChangeFromOutsideReachesEveryItemAskedAhead) {
@@ -156,18 +170,4 @@ TEST_F(Refresh, QuarvesOwnChangesMoveTheMarkerAtOnce) {
         EXPECT_EQ(grid_row(4).substr(24, 7), step.alpha) << step.what << ": " << s.status;
         EXPECT_EQ(grid_row(5).substr(24, 6), step.beta) << step.what;
     }
-}
-
-TEST_F(Refresh, TheApplicationListFollowsAndKeepsItsSelection) {
-    start();
-    ch('3');
-    key(TB_KEY_ARROW_DOWN);
-    ASSERT_EQ(selected_label(), "Beta");
-    EXPECT_FALSE(apps_refresh(&s)) << "nothing changed";
-    env.add_app("aardvark", "Aardvark", {"text/plain"});
-    settle_registry();
-    EXPECT_TRUE(apps_refresh(&s));
-    EXPECT_EQ(view_count(&s), 3);
-    EXPECT_EQ(selected_label(), "Beta") << "one row further down";
-    EXPECT_STREQ(static_cast<const char *>(s.apps->data), "text/html");
 }
