@@ -23,6 +23,13 @@ class Refresh : public QuarveTest {
             out.push_back(apps_display_name(G_APP_INFO(l->data)));
         return out;
     }
+    // Every item of the list asked ahead, as the running program does while the user is idle.
+    void fill_all() {
+        Fill fill;
+        fill_restart(&fill, &s);
+        while (fill_step(&fill, &s)) {
+        }
+    }
     // Lets GIO see the change on disk, as the running program would between two events.
     void settle_registry() {
         for (int i = 0; i < 50; i++) {
@@ -91,12 +98,6 @@ TEST_F(Refresh, AChangeFromOutsideReachesEveryItemAskedAhead) {
     env.add_app("nemo", "Nemo", {"inode/directory"});
     env.register_apps();
     start();
-    auto fill_all = [this] {
-        Fill fill;
-        fill_restart(&fill, &s);
-        while (fill_step(&fill, &s)) {
-        }
-    };
     // The application pane of "File Manager", one row below the selection, as a key shows it.
     auto file_manager = [this] {
         key(TB_KEY_ARROW_DOWN);
@@ -142,5 +143,31 @@ TEST_F(Refresh, AChangeFromOutsideReachesEveryItemAskedAhead) {
         settle_registry();
         apps_refresh(&s); // what the loop does when the registry watch reports a change
         EXPECT_EQ(file_manager(), c.pane) << c.what;
+    }
+}
+
+// quarve's own changes show before the registry watch reports them, with every answer kept.
+TEST_F(Refresh, QuarvesOwnChangesMoveTheMarkerAtOnce) {
+    start();
+    fill_all();
+    key(TB_KEY_ARROW_RIGHT);
+    key(TB_KEY_ARROW_DOWN); // Beta
+    struct Step {
+        const char *what;
+        uint16_t key;
+        uint32_t ch;
+        const char *alpha, *beta;
+    };
+    const Step steps[] = {
+        {"Enter", TB_KEY_ENTER, 0, "  Alpha", "* Beta"},
+        {"undo", 0, 'u', "* Alpha", "  Beta"},
+        {"Enter again", TB_KEY_ENTER, 0, "  Alpha", "* Beta"},
+        {"reset", 0, 'r', "* Alpha", "  Beta"},
+    };
+    for (const Step &step : steps) {
+        step.key != 0 ? key(step.key) : ch(step.ch);
+        frame();
+        EXPECT_EQ(grid_row(4).substr(24, 7), step.alpha) << step.what << ": " << s.status;
+        EXPECT_EQ(grid_row(5).substr(24, 6), step.beta) << step.what;
     }
 }
