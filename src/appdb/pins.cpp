@@ -9,6 +9,7 @@
 #include "appdb/turn.h"
 #include "util/files.h"
 #include "util/keyfile.h"
+#include "util/text.h"
 
 namespace {
 
@@ -96,13 +97,6 @@ const char *desktop_id(GAppInfo *app) {
     return id ? id : "";
 }
 
-std::string joined(const std::vector<std::string> &list) {
-    std::string out;
-    for (const std::string &s : list)
-        out += (out.empty() ? "" : ", ") + s;
-    return out;
-}
-
 } // namespace
 
 std::string pins_path() {
@@ -158,8 +152,8 @@ Outcome pins_pin(const Item &item, GAppInfo *app) {
             names.push_back(g_app_info_get_name(now));
     }
     if (!missing.empty())
-        return outcome_failed(failed + joined(missing) + (missing.size() > 1 ? " have" : " has") +
-                              " no default application");
+        return outcome_failed(failed + text_join(missing) +
+                              (missing.size() > 1 ? " have" : " has") + " no default application");
     auto set = [&](GKeyFile *kf) {
         for (size_t i = 0; i < ids.size(); i++) {
             g_key_file_set_string(kf, item.types[i], PINS_KEY_APP, ids[i].c_str());

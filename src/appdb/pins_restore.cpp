@@ -5,17 +5,8 @@
 #include "appdb/apps.h"
 #include "appdb/pins.h"
 #include "appdb/turn.h"
+#include "util/text.h"
 
-namespace {
-
-std::string joined(const std::vector<std::string> &list) {
-    std::string out;
-    for (const std::string &s : list)
-        out += (out.empty() ? "" : ", ") + s;
-    return out;
-}
-
-} // namespace
 
 Outcome pins_restore() {
     const std::string failed = "Failed to put back pins: ";
@@ -67,7 +58,7 @@ Outcome pins_restore() {
             continue;
         }
         const char *name = apps_display_name(G_APP_INFO(app));
-        put += (put.empty() ? "" : "; ") + joined(g.types) +
+        put += (put.empty() ? "" : "; ") + text_join(g.types) +
                (g.types.size() > 1 ? " open in " : " opens in ") + name;
         for (const std::string &type : g.types)
             done.types.push_back({type, name});
@@ -76,7 +67,7 @@ Outcome pins_restore() {
     }
     if (!gone.empty())
         warnings.insert(warnings.begin(),
-                        "left alone, its application is no longer installed: " + joined(gone));
+                        "left alone, its application is no longer installed: " + text_join(gone));
     for (const std::string &w : warnings)
         done.warning += (done.warning.empty() ? "" : "; ") + w;
     if (!failure.empty()) {

@@ -79,3 +79,10 @@ char *text_fold(const char *s) {
     g_autofree char *stripped = g_string_free(bare, FALSE);
     return g_utf8_casefold(stripped, -1);
 }
+
+std::string text_join(const std::vector<std::string> &items) {
+    std::string out;
+    for (const std::string &item : items)
+        out += (out.empty() ? "" : ", ") + item;
+    return out;
+}

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <glib.h>
+#include <string>
+#include <vector>
 
 // printf-style formatting into buf of cap bytes. Text that does not fit is cut at the last
 // whole UTF-8 character, so a multi-byte character is never split; buf is always terminated.
@@ -20,3 +22,6 @@ char *text_fold(const char *s);
 // Byte length of the last whole UTF-8 character of the first len bytes of s (1 for a stray
 // byte), 0 when len is 0.
 size_t text_last_char_len(const char *s, size_t len);
+
+// The items separated by ", ", as messages list types.
+std::string text_join(const std::vector<std::string> &items);
