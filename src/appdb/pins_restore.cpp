@@ -7,7 +7,6 @@
 #include "appdb/turn.h"
 #include "util/text.h"
 
-
 Outcome pins_restore() {
     const std::string failed = "Failed to put back pins: ";
     // Held from the check to the last assignment: a pin that quarve itself moves meanwhile (a
