@@ -1,6 +1,6 @@
 #include "catalog/ext_index.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -34,31 +34,41 @@ constexpr struct {
 
 constexpr size_t EXT_LINE_BUFFER = 1024;
 
-bool is_separator(char c, std::string_view separators) {
-    for (char sep : separators)
-        if (c == sep)
-            return true;
-    return false;
+// Which bytes separate fields, as a table: the scan below asks once per byte of every line.
+struct Separators {
+    bool is[256] = {};
+    constexpr explicit Separators(std::string_view bytes) {
+        for (char c : bytes)
+            is[static_cast<unsigned char>(c)] = true;
+    }
+    constexpr bool operator()(char c) const { return is[static_cast<unsigned char>(c)]; }
+};
+constexpr Separators SEP_BLANKS(" \t");
+constexpr Separators SEP_COLON(":");
+
+// The next field of text from pos on, fields being runs of bytes between runs of separators;
+// false when none is left.
+bool next_field(std::string_view text, const Separators &is_separator, size_t *pos,
+                std::string_view *field) {
+    size_t start = *pos;
+    while (start < text.size() && is_separator(text[start]))
+        start++;
+    if (start == text.size())
+        return false;
+    size_t end = start;
+    while (end < text.size() && !is_separator(text[end]))
+        end++;
+    *field = text.substr(start, end - start);
+    *pos = end;
+    return true;
 }
 
-// Splits text at runs of separator bytes into at most max fields; returns how many it found.
-// A plain scan: string_view's find_first_of calls memchr on the separators for every byte,
-// which made this the larger part of building the index at start-up.
-size_t split_fields(std::string_view text, std::string_view separators, std::string_view *fields,
+// Splits text into at most max fields; returns how many it found.
+size_t split_fields(std::string_view text, const Separators &is_separator, std::string_view *fields,
                     size_t max) {
     size_t n = 0;
-    size_t pos = 0;
-    while (n < max) {
-        while (pos < text.size() && is_separator(text[pos], separators))
-            pos++;
-        if (pos == text.size())
-            break;
-        size_t end = pos;
-        while (end < text.size() && !is_separator(text[end], separators))
-            end++;
-        fields[n++] = text.substr(pos, end - pos);
-        pos = end;
-    }
+    for (size_t pos = 0; n < max && next_field(text, is_separator, &pos, &fields[n]);)
+        n++;
     return n;
 }
 
@@ -70,11 +80,24 @@ bool glob_label(std::string_view glob, std::string_view *label) {
     return true;
 }
 
+// Longer than any MIME type; a longer one is looked up through a copy on the heap.
+constexpr size_t EXT_KEY_BUFFER = 256;
+
 void insert_new(GHashTable *index, std::string_view type, std::string_view label) {
     if (index == nullptr)
         return;
-    std::string key(type);
-    if (g_hash_table_contains(index, key.c_str()))
+    // Most entries name a type already present; finding that out costs no allocation.
+    char buf[EXT_KEY_BUFFER];
+    std::string heap;
+    const char *key = buf;
+    if (type.size() < sizeof buf) {
+        memcpy(buf, type.data(), type.size());
+        buf[type.size()] = '\0';
+    } else {
+        heap.assign(type);
+        key = heap.c_str();
+    }
+    if (g_hash_table_contains(index, key))
         return;
     g_hash_table_insert(index, g_strndup(type.data(), type.size()),
                         g_strndup(label.data(), label.size()));
@@ -103,32 +126,40 @@ void add_extension(GHashTable *all, std::string_view type, std::string_view ext)
 // More extensions than any MIME type has; a line with more gives the first ones.
 constexpr size_t EXT_MAX_FIELDS = 64;
 
-} // namespace
-
-void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format, GHashTable *all) {
-    std::string_view text(line);
+// One chunk as a line reader with a buffer of EXT_LINE_BUFFER bytes gives it: a line with its
+// line feed, or a piece of a longer line. Like a C string, it ends at its first NUL.
+void read_chunk(GHashTable *index, std::string_view text, ExtFormat format, GHashTable *all) {
+    text = text.substr(0, text.find('\0'));
     if (!text.empty() && text[0] == '#')
         return;
     text = text.substr(0, text.find('\n'));
-    std::string_view f[EXT_MAX_FIELDS];
+    // Fields are taken one at a time: an array for every possible field, cleared for each line,
+    // was most of what building the index cost.
+    std::string_view f[3];
     std::string_view label;
     switch (format) {
     case EXT_FORMAT_MIME_TYPES: {
-        size_t n = split_fields(text, " \t", f, all != nullptr ? EXT_MAX_FIELDS : 2);
-        if (n >= 2)
-            insert_new(index, f[0], f[1]);
-        for (size_t i = 1; i < n; i++)
-            add_extension(all, f[0], f[i]);
+        size_t pos = 0;
+        if (!next_field(text, SEP_BLANKS, &pos, &f[0]))
+            break;
+        // The first extension labels the type; a search also wants the others.
+        for (size_t i = 1; i < EXT_MAX_FIELDS && next_field(text, SEP_BLANKS, &pos, &f[1]); i++) {
+            if (i == 1)
+                insert_new(index, f[0], f[1]);
+            if (all == nullptr)
+                break;
+            add_extension(all, f[0], f[1]);
+        }
         break;
     }
     case EXT_FORMAT_GLOBS2:
-        if (split_fields(text, ":", f, 3) == 3 && glob_label(f[2], &label)) {
+        if (split_fields(text, SEP_COLON, f, 3) == 3 && glob_label(f[2], &label)) {
             insert_new(index, f[1], label);
             add_extension(all, f[1], label);
         }
         break;
     case EXT_FORMAT_GLOBS:
-        if (split_fields(text, ":", f, 2) == 2 && glob_label(f[1], &label)) {
+        if (split_fields(text, SEP_COLON, f, 2) == 2 && glob_label(f[1], &label)) {
             insert_new(index, f[0], label);
             add_extension(all, f[0], label);
         }
@@ -136,15 +167,28 @@ void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format, 
     }
 }
 
+} // namespace
+
+void ext_index_read_line(GHashTable *index, const char *line, ExtFormat format, GHashTable *all) {
+    read_chunk(index, line, format, all);
+}
+
 void ext_index_read_source(GHashTable *index, const char *path, ExtFormat format, GHashTable *all) {
-    FILE *f = fopen(path, "re");
-    if (f == nullptr)
+    // The whole file in one read, cut into the chunks a line reader with a buffer of
+    // EXT_LINE_BUFFER bytes gives.
+    g_autofree char *contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path, &contents, &length, nullptr))
         return;
-    // A line longer than the buffer arrives in pieces, and each piece is judged as a line.
-    char buf[EXT_LINE_BUFFER];
-    while (fgets(buf, sizeof buf, f) != nullptr)
-        ext_index_read_line(index, buf, format, all);
-    fclose(f);
+    constexpr size_t chunk_max = EXT_LINE_BUFFER - 1;
+    std::string_view rest(contents, length);
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        end = end == std::string_view::npos ? rest.size() : end + 1;
+        size_t take = std::min(end, chunk_max);
+        read_chunk(index, rest.substr(0, take), format, all);
+        rest.remove_prefix(take);
+    }
 }
 
 void ext_index_add_fallbacks(GHashTable *index) {

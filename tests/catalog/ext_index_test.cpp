@@ -93,6 +93,14 @@ TEST_F(ExtIndex, LongLinesAreReadInChunksJudgedOnTheirOwn) {
     EXPECT_EQ(g_hash_table_size(index), 5u);
 }
 
+TEST_F(ExtIndex, ANulEndsWhatIsLeftOfItsLine) {
+    using namespace std::string_literals;
+    read("x/a a\0x/z z\nx/b b\n"s, EXT_FORMAT_MIME_TYPES);
+    EXPECT_EQ(label("x/a"), "a");
+    EXPECT_EQ(label("x/z"), "<none>");
+    EXPECT_EQ(label("x/b"), "b");
+}
+
 TEST_F(ExtIndex, MissingSourcesLeaveOnlyTheFallbacksAndLookupsAreExact) {
     ext_index_read_source(index, (env.root + "/missing").c_str(), EXT_FORMAT_GLOBS);
     EXPECT_EQ(g_hash_table_size(index), 0u);
