@@ -59,13 +59,19 @@ void print(int x, int y, ColorRole role, const char *text) {
 
 // text in at most columns cells. A longer text ends with "…" in its last column, and a wide
 // character that would cross the end is drawn as a space.
-std::string fit_columns(const char *text, int columns) {
+// The columns text takes on the screen.
+int text_columns(const char *text) {
     int width = 0;
     TermCell cell;
     for (const char *p = text; cells_next(&p, &cell);)
         width += cell.width;
-    if (width <= columns)
+    return width;
+}
+
+std::string fit_columns(const char *text, int columns) {
+    if (text_columns(text) <= columns)
         return text;
+    TermCell cell;
     std::string out;
     int used = 0;
     for (const char *p = text, *start = p; cells_next(&p, &cell); start = p) {
@@ -174,15 +180,22 @@ void draw_apps(AppState *s) {
     std::vector<AppRowText> texts(static_cast<size_t>(rows));
     GList *first = g_list_nth(s->apps, static_cast<guint>(std::max(s->app_scroll, 0)));
     s->source->app_texts(s, first, rows, texts.data());
-    const std::string blank(static_cast<size_t>(std::max(tb_width() - SCREEN_COL_APPS, 0)), ' ');
+    int items = view_count(s);
     int r = 0;
     for (GList *l = first; l != nullptr && r < rows; l = l->next, r++) {
         int i = s->app_scroll + r;
         ColorRole role =
             (s->focus == FOCUS_APPS && i == s->app_selected) ? ROLE_APP_SELECTED : ROLE_ROW;
         // The row owns its columns: the rest of a long item label never shows between the
-        // name and the file, and a long name ends before the file's column.
-        print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW, blank.c_str());
+        // name and the file, and a long name ends before the file's column. Only the part of
+        // the label past its column is cleared: the rest of the row is blank already, and a
+        // row of spaces for every application was a third of the cost of a frame.
+        int label_end = s->scroll + r < items
+                            ? SCREEN_COL_ITEMS + text_columns(view_label(s, s->scroll + r))
+                            : 0;
+        if (label_end > SCREEN_COL_APPS)
+            print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW,
+                  std::string(static_cast<size_t>(label_end - SCREEN_COL_APPS), ' ').c_str());
         print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role,
               fit_columns(texts[r].text, SCREEN_COL_FILE - SCREEN_COL_APPS).c_str());
         if (texts[r].file != nullptr)

@@ -58,6 +58,15 @@ bool is_invisible(uint32_t cp) {
 
 bool cells_next(const char **text, TermCell *cell) {
     auto p = reinterpret_cast<const unsigned char *>(*text);
+    // Printable ASCII followed by ASCII (or the end) is one narrow cell with no marks: nearly
+    // every cell of a frame, spared the Unicode tables below.
+    if (p[0] >= 0x20 && p[0] < 0x7F && p[1] < 0x80) {
+        *cell = TermCell{};
+        cell->ch = p[0];
+        cell->width = 1;
+        *text = reinterpret_cast<const char *>(p + 1);
+        return true;
+    }
     uint32_t cp;
     do {
         if (*p == '\0')
