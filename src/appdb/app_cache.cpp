@@ -1,5 +1,6 @@
 #include "appdb/app_cache.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -113,6 +114,21 @@ GList *app_cache_candidates(AppCache *cache, const Item &item) {
     for (const char *type : item.types)
         lists.push_back(all_of(cache, type));
     return apps_candidates_from(item, lists);
+}
+
+GList *app_cache_candidates_head(AppCache *cache, const Item &item, int rows) {
+    std::vector<GList *> lists;
+    for (const char *type : item.types) {
+        lists.push_back(all_of(cache, type));
+        // A later type only adds applications at the end, so the list of the types asked so
+        // far is the start of the whole list.
+        GList *head = apps_candidates_from(item, lists);
+        if (g_list_length(head) >= static_cast<guint>(std::max(rows, 0)) ||
+            lists.size() == item.types.size())
+            return head;
+        g_list_free_full(head, g_object_unref);
+    }
+    return nullptr;
 }
 
 GList *app_cache_defaults(AppCache *cache, const Item &item) {

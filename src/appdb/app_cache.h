@@ -15,6 +15,9 @@ void app_cache_free(AppCache *cache);
 void app_cache_drop(AppCache *cache);
 // apps_candidates(item), asking GIO only about types it has not answered since the last drop.
 GList *app_cache_candidates(AppCache *cache, const Item &item);
+// The start of app_cache_candidates(item): at least rows applications where the whole list has
+// them, asking GIO only about the item's first types that give them.
+GList *app_cache_candidates_head(AppCache *cache, const Item &item, int rows);
 // apps_defaults(item), likewise.
 GList *app_cache_defaults(AppCache *cache, const Item &item);
 // Asks GIO one question about the item that the cache cannot answer yet (a type's candidates

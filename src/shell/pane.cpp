@@ -26,6 +26,15 @@ void apps_reload(AppState *s) {
     s->app_selected = 0;
 }
 
+void apps_reload_head(AppState *s, int rows) {
+    state_take_apps(s, s->source->app_rows_head(s, s->selected, rows));
+    s->app_selected = 0;
+}
+
+void apps_complete(AppState *s) {
+    state_take_apps(s, s->source->app_rows(s, s->selected));
+}
+
 bool apps_refresh(AppState *s) {
     return s->source->refresh(s);
 }

@@ -18,6 +18,10 @@ void apps_reload(AppState *s);
 // the selection on the same application where it is still listed. A change of defaults alone
 // (which may reorder GIO's answer) keeps the list as it is. True when the list changed.
 bool apps_refresh(AppState *s);
+// apps_reload for a first frame of rows rows: only the rows it shows need to be there.
+void apps_reload_head(AppState *s, int rows);
+// Lists the rest of what apps_reload_head left out; the rows there and the selection stay.
+void apps_complete(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
 void apps_set_default(AppState *s);

@@ -14,7 +14,7 @@
 #include "state/state.h"
 #include "term/termbox.h"
 
-void shell_startup(AppState *s) {
+void shell_startup(AppState *s, int first_rows) {
     tb_set_clear_attrs(TB_WHITE, TB_BLACK);
     memset(s, 0, sizeof *s);
     s->mode = MODE_CATEGORIES;
@@ -24,7 +24,10 @@ void shell_startup(AppState *s) {
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
     s->key_help = shell_key_help();
     s->app_cache = app_cache_new();
-    apps_reload(s);
+    if (first_rows > 0)
+        apps_reload_head(s, first_rows);
+    else
+        apps_reload(s);
 }
 
 namespace {
@@ -127,9 +130,13 @@ int shell_run(AppState *s) {
         handler = g_signal_connect(monitor, "changed", G_CALLBACK(on_registry_changed), &wake);
     }
     int status = 1;
-    for (bool running = true; running;) {
+    for (bool running = true, first = true; running; first = false) {
         shell_scroll(s, screen_list_rows(tb_height()));
         draw_screen(s);
+        // The first frame may have shown only the start of the application list; the rest is
+        // asked for now, before any key can look at it.
+        if (first)
+            apps_complete(s);
         // Only after the frame: the first one must not wait for answers asked ahead.
         if (sources)
             idle_start(&idle);
@@ -183,7 +190,7 @@ int shell_main() {
         return 1;
     }
     AppState state;
-    shell_startup(&state);
+    shell_startup(&state, screen_list_rows(tb_height()));
     int status = shell_run(&state);
     shell_teardown(&state);
     tb_shutdown();

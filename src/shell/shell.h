@@ -6,8 +6,9 @@ struct tb_event;
 struct KeyHelp;
 
 // Start-up after the terminal is open: clear attributes, zeroed state, catalogue, view,
-// developer mode, first application list.
-void shell_startup(AppState *s);
+// developer mode, first application list. With first_rows, that list need only hold the rows
+// of the first frame; shell_run completes it once the frame is drawn.
+void shell_startup(AppState *s, int first_rows = 0);
 // Draws and waits until a quit (returns 0) or until the terminal is gone (returns 1).
 int shell_run(AppState *s);
 // Releases everything the state owns. The terminal is left to the caller.

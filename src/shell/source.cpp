@@ -38,6 +38,15 @@ GList *registry_rows(AppState *s, int32_t index) {
     return s->mode == MODE_APPS ? type_rows(view_app(s, index)) : apps_for_item(s, index);
 }
 
+// A category's types are asked one after another only as far as the rows need: with many
+// applications its first type alone fills a screen, and each type is a full pass of GIO.
+GList *registry_rows_head(AppState *s, int32_t index, int count) {
+    if (s->mode == MODE_APPS)
+        return registry_rows(s, index);
+    std::optional<Item> item = view_item(s, index);
+    return item ? app_cache_candidates_head(s->app_cache, *item, count) : nullptr;
+}
+
 // A MIME type row: the marker where the selected application is its default, the extension
 // as the MIME type list shows it, and the type.
 void type_texts(AppState *s, GList *first, int count, AppRowText *out) {
@@ -180,6 +189,10 @@ GList *dev_rows(AppState *s, int32_t index) {
     return list;
 }
 
+GList *dev_rows_head(AppState *s, int32_t index, int) {
+    return dev_rows(s, index);
+}
+
 // Placeholder rows carry no marker and no file.
 void dev_texts(AppState *, GList *first, int count, AppRowText *out) {
     GList *l = first;
@@ -226,6 +239,7 @@ const PaneSource SOURCE_REGISTRY = {
     .item_count = view_len,
     .item_label = view_row_label,
     .app_rows = registry_rows,
+    .app_rows_head = registry_rows_head,
     .free_app = g_object_unref,
     .app_texts = registry_texts,
     .assign = registry_assign,
@@ -245,6 +259,7 @@ const PaneSource SOURCE_DEV = {
     .item_count = dev_count_of,
     .item_label = dev_item_label,
     .app_rows = dev_rows,
+    .app_rows_head = dev_rows_head,
     .free_app = g_free,
     .app_texts = dev_texts,
     .assign = dev_mock_assign,

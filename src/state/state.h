@@ -75,6 +75,9 @@ struct PaneSource {
     // A new list of application rows for item row index; free_app releases an element. In
     // MODE_APPS the rows are MIME types (or placeholders): strings, released with g_free.
     GList *(*app_rows)(AppState *s, int32_t index);
+    // The start of app_rows: at least count rows where app_rows has them, asking no more than
+    // they need. The first frame shows only these; app_rows gives the rest right after it.
+    GList *(*app_rows_head)(AppState *s, int32_t index, int count);
     GDestroyNotify free_app;
     // The texts of count rows of the application pane, from the list element first on.
     void (*app_texts)(AppState *s, GList *first, int count, AppRowText *out);

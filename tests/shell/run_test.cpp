@@ -1,9 +1,38 @@
+#include <string>
+#include <vector>
+
+#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
+#include "screen/view.h"
+#include "shell/pane.h"
 
 namespace {
 
 class Run : public QuarveTest {};
+
+// Web Browser's types are text/html, http and https: three applications for the first, one
+// more for each of the others.
+class FirstFrame : public QuarveTest {
+  protected:
+    void SetUp() override {
+        for (const char *id : {"html1", "html2", "html3"})
+            env.add_app(id, id, {"text/html"});
+        env.add_app("http", "http", {"x-scheme-handler/http"});
+        env.add_app("https", "https", {"x-scheme-handler/https"});
+        env.register_apps();
+    }
+    static std::vector<std::string> names(GList *apps) {
+        std::vector<std::string> out;
+        for (GList *l = apps; l != nullptr; l = l->next)
+            out.emplace_back(apps_display_name(G_APP_INFO(l->data)));
+        return out;
+    }
+    std::vector<std::string> whole() {
+        g_autolist(GAppInfo) all = apps_candidates(*view_item(&s, s.selected));
+        return names(all);
+    }
+};
 
 } // namespace
 
@@ -32,4 +61,28 @@ TEST_F(Run, ResizeRedrawsAtTheNewHeight) {
     EXPECT_EQ(grid_row(5), "  Archive Manager") << "two rows, the selection the last";
     EXPECT_EQ(grid_row(4), "  Mail Client");
     EXPECT_EQ(s.scroll, 8);
+}
+
+TEST_F(FirstFrame, AsksOnlyWhatItsRowsShowAndTheLoopListsTheRest) {
+    struct Case {
+        int rows;
+        size_t listed; // before the rest is asked
+    };
+    const Case cases[] = {{1, 3}, {3, 3}, {4, 4}, {30, 5}};
+    for (const Case &c : cases) {
+        start(100, 30, c.rows);
+        ASSERT_EQ(selected_label(), "Web Browser");
+        std::vector<std::string> all = whole(), head = names(s.apps);
+        EXPECT_EQ(head, std::vector<std::string>(all.begin(), all.begin() + c.listed))
+            << c.rows << " rows: the start of the whole list, a type at a time";
+        s.app_selected = 1;
+        apps_complete(&s);
+        EXPECT_EQ(names(s.apps), all);
+        EXPECT_EQ(s.app_selected, 1);
+        shell_teardown(&s);
+    }
+    start(80, 12, 1);
+    grid_push_char('q');
+    EXPECT_EQ(shell_run(&s), 0);
+    EXPECT_EQ(names(s.apps), whole()) << "listed whole before the first key";
 }

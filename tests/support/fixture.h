@@ -15,10 +15,10 @@
 
 class QuarveTest : public ::testing::Test {
   protected:
-    // Runs start-up as main does, on a w x h grid.
-    void start(int w = 100, int h = 30) {
+    // Runs start-up as main does, on a w x h grid (with first_rows, as main does it).
+    void start(int w = 100, int h = 30, int first_rows = 0) {
         grid_reset(w, h);
-        shell_startup(&s);
+        shell_startup(&s, first_rows);
         started_ = true;
     }
     void TearDown() override {
