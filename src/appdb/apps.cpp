@@ -7,17 +7,19 @@
 #include <optional>
 #include <string>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 #include "appdb/aliases.h"
 #include "appdb/app_set.h"
 #include "appdb/change.h"
 #include "appdb/journal.h"
+#include "appdb/list_text.h"
 #include "appdb/mimeapps.h"
 #include "appdb/pins.h"
-#include "appdb/turn.h"
 #include "appdb/why.h"
 #include "catalog/catalog.h"
+#include "util/files.h"
 #include "util/text.h"
 
 namespace {
@@ -26,8 +28,9 @@ namespace {
 // when it is an alias (files are detected under the canonical name), each type once.
 std::vector<std::string> assigned_types(const Item &item) {
     std::vector<std::string> types;
-    auto add = [&types](const std::string &t) {
-        if (std::find(types.begin(), types.end(), t) == types.end())
+    std::unordered_set<std::string> seen;
+    auto add = [&](const std::string &t) {
+        if (seen.insert(t).second)
             types.push_back(t);
     };
     for (const char *type : item.types) {
@@ -76,16 +79,6 @@ std::string not_restored(const std::vector<std::string> &types,
     return list;
 }
 
-// A success whose changed types' pins have followed; a pin that could not is a warning, since
-// the settings themselves are changed.
-Outcome with_pins_followed(Outcome done, const std::vector<std::string> &types,
-                           const std::string &settings) {
-    std::string error = pins_follow(types, settings);
-    if (!error.empty())
-        done.warning += (done.warning.empty() ? "" : "; ") + error;
-    return done;
-}
-
 // Each installed type the application declares itself that is a sub-class of one of types
 // (at any depth), unless the catalogue lists it or the user's own lists name a default for it:
 // files of that type would otherwise keep opening in the old application.
@@ -94,27 +87,24 @@ std::vector<std::string> declared_subtypes(const std::vector<std::string> &types
     std::vector<std::string> found;
     if (catalog == nullptr)
         return found;
-    auto listed = [catalog](const std::string &type) {
-        for (guint i = 0; i < catalog->categories->len; i++) {
-            auto c = static_cast<Category *>(g_ptr_array_index(catalog->categories, i));
-            for (char **t = c->mime_types; *t != nullptr; t++)
-                if (aliases_unalias(*t) == type)
-                    return true;
-        }
-        return false;
-    };
+    std::unordered_set<std::string> listed, taken(types.begin(), types.end());
+    for (guint i = 0; i < catalog->categories->len; i++) {
+        auto c = static_cast<Category *>(g_ptr_array_index(catalog->categories, i));
+        for (char **t = c->mime_types; *t != nullptr; t++)
+            listed.insert(aliases_unalias(*t));
+    }
+    std::vector<std::string> users = mimeapps_user_default_types();
+    std::unordered_set<std::string> user_set(users.begin(), users.end());
     const char *const *declared = g_app_info_get_supported_types(app);
     for (const char *const *d = declared; d != nullptr && *d != nullptr; d++) {
         std::string type = aliases_unalias(*d);
         std::vector<std::string> ancestry = aliases_ancestry(type.c_str());
-        bool below = std::any_of(ancestry.begin() + 1, ancestry.end(), [&](const std::string &a) {
-            return std::find(types.begin(), types.end(), a) != types.end();
-        });
-        if (!below || std::find(types.begin(), types.end(), type) != types.end() ||
-            std::find(found.begin(), found.end(), type) != found.end() || listed(type) ||
-            why_user_default(type.c_str()))
+        bool below = std::any_of(ancestry.begin() + 1, ancestry.end(),
+                                 [&](const std::string &a) { return taken.contains(a); });
+        if (!below || taken.contains(type) || listed.contains(type) || user_set.contains(type))
             continue;
         found.push_back(type);
+        taken.insert(type);
     }
     return found;
 }
@@ -122,40 +112,110 @@ std::vector<std::string> declared_subtypes(const std::vector<std::string> &types
 // The item's types the application declares neither itself nor through a type they are a kind
 // of: the assignment stands, but the user should know.
 std::string undeclared(const Item &item, GAppInfo *app) {
-    std::vector<std::string> declared;
+    std::unordered_set<std::string> declared;
     const char *const *list = g_app_info_get_supported_types(app);
     for (const char *const *d = list; d != nullptr && *d != nullptr; d++)
-        declared.push_back(aliases_unalias(*d));
+        declared.insert(aliases_unalias(*d));
     std::string missing;
     for (const char *type : item.types) {
         std::vector<std::string> ancestry = aliases_ancestry(type);
-        bool covered = std::any_of(ancestry.begin(), ancestry.end(), [&](const std::string &a) {
-            return std::find(declared.begin(), declared.end(), a) != declared.end();
-        });
+        bool covered = std::any_of(ancestry.begin(), ancestry.end(),
+                                   [&](const std::string &a) { return declared.contains(a); });
         if (!covered)
             missing += (missing.empty() ? "" : ", ") + std::string(type);
     }
     return missing;
 }
 
+// One list a change of the settings writes, read and parsed once.
+struct OpenList {
+    std::string path;
+    std::optional<std::string> before;
+    ListText text;
+};
+
+// Opens the list at path for a change; the reason when it may not be changed.
+std::optional<std::string> open_list(const std::string &path, OpenList *list) {
+    list->path = path;
+    if (auto refusal = mimeapps_open(path.c_str(), &list->before))
+        return refusal;
+    list->text = list_text_parse(list->before.value_or(""));
+    return std::nullopt;
+}
+
 // The lists a change of types writes: the user's mimeapps.list, then each of the user's own
 // desktop lists that names a default for one of them (it outranks mimeapps.list).
-std::vector<ListWrite> lists_for(const std::vector<std::string> &types) {
-    std::vector<ListWrite> lists(1);
-    lists[0].file.path = mimeapps_user_path();
+std::optional<std::string> open_lists(const std::vector<std::string> &types,
+                                      std::vector<OpenList> *lists) {
+    lists->assign(1, {});
+    if (auto refusal = open_list(mimeapps_user_path(), &(*lists)[0]))
+        return refusal;
     for (const std::string &path : mimeapps_desktop_paths()) {
-        g_autofree char *bytes = nullptr;
-        if (!g_file_get_contents(path.c_str(), &bytes, nullptr, nullptr))
+        // One that does not parse is one GIO does not read either: it outranks nothing.
+        std::optional<std::string> bytes = files_read(path.c_str());
+        g_autoptr(GKeyFile) kf = g_key_file_new();
+        if (!bytes ||
+            !g_key_file_load_from_data(kf, bytes->data(), bytes->size(), G_KEY_FILE_NONE, nullptr))
             continue;
+        ListText text = list_text_parse(*bytes);
         bool names = std::any_of(types.begin(), types.end(), [&](const std::string &t) {
-            return mimeapps_entry(bytes, t.c_str()).values[0].has_value();
+            return list_text_get(text, MIMEAPPS_GROUPS[0], t.c_str()).has_value();
         });
-        if (names) {
-            lists.emplace_back();
-            lists.back().file.path = path;
-        }
+        if (!names)
+            continue;
+        lists->emplace_back();
+        if (auto refusal = open_list(path, &lists->back()))
+            return refusal;
     }
-    return lists;
+    return std::nullopt;
+}
+
+// Adds the lists to the change (the user's mimeapps.list first), each with its text as edited.
+void add_lists(Change *change, const std::vector<OpenList> &lists) {
+    for (const OpenList &l : lists)
+        change->files.push_back({l.path, l.before, list_text_join(l.text), true, false});
+}
+
+// Adds the journal with entry added (or, with drop, its newest entry taken off) to the change.
+// The reason the journal cannot be written, for a change that may go on without it.
+std::optional<std::string> add_journal(Change *change, const JournalEntry *entry) {
+    std::string why;
+    if (!journal_writable(&why))
+        return why;
+    std::vector<JournalEntry> journal = journal_load();
+    if (entry != nullptr)
+        journal.push_back(*entry);
+    std::string path = journal_path();
+    change->files.push_back({path, files_read(path.c_str()), journal_text(journal), false, false});
+    return std::nullopt;
+}
+
+// Why a default of app for types would not be GIO's answer once the lists hold their new
+// bytes: an earlier list names another installed application. "" when nothing outranks it.
+std::string outranked(const std::vector<std::string> &types, const char *id,
+                      const std::vector<OpenList> &lists) {
+    std::vector<std::pair<std::string, std::string>> replaced;
+    for (const OpenList &l : lists)
+        replaced.emplace_back(l.path, list_text_join(l.text));
+    std::vector<std::optional<MimeappsDefault>> answers = mimeapps_first_defaults(types, replaced);
+    std::string list;
+    for (size_t i = 0; i < types.size(); i++)
+        if (answers[i] && answers[i]->id != id)
+            list += (list.empty() ? "" : "; ") + types[i] + ": " + answers[i]->id + " in " +
+                    answers[i]->file;
+    return list;
+}
+
+// True when a list the change wrote holds something else now: another program wrote it after
+// quarve did, and what GIO answers is that program's doing, not another setting's.
+bool overwritten_since(const Change &change) {
+    return std::any_of(change.files.begin(), change.files.end(), [](const ChangeFile &f) {
+        return f.list && f.written && files_read(f.path.c_str()) != f.after;
+    });
+}
+
+std::string joined(const std::string &a, const std::string &b) {
+    return a.empty() ? b : b.empty() ? a : a + "; " + b;
 }
 
 } // namespace
@@ -218,99 +278,116 @@ bool apps_same_set(GList *a, GList *b) {
     return in_a.ids == in_b.ids && in_a.objects == in_b.objects;
 }
 
-Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog) {
-    const std::string failed = "Failed to set default application: ";
-    Turn turn;
-    if (auto busy = take_turn(&turn))
-        return outcome_failed(failed + *busy);
+Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) {
+    const std::string failed = pin ? std::string("Failed to pin ") + item.name + ": "
+                                   : std::string("Failed to set default application: ");
     const char *id = apps_desktop_id(app);
-    std::vector<std::string> types = assigned_types(item);
-    std::vector<std::string> subtypes = declared_subtypes(types, app, catalog);
-    types.insert(types.end(), subtypes.begin(), subtypes.end());
-    if (auto refusal = pins_refusal(types))
-        return outcome_failed(failed + *refusal);
-    JournalEntry entry{id, apps_display_name(app), item.name, {}};
-    std::vector<ListWrite> lists = lists_for(types);
-    auto make = [&](size_t index, const MimeappsFile &now) {
+    std::vector<std::string> types, subtypes;
+    std::string journal_warning, later;
+    Change change{std::string(apps_display_name(app)) + " for " + item.name, {}, ""};
+    auto make = [&](Change *c) -> std::optional<std::string> {
+        types = assigned_types(item);
+        subtypes = declared_subtypes(types, app, catalog);
+        types.insert(types.end(), subtypes.begin(), subtypes.end());
+        std::vector<OpenList> lists;
+        if (auto refusal = open_lists(types, &lists))
+            return refusal;
+        JournalEntry entry{id, apps_display_name(app), item.name, {}};
         // mimeapps.list gets everything GIO would write; a desktop list, which holds only
         // defaults, gets the new default where it names one.
-        std::string next = now.bytes;
-        std::string file = index == 0 ? "" : now.path;
-        if (index == 0)
-            next = mimeapps_with_default(now.bytes, types, id);
-        else
+        for (size_t i = 0; i < lists.size(); i++) {
+            ListText &text = lists[i].text;
+            std::vector<MimeappsEntry> before;
             for (const std::string &t : types)
-                if (mimeapps_entry(now.bytes, t.c_str()).values[0])
-                    next = mimeapps_with_entries(next, {t}, {MimeappsEntry{{id, {}, {}}}});
-        std::erase_if(entry.types, [&](const JournalType &t) { return t.file == file; });
-        for (const std::string &t : types) {
-            MimeappsEntry before = mimeapps_entry(now.bytes, t.c_str());
-            MimeappsEntry after = mimeapps_entry(next, t.c_str());
-            if (index == 0 || before != after)
-                entry.types.push_back({t, before, after, file});
+                before.push_back(mimeapps_entry(text, t.c_str()));
+            if (i == 0)
+                mimeapps_set_default(&text, types, id);
+            for (size_t k = 0; k < types.size(); k++) {
+                if (i > 0 && before[k].values[0])
+                    mimeapps_set_entry(&text, types[k].c_str(), MimeappsEntry{{id, {}, {}}});
+                MimeappsEntry after = mimeapps_entry(text, types[k].c_str());
+                if (i == 0 || before[k] != after)
+                    entry.types.push_back(
+                        {types[k], before[k], after, i == 0 ? "" : lists[i].path});
+            }
         }
-        return next;
+        // Refused before anything is written: a write that GIO would not follow, put back
+        // again, is two writes of the settings that set off every watch of them.
+        std::string outranking = outranked(types, id, lists);
+        if (!outranking.empty())
+            return "another setting takes precedence for " + outranking;
+        add_lists(c, lists);
+        if (!change_changes(*c) && !pin)
+            return std::nullopt; // it is the default already: nothing to write or to undo
+        journal_warning.clear();
+        if (change_changes(*c))
+            if (auto why = add_journal(c, &entry))
+                journal_warning = "it cannot be undone: " + *why;
+        PinRequest request{item.name, {}};
+        for (const char *t : item.types)
+            request.pins.emplace_back(t, id);
+        return pins_in_change(c, types, lists[0].text, pin ? &request : nullptr);
     };
-    if (auto error = change_write(&lists, make))
+    auto check = [&](const Change &c) -> std::optional<std::string> {
+        // A list outside the user's folders may still outrank the user's: success is only
+        // what GIO itself now answers.
+        std::string overridden = not_in_effect(types, app);
+        if (overridden.empty())
+            return std::nullopt;
+        if (overwritten_since(c)) {
+            later = "another program changed the settings right after: " + overridden;
+            return std::nullopt;
+        }
+        return "another setting takes precedence for " + overridden;
+    };
+    std::optional<std::string> error = change_run(&change, make, check);
+    if (error)
         return outcome_failed(failed + *error);
-    // Recorded before GIO is asked, so that an interrupted run still leaves a way back.
-    std::string journal_error = change_journal_add(entry);
-    Outcome done = outcome_ok(entry.app_name + " is now default for " + item.name);
+    bool wrote = std::any_of(change.files.begin(), change.files.end(),
+                             [](const ChangeFile &f) { return f.list && f.written; });
+    Outcome done =
+        outcome_ok(std::string(apps_display_name(app)) +
+                   (wrote ? " is now default for " : " already is the default for ") + item.name);
     std::string missing = undeclared(item, app);
     if (!missing.empty())
         done.message += "; it does not declare " + missing;
-    for (const std::string &t : subtypes)
-        done.types.push_back({t, "subtype"});
-    if (!journal_error.empty())
-        done.warning = "it cannot be undone: " + journal_error;
-    // GIO cannot see a write past its watch (a link outside it): then the file says it all.
-    if (!change_reread(lists))
-        return with_pins_followed(done, types, lists[0].file.bytes);
-    // A list outside the user's folders may still outrank the user's: success is only what
-    // GIO itself now answers.
-    std::string overridden = not_in_effect(types, app);
-    if (overridden.empty())
-        return with_pins_followed(done, types, lists[0].file.bytes);
-    std::string message = failed + "another setting takes precedence for " + overridden;
-    if (auto error = change_put_back(&lists))
-        message += "; the earlier settings could not be put back: " + *error;
-    if (journal_error.empty())
-        change_journal_drop_last();
-    return outcome_failed(message);
+    if (wrote)
+        for (const std::string &t : subtypes)
+            done.types.push_back({t, "subtype"});
+    done.warning = joined(joined(change.recovered, journal_warning), later);
+    return done;
 }
 
 Outcome apps_reset(const Item &item) {
     const std::string failed = "Failed to reset " + std::string(item.name) + ": ";
-    Turn turn;
-    if (auto busy = take_turn(&turn))
-        return outcome_failed(failed + *busy);
     std::vector<std::string> types = assigned_types(item);
-    if (auto refusal = pins_refusal(types))
-        return outcome_failed(failed + *refusal);
-    JournalEntry entry{"", "", item.name, {}};
-    std::vector<ListWrite> lists = lists_for(types);
-    auto make = [&](size_t index, const MimeappsFile &now) {
-        std::string file = index == 0 ? "" : now.path;
-        std::string next = mimeapps_with_entries(
-            now.bytes, types, std::vector<MimeappsEntry>(types.size(), MimeappsEntry{}));
-        std::erase_if(entry.types, [&](const JournalType &t) { return t.file == file; });
-        for (const std::string &t : types) {
-            MimeappsEntry before = mimeapps_entry(now.bytes, t.c_str());
-            if (before != MimeappsEntry{})
-                entry.types.push_back({t, before, {}, file});
-        }
-        return next;
+    std::string journal_warning;
+    Change change{std::string("the reset of ") + item.name, {}, ""};
+    auto make = [&](Change *c) -> std::optional<std::string> {
+        std::vector<OpenList> lists;
+        if (auto refusal = open_lists(types, &lists))
+            return refusal;
+        JournalEntry entry{"", "", item.name, {}};
+        for (size_t i = 0; i < lists.size(); i++)
+            for (const std::string &t : types) {
+                MimeappsEntry before = mimeapps_entry(lists[i].text, t.c_str());
+                if (before == MimeappsEntry{})
+                    continue;
+                entry.types.push_back({t, before, {}, i == 0 ? "" : lists[i].path});
+                mimeapps_set_entry(&lists[i].text, t.c_str(), MimeappsEntry{});
+            }
+        add_lists(c, lists);
+        journal_warning.clear();
+        if (!entry.types.empty())
+            if (auto why = add_journal(c, &entry))
+                journal_warning = "it cannot be undone: " + *why;
+        return pins_in_change(c, types, lists[0].text);
     };
-    if (auto error = change_write(&lists, make))
+    if (auto error = change_run(&change, make, nullptr))
         return outcome_failed(failed + *error);
     Outcome done = outcome_ok("Reset: " + std::string(item.name) + " to the system defaults");
-    if (!entry.types.empty()) {
-        std::string journal_error = change_journal_add(entry);
-        if (!journal_error.empty())
-            done.warning = "it cannot be undone: " + journal_error;
-    }
-    change_reread(lists);
-    return with_pins_followed(done, types, lists[0].file.bytes);
+    done.warning = joined(change.recovered, journal_warning);
+    return done;
 }
 
 Outcome apps_assign_declared(GAppInfo *app) {
@@ -323,83 +400,91 @@ Outcome apps_assign_declared(GAppInfo *app) {
 
 Outcome apps_undo_last() {
     const std::string failed = "Failed to undo: ";
-    Turn turn;
-    if (auto busy = take_turn(&turn))
-        return outcome_failed(failed + *busy);
-    std::vector<JournalEntry> journal = journal_load();
-    // An entry that names no type (a hand-edited journal) has nothing to take back.
-    while (!journal.empty() && journal.back().types.empty())
-        journal.pop_back();
-    if (journal.empty())
-        return outcome_ok("Nothing to undo");
-    // An undo that could not take its entry off would be done again by the next one.
-    std::string why;
-    if (!journal_writable(&why))
-        return outcome_failed(failed + "the journal cannot be written: " + why);
-    const JournalEntry &last = journal.back();
-    std::string what =
-        last.app_id.empty() ? "the reset of " + last.item : last.app_name + " for " + last.item;
-    // Each list the entry changed, the user's mimeapps.list first.
-    std::vector<std::string> files = {""};
-    for (const JournalType &t : last.types)
-        if (std::find(files.begin(), files.end(), t.file) == files.end())
-            files.push_back(t.file);
-    std::vector<ListWrite> lists(files.size());
-    for (size_t i = 0; i < files.size(); i++)
-        lists[i].file.path = files[i].empty() ? mimeapps_user_path() : files[i];
-    // A type whose default someone else has changed since keeps that newer choice.
+    std::string what, changed_since, check_message;
     std::vector<std::string> types;
     std::vector<MimeappsEntry> before;
+    bool nothing = false;
     Outcome done;
-    auto make = [&](size_t index, const MimeappsFile &now) {
-        std::vector<std::string> mine;
-        std::vector<MimeappsEntry> earlier;
-        std::erase_if(done.types, [&](const OutcomeType &t) { return t.detail == files[index]; });
-        for (const JournalType &t : last.types) {
-            if (t.file != files[index])
-                continue;
-            if (mimeapps_entry(now.bytes, t.type.c_str()).values[0] == t.after.values[0]) {
-                mine.push_back(t.type);
-                earlier.push_back(t.before);
-            } else {
-                done.types.push_back({t.type, files[index]});
+    Change change{"undo", {}, ""};
+    auto make = [&](Change *c) -> std::optional<std::string> {
+        std::vector<JournalEntry> journal = journal_load();
+        // An entry that names no type (a hand-edited journal) has nothing to take back.
+        while (!journal.empty() && journal.back().types.empty())
+            journal.pop_back();
+        nothing = journal.empty();
+        if (nothing)
+            return std::nullopt;
+        // An undo that could not take its entry off would be done again by the next one.
+        std::string why;
+        if (!journal_writable(&why))
+            return "the journal cannot be written: " + why;
+        const JournalEntry last = journal.back();
+        what =
+            last.app_id.empty() ? "the reset of " + last.item : last.app_name + " for " + last.item;
+        c->what = "the undo of " + what;
+        // Each list the entry changed, the user's mimeapps.list first.
+        std::vector<std::string> files = {""};
+        for (const JournalType &t : last.types)
+            if (std::find(files.begin(), files.end(), t.file) == files.end())
+                files.push_back(t.file);
+        std::vector<OpenList> lists(files.size());
+        done.types.clear();
+        types.clear();
+        before.clear();
+        for (size_t i = 0; i < files.size(); i++) {
+            if (auto refusal =
+                    open_list(files[i].empty() ? mimeapps_user_path() : files[i], &lists[i]))
+                return refusal;
+            // A type whose default someone else has changed since keeps that newer choice.
+            for (const JournalType &t : last.types) {
+                if (t.file != files[i])
+                    continue;
+                if (mimeapps_entry(lists[i].text, t.type.c_str()).values[0] != t.after.values[0]) {
+                    done.types.push_back({t.type, "changed since"});
+                    continue;
+                }
+                mimeapps_set_entry(&lists[i].text, t.type.c_str(), t.before);
+                if (i == 0) {
+                    types.push_back(t.type);
+                    before.push_back(t.before);
+                }
             }
         }
-        if (index == 0) {
-            types = mine;
-            before = earlier;
-        }
-        return mimeapps_with_entries(now.bytes, mine, earlier);
+        add_lists(c, lists);
+        journal.pop_back();
+        std::string path = journal_path();
+        c->files.push_back({path, files_read(path.c_str()), journal_text(journal), false, false});
+        return pins_in_change(c, types, lists[0].text);
     };
-    if (auto error = change_write(&lists, make))
-        return outcome_failed(failed + *error);
-    std::string changed;
-    for (OutcomeType &t : done.types) {
-        if (changed.find(t.type) == std::string::npos)
-            changed += (changed.empty() ? "" : ", ") + t.type;
-        t.detail = "changed since";
-    }
-    bool any = std::any_of(lists.begin(), lists.end(), [](auto &l) { return l.written; });
-    if (any && change_reread(lists)) {
+    auto check = [&](const Change &) -> std::optional<std::string> {
         std::string held = not_restored(types, before);
-        if (!held.empty()) {
-            std::string message =
-                "Failed to undo " + what + ": another setting takes precedence for " + held;
-            if (auto error = change_put_back(&lists))
-                message += "; the later settings could not be put back: " + *error;
-            return {false, message, done.types, ""};
-        }
-    }
+        if (held.empty())
+            return std::nullopt;
+        check_message = "Failed to undo " + what + ": another setting takes precedence for " + held;
+        return check_message;
+    };
+    std::optional<std::string> error = change_run(&change, make, check);
+    if (error && !check_message.empty())
+        return {false, check_message + error->substr(check_message.size()), done.types, ""};
+    if (error)
+        return outcome_failed(failed + *error);
+    if (nothing)
+        return outcome_ok("Nothing to undo");
+    std::vector<std::string> left;
+    for (const OutcomeType &t : done.types)
+        if (std::find(left.begin(), left.end(), t.type) == left.end())
+            left.push_back(t.type);
+    bool any = std::any_of(change.files.begin(), change.files.end(),
+                           [](const ChangeFile &f) { return f.list && f.written; });
     if (types.empty() && !any)
-        done = {false, "Failed to undo " + what + ": changed since: " + changed, done.types, ""};
-    else if (!changed.empty())
-        done.message = "Undone: " + what + "; left alone, changed since: " + changed;
+        done = {false, "Failed to undo " + what + ": changed since: " + text_join(left), done.types,
+                ""};
+    else if (!left.empty())
+        done.message = "Undone: " + what + "; left alone, changed since: " + text_join(left);
     else
         done.message = "Undone: " + what;
-    journal.pop_back();
-    if (!journal_save(journal, &why))
-        done.warning = "the journal still holds it: " + why;
-    return with_pins_followed(done, types, lists[0].file.bytes);
+    done.warning = change.recovered;
+    return done;
 }
 
 const char *apps_display_name(GAppInfo *app) {

@@ -28,16 +28,19 @@ bool apps_list_has(GList *list, GAppInfo *app);
 // True when a and b hold the same applications, whatever their order.
 bool apps_same_set(GList *a, GList *b);
 // Makes app the default for every type of the item (and for the canonical type of each alias
-// among them), all types or none, and keeps the earlier settings in the undo journal. Refuses a
-// damaged, read-only or unwritably linked settings file; keeps a linked one linked. Pins of the
-// types follow the new default (the change is refused when a pin could not).
+// among them), all types or none, and keeps the earlier settings in the undo journal, in one
+// transaction. Refuses a damaged, read-only or unwritably linked settings file, and a change
+// that an earlier list would outrank (before writing anything); keeps a linked one linked. Pins
+// of the types follow the new default (the change is refused when a pin could not); with pin,
+// the item's types are pinned to app in the same step ("Failed to pin ITEM: why"). A change that
+// changes nothing writes nothing: "NAME already is the default for ITEM".
 // The user's own desktop lists that name a default for one of the types get the new default
 // too, in the same step. With the catalogue, also each installed sub-class of the types that
 // the application declares, that no category lists and that the user's lists name no default
 // for (in the outcome's types, detail "subtype"). "NAME is now default for ITEM", followed by
 // "; it does not declare TYPE, …" for types the application does not declare, or "Failed to
 // set default application: why".
-Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog = nullptr);
+Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog = nullptr, bool pin = false);
 // Hands the item's types back to the system: the user's own entries for them go from
 // mimeapps.list and the user's desktop lists, in one step, in the journal. "Reset: ITEM to the
 // system defaults".

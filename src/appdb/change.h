@@ -1,6 +1,9 @@
-// Every change of the user's default-application lists (made in a turn, see turn.h): each list
-// is written in one step, the lists of one change are put back together when one fails, and
-// the change is recorded for undo.
+// Every change of the user's files that belong together (the default-application lists, the
+// undo journal, the pins) as one transaction: durable in all of them or in none, whatever moment
+// the process dies at. A record of the change, every file's bytes before and after, is written
+// and synced first; then the files, each in one step and only while it still holds what was
+// read; last the record goes. The next quarve to take the writers' lock finishes a change it
+// finds recorded (when its lists already hold their new bytes) or takes it back.
 #pragma once
 
 #include <functional>
@@ -8,28 +11,40 @@
 #include <string>
 #include <vector>
 
-#include "appdb/journal.h"
-#include "appdb/mimeapps.h"
+#include "util/outcome.h"
 
-// One list a change writes.
-struct ListWrite {
-    MimeappsFile file;  // its path is set by the caller
-    std::string before; // its text before the change
-    bool existed = false;
+// One file of a change.
+struct ChangeFile {
+    std::string path;                  // as the user names it; a link is written through
+    std::optional<std::string> before; // what it held when read; nullopt: nothing
+    std::optional<std::string> after;  // what the change leaves there; nullopt: nothing
+    // A settings list. The lists are written first, and GIO is asked about them before the
+    // rest; a change found half done is finished when every list holds its new bytes.
+    bool list = false;
     bool written = false;
 };
 
-// Writes each list with the text make gives for it from what it holds now; when another program
-// wrote a list in between, its text is made once more. A list whose text stays is not written.
-// When one cannot be written, those written before it are put back. The reason on failure.
+struct Change {
+    std::string what; // as messages name the change: "Beta for Web Browser"
+    std::vector<ChangeFile> files;
+    std::string recovered; // what taking the turn mended first (a change left half done), or ""
+};
+
+// True when a file of the change gets other bytes.
+bool change_changes(const Change &change);
+
+// Runs a change under the writers' lock. make fills change->files from what the files hold
+// now; its reason refuses the change before anything is written. When another program writes
+// one of the files meanwhile, make is called again on what is there now (a few times at most).
+// Once the lists are written and GIO has read them, check may give a reason to take the change
+// back (it is then as if it had not been made); when GIO cannot be made to read them (a link
+// that leads out of its watch), the files say it all and check is not asked. Returns the
+// reason the change was not made.
 std::optional<std::string>
-change_write(std::vector<ListWrite> *lists,
-             const std::function<std::string(size_t index, const MimeappsFile &now)> &make);
-// Puts every written list back as it was; the reason when one could not be.
-std::optional<std::string> change_put_back(std::vector<ListWrite> *lists);
-// Makes GIO read the lists again when any was written; false when it cannot see them.
-bool change_reread(const std::vector<ListWrite> &lists);
-// Adds entry to the journal; "" or the reason it could not be written.
-std::string change_journal_add(JournalEntry entry);
-// Takes the newest entry off the journal again.
-void change_journal_drop_last();
+change_run(Change *change, const std::function<std::optional<std::string>(Change *)> &make,
+           const std::function<std::optional<std::string>(const Change &)> &check);
+
+// Finishes or takes back a change another run left recorded. Only under the writers' lock.
+// nullopt when there was none; else one line saying what was done (ok), or why it could not be
+// (not ok: changes must wait until it can).
+std::optional<Outcome> change_recover();

@@ -64,47 +64,46 @@ std::string journal_path() {
     return path;
 }
 
-std::string journal_lock_path() {
-    g_autofree char *path = g_build_filename(g_get_user_state_dir(), "quarve", "lock", nullptr);
-    return path;
-}
-
 bool journal_writable(std::string *why) {
     std::string path = journal_path();
     g_autofree char *dir = g_path_get_dirname(path.c_str());
     g_mkdir_with_parents(dir, 0700);
     // The journal is replaced through a new file beside it, so its folder must take one.
-    const char *blocked = access(dir, W_OK | X_OK) != 0 ? dir : nullptr;
-    struct stat st;
-    if (blocked == nullptr && stat(path.c_str(), &st) == 0 &&
-        ((st.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0))
-        blocked = path.c_str();
-    if (blocked != nullptr)
-        *why = std::string(blocked) + " is read-only";
-    return blocked == nullptr;
+    if (auto refusal = files_refusal(path.c_str())) {
+        *why = *refusal;
+        return false;
+    }
+    return true;
+}
+
+bool journal_parse(const std::string &bytes, std::vector<JournalEntry> *entries) {
+    entries->clear();
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    if (!g_key_file_load_from_data(kf, bytes.data(), bytes.size(), G_KEY_FILE_NONE, nullptr))
+        return false;
+    g_auto(GStrv) groups = g_key_file_get_groups(kf, nullptr);
+    for (char **g = groups; *g != nullptr; g++) {
+        JournalEntry e;
+        if (read_group(kf, *g, &e))
+            entries->push_back(std::move(e));
+    }
+    return true;
 }
 
 std::vector<JournalEntry> journal_load() {
     std::vector<JournalEntry> entries;
     std::string path = journal_path();
-    if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS))
+    g_autofree char *bytes = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &bytes, &length, nullptr))
         return entries;
-    g_autoptr(GKeyFile) kf = g_key_file_new();
-    if (!g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr)) {
+    if (!journal_parse(std::string(bytes, length), &entries))
         // Kept for whoever wants to look at it; the next assignment starts a new journal.
         g_rename(path.c_str(), (path + ".bad").c_str());
-        return entries;
-    }
-    g_auto(GStrv) groups = g_key_file_get_groups(kf, nullptr);
-    for (char **g = groups; *g != nullptr; g++) {
-        JournalEntry e;
-        if (read_group(kf, *g, &e))
-            entries.push_back(std::move(e));
-    }
     return entries;
 }
 
-bool journal_save(const std::vector<JournalEntry> &entries, std::string *error) {
+std::string journal_text(const std::vector<JournalEntry> &entries) {
     g_autoptr(GKeyFile) kf = g_key_file_new();
     size_t first = entries.size() > JOURNAL_MAX_ENTRIES ? entries.size() - JOURNAL_MAX_ENTRIES : 0;
     for (size_t n = first; n < entries.size(); n++) {
@@ -125,13 +124,18 @@ bool journal_save(const std::vector<JournalEntry> &entries, std::string *error) 
         g_key_file_set_string_list(kf, group.c_str(), JOURNAL_KEY_TYPES, types.data(),
                                    types.size());
     }
+    gsize length = 0;
+    g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
+    return std::string(data, length);
+}
+
+bool journal_save(const std::vector<JournalEntry> &entries, std::string *error) {
     std::string path = journal_path();
     g_autofree char *dir = g_path_get_dirname(path.c_str());
     g_mkdir_with_parents(dir, 0700);
-    gsize length = 0;
-    g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);
+    std::string data = journal_text(entries);
     g_autoptr(GError) err = nullptr;
-    if (!files_replace(path.c_str(), data, length, &err)) {
+    if (!files_replace(path.c_str(), data.data(), data.size(), &err)) {
         *error = err->message;
         return false;
     }

@@ -28,9 +28,6 @@ struct JournalEntry {
 
 // Path of the journal file.
 std::string journal_path();
-// Path of the lock every quarve process holds while it changes the user's settings, so that
-// two of them (the screen and a script, say) take turns.
-std::string journal_lock_path();
 // True when the journal can be written; otherwise false with the reason.
 bool journal_writable(std::string *why);
 // Every entry, oldest first. A journal that cannot be read is moved aside (".bad") and counts
@@ -38,3 +35,8 @@ bool journal_writable(std::string *why);
 std::vector<JournalEntry> journal_load();
 // Writes entries (the newest JOURNAL_MAX_ENTRIES of them) in one step. False with error.
 bool journal_save(const std::vector<JournalEntry> &entries, std::string *error);
+// The journal's bytes for entries (the newest JOURNAL_MAX_ENTRIES of them), as journal_save
+// writes them: for a change that writes the journal with the settings, in one transaction.
+std::string journal_text(const std::vector<JournalEntry> &entries);
+// The entries of a journal's bytes, oldest first; false when they do not parse.
+bool journal_parse(const std::string &bytes, std::vector<JournalEntry> *entries);

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
-#include "appdb/list_text.h"
+#include "appdb/aliases.h"
 #include "util/files.h"
+#include "util/keyfile.h"
 
 namespace {
 
@@ -18,32 +21,9 @@ constexpr const char *MIMEAPPS_MARKER = ".quarve-reread-";
 // How long GIO may take to notice a write before quarve stops waiting.
 constexpr guint MIMEAPPS_REREAD_MS = 3000;
 
-// Writable by whoever runs quarve, and not made read-only by its owner (which root could
-// still write through, against the user's wish).
-bool writable_file(const char *path) {
-    struct stat st;
-    return stat(path, &st) == 0 && (st.st_mode & 0222) != 0 && access(path, W_OK) == 0;
-}
-
-bool writable_folder(const char *path) {
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 0222) != 0 &&
-           access(path, W_OK | X_OK) == 0;
-}
-
-GKeyFile *parse(const std::string &bytes) {
-    GKeyFile *kf = g_key_file_new();
-    g_key_file_load_from_data(kf, bytes.data(), bytes.size(), G_KEY_FILE_NONE, nullptr);
-    return kf;
-}
-
-std::vector<std::string> list_of(GKeyFile *kf, const char *group, const char *key) {
-    std::vector<std::string> out;
-    g_auto(GStrv) list = g_key_file_get_string_list(kf, group, key, nullptr, nullptr);
-    for (char **l = list; l != nullptr && *l != nullptr; l++)
-        out.push_back(*l);
-    return out;
-}
+// Events GIO may still have queued for earlier writes; more than this many ready at once is a
+// source that stays ready, which must not keep the wait going.
+constexpr int MIMEAPPS_DRAIN_MAX = 64;
 
 // A list as a key-file value ("a.desktop;b.desktop;"); nullopt for an empty one, whose key goes.
 std::optional<std::string> list_value(const std::vector<std::string> &list) {
@@ -53,6 +33,11 @@ std::optional<std::string> list_value(const std::vector<std::string> &list) {
     for (const std::string &item : list)
         value += item + ";";
     return value;
+}
+
+std::vector<std::string> list_of(const ListText &list, const char *group, const char *type) {
+    std::optional<std::string> raw = list_text_get(list, group, type);
+    return raw ? keyfile_split_list(*raw) : std::vector<std::string>{};
 }
 
 // Where the file's bytes live: the end of its chain of links.
@@ -94,101 +79,185 @@ std::vector<std::string> mimeapps_desktop_paths() {
     return paths;
 }
 
-std::optional<std::string> mimeapps_open(const char *where, MimeappsFile *file) {
-    const std::string kept = where; // where may point into file, which is about to change
-    const char *path = kept.c_str();
-    *file = MimeappsFile{kept, "", false};
-    g_autofree char *target = files_link_target(path);
+std::optional<std::string> mimeapps_open(const char *path, std::optional<std::string> *bytes) {
+    *bytes = std::nullopt;
     if (g_file_test(path, G_FILE_TEST_IS_SYMLINK)) {
-        g_autofree char *folder = target ? g_path_get_dirname(target) : nullptr;
-        bool ok = target != nullptr &&
-                  (g_file_test(target, G_FILE_TEST_EXISTS) ? writable_file(target)
-                                                           : writable_folder(folder));
-        if (!ok)
+        if (files_refusal(path))
             return std::string(path) + " is a link to a file that cannot be written";
-    } else if (g_file_test(path, G_FILE_TEST_EXISTS) && !writable_file(path)) {
-        return std::string(path) + " is read-only";
+    } else if (g_file_test(path, G_FILE_TEST_EXISTS)) {
+        if (auto refusal = files_refusal(path))
+            return refusal;
     }
     if (!g_file_test(path, G_FILE_TEST_EXISTS))
         return std::nullopt;
-    g_autofree char *contents = nullptr;
-    gsize length = 0;
     // A file that does not parse would be replaced by one holding only this change, losing
     // every other default: it is left as it is.
+    std::optional<std::string> now = files_read(path);
     g_autoptr(GKeyFile) kf = g_key_file_new();
-    if (!g_file_get_contents(path, &contents, &length, nullptr) ||
-        !g_key_file_load_from_data(kf, contents, length, G_KEY_FILE_NONE, nullptr))
+    if (!now || !g_key_file_load_from_data(kf, now->data(), now->size(), G_KEY_FILE_NONE, nullptr))
         return std::string(path) + " cannot be read";
-    file->bytes.assign(contents, length);
-    file->exists = true;
+    *bytes = std::move(now);
     return std::nullopt;
 }
 
-MimeappsEntry mimeapps_entry(const std::string &bytes, const char *type) {
+MimeappsEntry mimeapps_entry(const ListText &list, const char *type) {
     MimeappsEntry entry;
-    g_autoptr(GKeyFile) kf = parse(bytes);
-    for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++) {
-        g_autofree char *value = g_key_file_get_value(kf, MIMEAPPS_GROUPS[g], type, nullptr);
-        if (value != nullptr)
-            entry.values[g] = value;
-    }
+    for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++)
+        entry.values[g] = list_text_get(list, MIMEAPPS_GROUPS[g], type);
     return entry;
+}
+
+MimeappsEntry mimeapps_entry(const std::string &bytes, const char *type) {
+    return mimeapps_entry(list_text_parse(bytes), type);
+}
+
+void mimeapps_set_default(ListText *list, const std::vector<std::string> &types,
+                          const char *app_id) {
+    for (const std::string &type : types) {
+        const char *t = type.c_str();
+        list_text_put(list, MIMEAPPS_GROUPS[0], t, std::string(app_id));
+        std::vector<std::string> added = list_of(*list, MIMEAPPS_GROUPS[1], t);
+        if (std::find(added.begin(), added.end(), app_id) == added.end()) {
+            added.push_back(app_id);
+            list_text_put(list, MIMEAPPS_GROUPS[1], t, list_value(added));
+        }
+        std::vector<std::string> removed = list_of(*list, MIMEAPPS_GROUPS[2], t);
+        auto at = std::find(removed.begin(), removed.end(), app_id);
+        if (at != removed.end()) {
+            removed.erase(at);
+            list_text_put(list, MIMEAPPS_GROUPS[2], t, list_value(removed));
+        }
+    }
 }
 
 std::string mimeapps_with_default(const std::string &bytes, const std::vector<std::string> &types,
                                   const char *app_id) {
-    std::string text = bytes;
-    for (const std::string &type : types) {
-        const char *t = type.c_str();
-        g_autoptr(GKeyFile) kf = parse(text);
-        text = list_text_set(text, MIMEAPPS_GROUPS[0], t, std::string(app_id));
-        std::vector<std::string> added = list_of(kf, MIMEAPPS_GROUPS[1], t);
-        if (std::find(added.begin(), added.end(), app_id) == added.end()) {
-            added.push_back(app_id);
-            text = list_text_set(text, MIMEAPPS_GROUPS[1], t, list_value(added));
-        }
-        std::vector<std::string> removed = list_of(kf, MIMEAPPS_GROUPS[2], t);
-        auto at = std::find(removed.begin(), removed.end(), app_id);
-        if (at != removed.end()) {
-            removed.erase(at);
-            text = list_text_set(text, MIMEAPPS_GROUPS[2], t, list_value(removed));
-        }
-    }
-    return text;
+    ListText list = list_text_parse(bytes);
+    mimeapps_set_default(&list, types, app_id);
+    return list_text_join(list);
+}
+
+void mimeapps_set_entry(ListText *list, const char *type, const MimeappsEntry &entry) {
+    for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++)
+        list_text_put(list, MIMEAPPS_GROUPS[g], type, entry.values[g]);
 }
 
 std::string mimeapps_with_entries(const std::string &bytes, const std::vector<std::string> &types,
                                   const std::vector<MimeappsEntry> &entries) {
-    std::string text = bytes;
+    ListText list = list_text_parse(bytes);
     for (size_t i = 0; i < types.size(); i++)
-        for (size_t g = 0; g < MIMEAPPS_GROUPS.size(); g++)
-            text = list_text_set(text, MIMEAPPS_GROUPS[g], types[i].c_str(), entries[i].values[g]);
-    return text;
+        mimeapps_set_entry(&list, types[i].c_str(), entries[i]);
+    return list_text_join(list);
 }
 
-std::optional<std::string> mimeapps_commit(MimeappsFile *file, const std::string &bytes,
-                                           bool *changed) {
-    *changed = false;
-    std::string target = target_of(file->path);
-    // Another program may have written the file since it was read: the change must then be
-    // made again on what is there now, never over it.
-    g_autofree char *now = nullptr;
-    gsize length = 0;
-    bool exists = g_file_get_contents(target.c_str(), &now, &length, nullptr);
-    if (exists != file->exists || (exists && std::string(now, length) != file->bytes)) {
-        *changed = true;
-        return file->path + " changed while quarve was writing it";
+std::optional<std::string> mimeapps_first_installed(const std::string &value) {
+    std::optional<std::string> first;
+    for (const std::string &id : keyfile_split_list(value)) {
+        if (id.empty())
+            continue;
+        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(id.c_str());
+        if (app != nullptr)
+            return id;
+        if (!first)
+            first = id;
     }
-    g_autoptr(GError) error = nullptr;
-    if (!files_replace(file->path.c_str(), bytes.data(), bytes.size(), &error))
-        return std::string(error->message);
-    file->bytes = bytes;
-    file->exists = true;
-    return std::nullopt;
+    return first;
 }
 
-void mimeapps_sweep(const char *path) {
-    files_sweep(path);
+std::vector<std::string> mimeapps_read_order() {
+    std::vector<std::string> desktops;
+    const char *current = g_getenv("XDG_CURRENT_DESKTOP");
+    g_auto(GStrv) names = g_strsplit(current ? current : "", ":", -1);
+    for (char **n = names; *n != nullptr; n++)
+        if (**n != '\0') {
+            g_autofree char *lower = g_ascii_strdown(*n, -1);
+            desktops.push_back(lower);
+        }
+    std::vector<std::pair<std::string, bool>> folders; // folder, is an application folder
+    folders.push_back({g_get_user_config_dir(), false});
+    for (const char *const *d = g_get_system_config_dirs(); *d != nullptr; d++)
+        folders.push_back({*d, false});
+    g_autofree char *user_apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
+    folders.push_back({user_apps, true});
+    for (const char *const *d = g_get_system_data_dirs(); *d != nullptr; d++) {
+        g_autofree char *apps = g_build_filename(*d, "applications", nullptr);
+        folders.push_back({apps, true});
+    }
+    std::vector<std::string> files;
+    for (const auto &[folder, applications] : folders) {
+        for (const std::string &desktop : desktops)
+            files.push_back(folder + "/" + desktop + "-mimeapps.list");
+        files.push_back(folder + "/mimeapps.list");
+        if (applications)
+            files.push_back(folder + "/defaults.list");
+    }
+    return files;
+}
+
+std::vector<std::optional<MimeappsDefault>>
+mimeapps_first_defaults(const std::vector<std::string> &types,
+                        const std::vector<std::pair<std::string, std::string>> &replaced) {
+    // Every list read once: each type's named defaults in GIO's order, keys by their canonical
+    // names as GIO reads them.
+    std::unordered_map<std::string, std::vector<MimeappsDefault>> named;
+    for (const std::string &path : mimeapps_read_order()) {
+        auto given = std::find_if(replaced.begin(), replaced.end(),
+                                  [&](const auto &r) { return r.first == path; });
+        std::optional<std::string> bytes =
+            given != replaced.end() ? given->second : files_read(path.c_str());
+        g_autoptr(GKeyFile) kf = g_key_file_new();
+        if (!bytes ||
+            !g_key_file_load_from_data(kf, bytes->data(), bytes->size(), G_KEY_FILE_NONE, nullptr))
+            continue;
+        g_auto(GStrv) keys = g_key_file_get_keys(kf, MIMEAPPS_GROUPS[0], nullptr, nullptr);
+        for (char **k = keys; k != nullptr && *k != nullptr; k++) {
+            g_auto(GStrv) ids =
+                g_key_file_get_string_list(kf, MIMEAPPS_GROUPS[0], *k, nullptr, nullptr);
+            std::vector<MimeappsDefault> &list = named[aliases_unalias(*k)];
+            for (char **id = ids; id != nullptr && *id != nullptr; id++)
+                if (**id != '\0')
+                    list.push_back({*id, path});
+        }
+    }
+    std::unordered_map<std::string, bool> installed;
+    std::vector<std::optional<MimeappsDefault>> out;
+    for (const std::string &type : types) {
+        out.emplace_back();
+        for (const MimeappsDefault &d : named[aliases_unalias(type.c_str())]) {
+            auto [known, added] = installed.try_emplace(d.id, false);
+            if (added) {
+                g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(d.id.c_str());
+                known->second = app != nullptr;
+            }
+            if (known->second) {
+                out.back() = d;
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> mimeapps_user_default_types() {
+    g_autofree char *apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
+    const std::string config = std::string(g_get_user_config_dir()) + "/";
+    const std::string data = std::string(apps) + "/";
+    std::vector<std::string> types;
+    for (const std::string &path : mimeapps_read_order()) {
+        if (!g_str_has_prefix(path.c_str(), config.c_str()) &&
+            !g_str_has_prefix(path.c_str(), data.c_str()))
+            continue;
+        g_autoptr(GKeyFile) kf = g_key_file_new();
+        if (!g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr))
+            continue;
+        g_auto(GStrv) keys = g_key_file_get_keys(kf, MIMEAPPS_GROUPS[0], nullptr, nullptr);
+        for (char **k = keys; k != nullptr && *k != nullptr; k++)
+            types.push_back(aliases_unalias(*k));
+    }
+    return types;
+}
+
+void mimeapps_sweep() {
     // Markers of a reread that was interrupted; GIO only needed them to exist for a moment.
     const char *config = g_get_user_config_dir();
     g_autoptr(GDir) dir = g_dir_open(config, 0, nullptr);
@@ -211,12 +280,15 @@ void mimeapps_watch() {
     // settings it holds: one question arms it.
     if (GAppInfo *armed = g_app_info_get_default_for_type("text/plain", FALSE))
         g_object_unref(armed);
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
+    // What GIO has queued for earlier writes goes first, so that it is not taken for word of
+    // this one. Bounded: a source that is always ready (input nobody reads yet) would make a
+    // drain "until nothing is pending" last for ever.
+    for (int i = 0; i < MIMEAPPS_DRAIN_MAX && g_main_context_pending(nullptr); i++)
+        g_main_context_iteration(nullptr, FALSE);
     reread_done = false;
 }
 
-bool mimeapps_reread(const MimeappsFile *file) {
+bool mimeapps_reread(const std::string &path) {
     // GIO watches the configuration folder, not the folder a link points into: a file made and
     // removed there tells it to read its settings again.
     std::string name = std::string(MIMEAPPS_MARKER) + "XXXXXX";
@@ -225,7 +297,7 @@ bool mimeapps_reread(const MimeappsFile *file) {
     if (fd >= 0) {
         close(fd);
         g_unlink(marker);
-    } else if (target_of(file->path) != file->path) {
+    } else if (target_of(path) != path) {
         return false; // the write went past GIO's watch, and nothing else can reach it
     }
     bool timed_out = false;

@@ -1,6 +1,7 @@
 // Pins: the user's word that a MIME type opens in one application, kept in
 // $XDG_CONFIG_HOME/quarve/pins.ini, checked against what GIO answers, and put back when another
-// program has taken the type over. quarve's own changes of a pinned type move its pin.
+// program has taken the type over. quarve's own changes of a pinned type move its pin, in the
+// same transaction as the change itself.
 #pragma once
 
 #include <gio/gio.h>
@@ -8,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "appdb/change.h"
+#include "appdb/list_text.h"
 #include "catalog/item.h"
 #include "util/outcome.h"
 
@@ -29,10 +32,10 @@ std::string pins_path();
 std::optional<std::string> pins_status(std::vector<PinState> *pins);
 // The types of the item that are pinned, in the item's order.
 std::vector<std::string> pins_of_item(const Item &item);
-// Pins every type of the item to app, or, with app NULL, each to its current default (a type
-// without one fails the whole pin and is named). "Pinned ITEM to NAME", or "… to its current
-// defaults" when they differ; "Failed to pin ITEM: why".
-Outcome pins_pin(const Item &item, GAppInfo *app);
+// Pins every type of the item to its current default (a type without one fails the whole pin
+// and is named). "Pinned ITEM to NAME", or "… to its current defaults" when they differ;
+// "Failed to pin ITEM: why".
+Outcome pins_pin(const Item &item);
 // Takes the pins off every type of the item: "Unpinned ITEM", or "Nothing pinned for ITEM".
 Outcome pins_unpin(const Item &item);
 // Makes the pinned application the default again of every pinned type whose default is another
@@ -42,11 +45,17 @@ Outcome pins_unpin(const Item &item);
 // "Nothing is pinned", or the assignment's failure.
 Outcome pins_restore();
 
-// For the assignment and the undo, which hold the writers' lock around these.
-// Why a change of types must not be made: one of them is pinned and its pin could not be moved
-// (a read-only pins file). nullopt when it may.
-std::optional<std::string> pins_refusal(const std::vector<std::string> &types);
-// Moves the pin of each pinned type among types to its default in settings (the user's
-// settings text after the change), or takes it off where the type has no default of the user's
-// there. The reason when the pins file could not be written, or "".
-std::string pins_follow(const std::vector<std::string> &types, const std::string &settings);
+// Types pinned anew by a change, each to its application, as pin ITEM APP asks.
+struct PinRequest {
+    std::string item;
+    std::vector<std::pair<std::string, std::string>> pins; // type, desktop ID
+};
+
+// The pins file as a change of the settings leaves it (under the writers' lock): each pinned
+// type among types follows its default in settings (the user's list after the change), or
+// loses its pin where the list names no default; with request, its types are pinned to its
+// application. Adds the file to change when its bytes change. The reason when they must and the
+// file cannot be written, so that the change is refused before anything of it is written.
+std::optional<std::string> pins_in_change(Change *change, const std::vector<std::string> &types,
+                                          const ListText &settings,
+                                          const PinRequest *request = nullptr);

@@ -1,8 +1,9 @@
 #include "appdb/turn.h"
 
-#include <gio/gio.h>
+#include <glib.h>
+#include <vector>
 
-#include "appdb/journal.h"
+#include "appdb/change.h"
 #include "util/files.h"
 
 namespace {
@@ -15,6 +16,23 @@ constexpr int TURN_WAIT_MS = 5000;
 int turn_fd = -1;
 int turn_depth = 0;
 
+std::string state_folder() {
+    g_autofree char *dir = g_build_filename(g_get_user_state_dir(), "quarve", nullptr);
+    return dir;
+}
+
+std::string runtime_folder() {
+    g_autofree char *dir = g_build_filename(g_get_user_runtime_dir(), "quarve", nullptr);
+    return dir;
+}
+
+// Made when missing; nullopt when a file can be made in it, else why not.
+std::optional<std::string> usable(const std::string &folder) {
+    g_mkdir_with_parents(folder.c_str(), 0700);
+    g_autofree char *probe = g_build_filename(folder.c_str(), "lock", nullptr);
+    return files_refusal(probe);
+}
+
 } // namespace
 
 Turn::~Turn() {
@@ -24,20 +42,49 @@ Turn::~Turn() {
     }
 }
 
+std::string turn_folder() {
+    std::string state = state_folder();
+    // A state folder that cannot be written (a read-only home, a full disk's quota) must not
+    // stop every change: the runtime folder is the user's own too, though it goes at logout.
+    if (!usable(state) || usable(runtime_folder()))
+        return state;
+    return runtime_folder();
+}
+
+std::vector<std::string> turn_folders() {
+    return {state_folder(), runtime_folder()};
+}
+
 std::optional<std::string> take_turn(Turn *turn) {
     if (turn_depth > 0) {
         turn_depth++;
         turn->held = true;
         return std::nullopt;
     }
-    std::string path = journal_lock_path();
+    std::string folder = turn_folder();
+    if (auto refusal = usable(folder))
+        return "the lock cannot be made: " + *refusal + "; make " + state_folder() +
+               " writable, or point XDG_STATE_HOME at a folder that is";
+    g_autofree char *path = g_build_filename(folder.c_str(), "lock", nullptr);
     g_autoptr(GError) error = nullptr;
-    if (files_lock(path.c_str(), TURN_WAIT_MS, &turn_fd, &error)) {
-        turn_depth = 1;
-        turn->held = true;
-        return std::nullopt;
+    if (!files_lock(path, TURN_WAIT_MS, &turn_fd, &error)) {
+        if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
+            return std::string("another quarve is changing the settings");
+        return std::string(error->message);
     }
-    if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
-        return std::string("another quarve is changing the settings");
-    return std::string(error->message);
+    turn_depth = 1;
+    turn->held = true;
+    // Before anything else under the lock: a change another run left half done is finished or
+    // taken back, so that nothing is computed from files that disagree.
+    if (auto recovered = change_recover()) {
+        turn->recovered = recovered->message;
+        if (!recovered->ok) {
+            turn->held = false;
+            turn_depth = 0;
+            files_unlock(turn_fd);
+            turn_fd = -1;
+            return recovered->message;
+        }
+    }
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // A turn, held from the first read of the settings to the last write that belongs to the
 // change. Turns nest within a process: only the outermost one takes and releases the lock, so
@@ -10,6 +11,9 @@
 // throughout instead of waiting for itself.
 struct Turn {
     bool held = false;
+    // What the outermost turn found and mended first: a change another run left half done
+    // (killed between its files), finished or taken back. One line, or "".
+    std::string recovered;
     Turn() = default;
     Turn(const Turn &) = delete;
     Turn &operator=(const Turn &) = delete;
@@ -17,5 +21,11 @@ struct Turn {
 };
 
 // Takes the turn, waiting a few seconds for another quarve process. The reason when it could
-// not be taken ("another quarve is changing the settings").
+// not be taken ("another quarve is changing the settings", or the folder the lock cannot be
+// made in and what to do about it).
 std::optional<std::string> take_turn(Turn *turn);
+// The folder of the lock, and of the record of a change under way: quarve's folder in the
+// user's state folder, or in the runtime folder when that one cannot be written.
+std::string turn_folder();
+// Every folder a change under way may have been recorded in, whichever was writable then.
+std::vector<std::string> turn_folders();

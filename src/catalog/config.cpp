@@ -16,54 +16,6 @@ constexpr const char *CONFIG_GROUP_CATEGORIES = "Categories";
 constexpr const char *CONFIG_GROUP_EXTRA = "Extra";
 constexpr const char *CONFIG_KEY_TYPES = "mimetypes";
 
-// Splits a raw key-file list value on its unescaped ";", undoing the escapes GKeyFile writes
-// and keeping every other byte as it stands.
-char **split_raw_list(std::string_view raw) {
-    GPtrArray *items = g_ptr_array_new();
-    std::string item;
-    bool pending = false;
-    for (size_t i = 0; i < raw.size(); i++) {
-        char c = raw[i];
-        pending = true;
-        if (c == '\\' && i + 1 < raw.size()) {
-            char e = raw[++i];
-            switch (e) {
-            case 's':
-                item += ' ';
-                break;
-            case 'n':
-                item += '\n';
-                break;
-            case 't':
-                item += '\t';
-                break;
-            case 'r':
-                item += '\r';
-                break;
-            case '\\':
-                item += '\\';
-                break;
-            case ';':
-                item += ';';
-                break;
-            default:
-                item += '\\', item += e;
-                break;
-            }
-        } else if (c == ';') {
-            g_ptr_array_add(items, g_strndup(item.data(), item.size()));
-            item.clear();
-            pending = false;
-        } else {
-            item += c;
-        }
-    }
-    if (pending)
-        g_ptr_array_add(items, g_strndup(item.data(), item.size()));
-    g_ptr_array_add(items, nullptr);
-    return reinterpret_cast<char **>(g_ptr_array_free(items, FALSE));
-}
-
 // The list under group/key. A value GKeyFile refuses as a list (bytes that are not UTF-8, an
 // unknown escape) is split by hand, so that the next save does not drop the user's types.
 char **read_list(GKeyFile *kf, const char *group, const char *key) {
@@ -72,7 +24,11 @@ char **read_list(GKeyFile *kf, const char *group, const char *key) {
     g_autofree char *raw = g_key_file_get_value(kf, group, key, nullptr);
     if (raw == nullptr)
         return nullptr;
-    return split_raw_list(raw);
+    GPtrArray *items = g_ptr_array_new();
+    for (const std::string &item : keyfile_split_list(raw))
+        g_ptr_array_add(items, g_strndup(item.data(), item.size()));
+    g_ptr_array_add(items, nullptr);
+    return reinterpret_cast<char **>(g_ptr_array_free(items, FALSE));
 }
 
 } // namespace

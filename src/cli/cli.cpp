@@ -318,18 +318,19 @@ int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return unknown_item(args[0]);
-    g_autolist(GAppInfo) apps = nullptr;
-    GAppInfo *app = nullptr;
-    if (args.size() == 2) {
-        apps = apps_candidates(*item);
-        std::string why;
-        app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
-        if (app == nullptr)
-            return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-        if (int status = report(apps_assign(*item, app, cli->catalog)); status != CLI_OK)
-            return status;
-    }
-    return report(pins_pin(*item, app));
+    if (args.size() == 1)
+        return report(pins_pin(*item));
+    g_autolist(GAppInfo) apps = apps_candidates(*item);
+    std::string why;
+    GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+    if (app == nullptr)
+        return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+    // The default and its pins in one step: a pin that cannot be written changes nothing.
+    int status = report(apps_assign(*item, app, cli->catalog, true));
+    if (status == CLI_OK)
+        printf("Pinned %s to %s\n", plain(item->name).c_str(),
+               plain(apps_display_name(app)).c_str());
+    return status;
 }
 
 int cmd_unpin(Cli *cli, const std::vector<const char *> &args) {

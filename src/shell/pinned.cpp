@@ -16,7 +16,7 @@ void pinned_toggle(AppState *s) {
     if (!item)
         return;
     bool pinned = pins_of_item(*item).size() == item->types.size();
-    pane_report(s, pinned ? pins_unpin(*item) : pins_pin(*item, nullptr));
+    pane_report(s, pinned ? pins_unpin(*item) : pins_pin(*item));
 }
 
 void pinned_restore(AppState *s) {

@@ -58,27 +58,88 @@ char *files_link_target(const char *path) {
     return nullptr;
 }
 
-bool files_replace(const char *path, const char *contents, gsize length, GError **error) {
+namespace {
+
+// Makes a rename or a removal in folder durable: without it a crash of the machine could bring
+// the old entry back after the new bytes were reported written.
+void sync_folder(const char *folder) {
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// Whether the folder the temporary file goes into takes one: a folder the user made read-only
+// is a no, also to root. A folder still to be made counts as its nearest existing parent.
+std::optional<std::string> folder_refusal(const char *folder) {
+    g_autofree char *at = g_strdup(folder);
+    struct stat st;
+    while (stat(at, &st) != 0) {
+        g_autofree char *up = g_path_get_dirname(at);
+        if (strcmp(up, at) == 0)
+            return std::nullopt;
+        g_free(at);
+        at = g_steal_pointer(&up);
+    }
+    if (!S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0 || access(at, W_OK | X_OK) != 0)
+        return std::string(at) + " is read-only";
+    return std::nullopt;
+}
+
+// Why target (the end of a path's links) cannot be replaced; nullopt when it can. A file the
+// user made read-only is a no, also to root, who could write it anyway.
+std::optional<std::string> target_refusal(const char *target) {
+    struct stat st;
+    if (stat(target, &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return std::string(target) + " is a folder";
+        if ((st.st_mode & 0222) == 0 || access(target, W_OK) != 0)
+            return std::string(target) + " is read-only";
+    }
+    g_autofree char *folder = g_path_get_dirname(target);
+    return folder_refusal(folder);
+}
+
+bool holds(const char *target, const std::optional<std::string> &expected) {
+    return files_read(target) == expected;
+}
+
+void set_changed(GError **error, bool *changed, const char *path) {
+    *changed = true;
+    g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_EXIST, "%s changed while quarve was writing it",
+                path);
+}
+
+// The one writer behind files_replace and files_replace_if: contents NULL removes the target,
+// expected NULL writes whatever the target holds.
+bool replace(const char *path, const std::string *contents,
+             const std::optional<std::string> *expected, bool *changed, GError **error) {
+    *changed = false;
     g_autofree char *target = files_link_target(path);
     if (target == nullptr) {
         g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_LOOP, "%s: %s", path, g_strerror(ELOOP));
         return false;
     }
-    struct stat st;
-    bool exists = stat(target, &st) == 0;
-    // The rename would go through a file the user made read-only (root included, who could
-    // write it anyway): that is the user saying no.
-    if (exists && ((st.st_mode & 0222) == 0 || access(target, W_OK) != 0)) {
-        g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_ACCES, "%s is read-only", target);
+    if (auto refusal = target_refusal(target)) {
+        g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_ACCES, "%s", refusal->c_str());
         return false;
     }
     g_autofree char *folder = g_path_get_dirname(target);
-    struct stat folder_st;
-    // A folder the user made read-only is a no as well, also to root.
-    if (stat(folder, &folder_st) == 0 && (folder_st.st_mode & 0222) == 0) {
-        g_set_error(error, G_FILE_ERROR, G_FILE_ERROR_ACCES, "%s is read-only", folder);
-        return false;
+    if (contents == nullptr) {
+        if (expected != nullptr && !holds(target, *expected)) {
+            set_changed(error, changed, path);
+            return false;
+        }
+        if (unlink(target) != 0 && errno != ENOENT) {
+            set_errno_error(error, target);
+            return false;
+        }
+        sync_folder(folder);
+        return true;
     }
+    struct stat st;
+    bool exists = stat(target, &st) == 0;
     std::string temp = std::string(target) + FILES_TEMP_MARK + "XXXXXX";
     int fd = g_mkstemp_full(temp.data(), O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -95,11 +156,17 @@ bool files_replace(const char *path, const char *contents, gsize length, GError 
         if (fchown(fd, st.st_uid, st.st_gid) != 0 && geteuid() == 0)
             g_debug("cannot keep the owner of %s", target);
     }
-    bool ok = write_all(fd, contents, length) && fsync(fd) == 0;
+    bool ok = write_all(fd, contents->data(), contents->size()) && fsync(fd) == 0;
     if (!ok)
         set_errno_error(error, target);
     if (close(fd) != 0 && ok) {
         set_errno_error(error, target);
+        ok = false;
+    }
+    // Looked at as late as can be: a write by another program since the caller read the file
+    // would otherwise be lost without a trace.
+    if (ok && expected != nullptr && !holds(target, *expected)) {
+        set_changed(error, changed, path);
         ok = false;
     }
     if (ok && rename(temp.c_str(), target) != 0) {
@@ -108,7 +175,37 @@ bool files_replace(const char *path, const char *contents, gsize length, GError 
     }
     if (!ok)
         unlink(temp.c_str());
+    else
+        sync_folder(folder);
     return ok;
+}
+
+} // namespace
+
+bool files_replace(const char *path, const char *contents, gsize length, GError **error) {
+    bool changed = false;
+    std::string bytes(contents, length);
+    return replace(path, &bytes, nullptr, &changed, error);
+}
+
+bool files_replace_if(const char *path, const std::optional<std::string> &contents,
+                      const std::optional<std::string> &expected, bool *changed, GError **error) {
+    return replace(path, contents ? &*contents : nullptr, &expected, changed, error);
+}
+
+std::optional<std::string> files_refusal(const char *path) {
+    g_autofree char *target = files_link_target(path);
+    if (target == nullptr)
+        return std::string(path) + ": " + g_strerror(ELOOP);
+    return target_refusal(target);
+}
+
+std::optional<std::string> files_read(const char *path) {
+    g_autofree char *contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path, &contents, &length, nullptr))
+        return std::nullopt;
+    return std::string(contents, length);
 }
 
 int files_sweep(const char *path) {

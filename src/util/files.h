@@ -3,6 +3,8 @@
 #pragma once
 
 #include <glib.h>
+#include <optional>
+#include <string>
 
 // The file that a write to path must replace: path itself, or, when path is a symbolic link,
 // the end of its chain (which may not exist yet: a dangling link). A relative link is read
@@ -18,6 +20,19 @@ char *files_link_target(const char *path);
 // folder that cannot take the temporary file ("<folder> is read-only"). False with error set
 // when it cannot be written; no temporary file is left then.
 bool files_replace(const char *path, const char *contents, gsize length, GError **error);
+// As files_replace, but only while the target still holds expected (nullopt: nothing there),
+// looked at after the new file is written and synced, right before it takes the target's
+// place: another program's write in between is never overwritten. When the target holds
+// something else, nothing is written and *changed is set (with error). With contents nullopt
+// the target is removed instead, under the same condition.
+bool files_replace_if(const char *path, const std::optional<std::string> &contents,
+                      const std::optional<std::string> &expected, bool *changed, GError **error);
+// Why files_replace would refuse to write path, checked before anything is written: a loop of
+// links, a read-only file or folder, a path that is a folder. nullopt when it would write.
+std::optional<std::string> files_refusal(const char *path);
+// The bytes the file at path holds, through its links; nullopt when there is none (or it
+// cannot be read).
+std::optional<std::string> files_read(const char *path);
 // Removes the temporary files that writes of path interrupted by a crash or a kill left beside
 // its target. Only for a caller that holds the writers' lock. Returns how many it removed.
 int files_sweep(const char *path);

@@ -23,3 +23,47 @@ GKeyFile *keyfile_load_for_update(const char *path, GError **error) {
         return nullptr;
     return g_key_file_new();
 }
+
+std::vector<std::string> keyfile_split_list(std::string_view raw) {
+    std::vector<std::string> items;
+    std::string item;
+    bool pending = false;
+    for (size_t i = 0; i < raw.size(); i++) {
+        char c = raw[i];
+        pending = true;
+        if (c == '\\' && i + 1 < raw.size()) {
+            char e = raw[++i];
+            switch (e) {
+            case 's':
+                item += ' ';
+                break;
+            case 'n':
+                item += '\n';
+                break;
+            case 't':
+                item += '\t';
+                break;
+            case 'r':
+                item += '\r';
+                break;
+            case '\\':
+            case ';':
+                item += e;
+                break;
+            default:
+                item += '\\';
+                item += e;
+                break;
+            }
+        } else if (c == ';') {
+            items.push_back(std::move(item));
+            item.clear();
+            pending = false;
+        } else {
+            item += c;
+        }
+    }
+    if (pending)
+        items.push_back(std::move(item));
+    return items;
+}

@@ -48,7 +48,7 @@ TEST_F(Pins, TheFileKeepsCommentsKeysAndLinksAndARefusalChangesNothing) {
     g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
     ASSERT_EQ(symlink(dotfiles.c_str(), path().c_str()), 0);
     ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
-    EXPECT_EQ(pins_pin(type("text/plain"), nullptr).message, "Pinned text/plain to Alpha");
+    EXPECT_EQ(pins_pin(type("text/plain")).message, "Pinned text/plain to Alpha");
     const std::string pinned =
         HAND_WRITTEN + "\n[text/plain]\napp=alpha.desktop\nitem=text/plain\n";
     EXPECT_EQ(read_file(dotfiles), pinned);
@@ -62,9 +62,9 @@ TEST_F(Pins, TheFileKeepsCommentsKeysAndLinksAndARefusalChangesNothing) {
 
 TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
     ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
-    ASSERT_TRUE(pins_pin(type("text/plain"), nullptr).ok);
+    ASSERT_TRUE(pins_pin(type("text/plain")).ok);
     // image/png has GIO's fallback, no default of the user's: an undo takes its pin off.
-    ASSERT_TRUE(pins_pin(type("image/png"), nullptr).ok);
+    ASSERT_TRUE(pins_pin(type("image/png")).ok);
     const struct {
         std::function<Outcome()> change;
         V pins;

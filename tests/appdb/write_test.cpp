@@ -13,6 +13,7 @@
 #include "catalog/catalog.h"
 #include "catalog/config.h"
 #include "fixture.h"
+#include "util/files.h"
 
 namespace {
 
@@ -99,14 +100,16 @@ TEST_F(Write, AnAssignmentAndItsUndoKeepCommentsModeAndEveryOtherByte) {
 
 TEST_F(Write, AFileChangedBetweenReadAndWriteIsNotOverwritten) {
     write_file(list_path(), "[Default Applications]\nvideo/mp4=alpha.desktop\n");
-    MimeappsFile file;
-    ASSERT_FALSE(mimeapps_open(list_path().c_str(), &file));
+    std::optional<std::string> read;
+    ASSERT_FALSE(mimeapps_open(list_path().c_str(), &read));
     write_file(list_path(), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
     bool changed = false;
-    auto error = mimeapps_commit(&file, "[Default Applications]\n", &changed);
+    g_autoptr(GError) error = nullptr;
+    EXPECT_FALSE(files_replace_if(list_path().c_str(), std::string("[Default Applications]\n"),
+                                  read, &changed, &error));
     EXPECT_TRUE(changed);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, list_path() + " changed while quarve was writing it");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(std::string(error->message), list_path() + " changed while quarve was writing it");
     EXPECT_EQ(read_file(list_path()), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
 }
 
@@ -137,7 +140,9 @@ TEST_F(Write, OddFilesAndFoldersGiveAClearAnswer) {
         {"an undo that could not take its entry off refuses before changing anything",
          [&] {
              chmod(journal.c_str(), 0644);
-             apps_assign(category("Two"), beta);
+             g_autoptr(GAppInfo) gamma = app("gamma.desktop");
+             apps_assign(category("Two"), gamma); // a real change: one that changes nothing
+                                                  // leaves no entry to take off
              chmod(journal.c_str(), 0444);
          },
          [] { return apps_undo_last(); }, false,
