@@ -89,11 +89,19 @@ void idle_stop(Idle *idle) {
     idle->source = 0;
 }
 
+// The terminal's descriptors, watched only while the loop waits: a watch whose callback does
+// not read the input stays ready until the key is taken, and would keep every wait inside an
+// action (a change waiting for GIO) iterating without end.
+struct Input {
+    int ttyfd = -1;
+    int resizefd = -1;
+};
+
 // Waits for the next event. Between events GLib's sources run, so that an application
 // installed or a default changed by another program shows without a key. Returns 1 with an
 // event, 0 when only the registry changed, -1 when the terminal is gone.
-int wait_event(AppState *s, Wake *wake, bool sources, tb_event *ev) {
-    if (!sources)
+int wait_event(AppState *s, Wake *wake, const Input *input, tb_event *ev) {
+    if (input == nullptr)
         return tb_poll_event(ev) == TB_OK ? 1 : -1;
     for (;;) {
         int r = tb_peek_event(ev, 0);
@@ -102,8 +110,13 @@ int wait_event(AppState *s, Wake *wake, bool sources, tb_event *ev) {
         if (r != TB_ERR_NO_EVENT)
             return -1;
         *wake = Wake{};
+        auto cond = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
+        guint watches[] = {g_unix_fd_add(input->ttyfd, cond, on_input, wake),
+                           g_unix_fd_add(input->resizefd, G_IO_IN, on_input, wake)};
         while (!wake->input && !wake->registry)
             g_main_context_iteration(nullptr, TRUE);
+        for (guint w : watches)
+            g_source_remove(w);
         if (wake->registry) {
             apps_refresh(s);
             return 0;
@@ -115,17 +128,13 @@ int wait_event(AppState *s, Wake *wake, bool sources, tb_event *ev) {
 
 int shell_run(AppState *s) {
     Wake wake;
-    int ttyfd = -1, resizefd = -1;
-    tb_get_fds(&ttyfd, &resizefd);
-    bool sources = ttyfd >= 0;
-    guint watches[2] = {};
+    Input input;
+    tb_get_fds(&input.ttyfd, &input.resizefd);
+    bool sources = input.ttyfd >= 0;
     GAppInfoMonitor *monitor = nullptr;
     gulong handler = 0;
     Idle idle{s, {}, 0};
     if (sources) {
-        auto cond = static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR);
-        watches[0] = g_unix_fd_add(ttyfd, cond, on_input, &wake);
-        watches[1] = g_unix_fd_add(resizefd, G_IO_IN, on_input, &wake);
         monitor = g_app_info_monitor_get();
         handler = g_signal_connect(monitor, "changed", G_CALLBACK(on_registry_changed), &wake);
     }
@@ -141,7 +150,7 @@ int shell_run(AppState *s) {
         if (sources)
             idle_start(&idle);
         tb_event ev;
-        int r = wait_event(s, &wake, sources, &ev);
+        int r = wait_event(s, &wake, sources ? &input : nullptr, &ev);
         if (sources)
             idle_stop(&idle);
         // The terminal reports an error only once it is gone (hang-up, end of input); drawing
@@ -160,8 +169,6 @@ int shell_run(AppState *s) {
     if (sources) {
         g_signal_handler_disconnect(monitor, handler);
         g_object_unref(monitor);
-        for (guint w : watches)
-            g_source_remove(w);
     }
     return status;
 }

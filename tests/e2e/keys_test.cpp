@@ -125,3 +125,39 @@ TEST_F(TermKeys, AShrinkAndARestoreInOneGoGiveTheSameFrame) {
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
 }
+
+// Keys typed while a change waits for GIO to read the settings again are taken after it, in
+// order: the wait never spins on input it does not read.
+TEST_F(TermKeys, KeysTypedDuringAChangeAreTakenAfterItInOrder) {
+    const struct {
+        const char *name;
+        const char *before; // sent first, waited out
+        const char *burst;  // the change and the key after it, in one write
+        const char *status;
+        bool apps_focus; // where the key after the change left the focus
+    } steps[] = {
+        {"Enter, then Left", "", "\t\033[B\r\033[D", "Beta is now default for Web Browser", false},
+        {"r, then Tab", "", "r\t", "Reset: Web Browser to the system defaults", true},
+        {"u, then Left", "", "u\033[D", "Undone: the reset of Web Browser", false},
+        {"A, then Tab", "3", "A\t", "Alpha is now default for every type it declares (1)", true},
+    };
+    PtyScreen t(QUARVE_BINARY, ROWS, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    for (const auto &step : steps) {
+        if (*step.before != '\0') {
+            t.send(step.before);
+            t.settle();
+        }
+        t.send(step.burst);
+        EXPECT_TRUE(t.wait_for(
+            [&] {
+                return t.row(ROWS - 1).find(step.status) != std::string::npos &&
+                       (t.cell(24, 4).bg == BLUE) == step.apps_focus;
+            },
+            5000))
+            << step.name << "\n"
+            << t.all_text();
+    }
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
