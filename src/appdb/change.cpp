@@ -284,3 +284,16 @@ std::optional<Outcome> change_recover() {
     }
     return std::nullopt;
 }
+
+std::string change_recover_at_start() {
+    bool recorded = false;
+    for (const std::string &folder : turn_folders())
+        recorded = recorded || g_file_test(record_path(folder).c_str(), G_FILE_TEST_EXISTS);
+    if (!recorded)
+        return "";
+    // A quarve that holds the lock is mid-change, and mends what it finds itself.
+    Turn turn;
+    if (auto busy = take_turn(&turn, 0))
+        return *busy == TURN_BUSY ? "" : *busy;
+    return turn.recovered;
+}

@@ -48,3 +48,7 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
 // nullopt when there was none; else one line saying what was done (ok), or why it could not be
 // (not ok: changes must wait until it can).
 std::optional<Outcome> change_recover();
+
+// At a face's start: when a change another run left half done is recorded, takes the writers'
+// lock if it is free and finishes or takes back that change. The line that says so, or "".
+std::string change_recover_at_start();

@@ -8,9 +8,6 @@
 
 namespace {
 
-// How long a quarve process waits for another one to finish its change.
-constexpr int TURN_WAIT_MS = 5000;
-
 // The lock of this process and how many turns hold it. flock on a second descriptor of the
 // same file would wait for the first one, so a nested turn only counts.
 int turn_fd = -1;
@@ -55,7 +52,7 @@ std::vector<std::string> turn_folders() {
     return {state_folder(), runtime_folder()};
 }
 
-std::optional<std::string> take_turn(Turn *turn) {
+std::optional<std::string> take_turn(Turn *turn, int wait_ms) {
     if (turn_depth > 0) {
         turn_depth++;
         turn->held = true;
@@ -67,9 +64,9 @@ std::optional<std::string> take_turn(Turn *turn) {
                " writable, or point XDG_STATE_HOME at a folder that is";
     g_autofree char *path = g_build_filename(folder.c_str(), "lock", nullptr);
     g_autoptr(GError) error = nullptr;
-    if (!files_lock(path, TURN_WAIT_MS, &turn_fd, &error)) {
+    if (!files_lock(path, wait_ms, &turn_fd, &error)) {
         if (g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_AGAIN))
-            return std::string("another quarve is changing the settings");
+            return std::string(TURN_BUSY);
         return std::string(error->message);
     }
     turn_depth = 1;

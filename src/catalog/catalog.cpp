@@ -25,7 +25,9 @@ Catalog *catalog_new() {
         g_ptr_array_add(c->categories, cat);
     }
     g_hash_table_unref(known);
-    config_load(c);
+    std::string problem = config_load(c);
+    if (!problem.empty())
+        c->load_problem = g_strdup(problem.c_str());
     type_list_sort(c->mime_types);
     return c;
 }
@@ -38,6 +40,7 @@ void catalog_free(Catalog *c) {
     g_clear_pointer(&c->ext_index, g_hash_table_unref);
     g_clear_pointer(&c->ext_all, g_hash_table_unref);
     g_clear_pointer(&c->named, g_ptr_array_unref);
+    g_free(c->load_problem);
     g_free(c);
 }
 

@@ -15,6 +15,7 @@ struct Catalog {
     GHashTable *ext_index; // MIME type -> extension label
     GHashTable *ext_all;   // MIME type -> every extension, folded; made at the first search
     GPtrArray *named;      // one-type lists for types typed text named that the lists lack
+    char *load_problem;    // why the configuration file was not taken (shown once), or NULL
 };
 
 // Builds the extension index, the built-in categories and the MIME type list, then applies the

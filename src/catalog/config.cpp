@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/catalog.h"
 #include "catalog/category.h"
@@ -29,6 +30,36 @@ char **read_list(GKeyFile *kf, const char *group, const char *key) {
         g_ptr_array_add(items, g_strndup(item.data(), item.size()));
     g_ptr_array_add(items, nullptr);
     return reinterpret_cast<char **>(g_ptr_array_free(items, FALSE));
+}
+
+// Says which line of a file that does not parse is the first one GKeyFile refuses: the
+// shortest start of the file that fails to load ends there.
+std::string load_problem(const char *path, const char *reason) {
+    const std::string tail = "; the built-in categories are shown";
+    g_autofree char *contents = nullptr;
+    gsize length = 0;
+    g_autoptr(GError) error = nullptr;
+    if (!g_file_get_contents(path, &contents, &length, &error))
+        return std::string(path) + " cannot be read: " + error->message + tail;
+    std::string_view text(contents, length);
+    std::vector<size_t> ends; // the end of each line, line feed included
+    for (size_t at = 0; at < text.size();) {
+        size_t eol = text.find('\n', at);
+        at = eol == std::string_view::npos ? text.size() : eol + 1;
+        ends.push_back(at);
+    }
+    auto loads = [&](size_t lines) {
+        g_autoptr(GKeyFile) kf = g_key_file_new();
+        return g_key_file_load_from_data(kf, contents, lines == 0 ? 0 : ends[lines - 1],
+                                         G_KEY_FILE_NONE, nullptr) != FALSE;
+    };
+    size_t good = 0, bad = ends.size(); // the first good lines load; the first bad do not
+    while (bad - good > 1) {
+        size_t mid = good + (bad - good) / 2;
+        (loads(mid) ? good : bad) = mid;
+    }
+    std::string where = bad > 0 && !loads(bad) ? "line " + std::to_string(bad) + ": " : "";
+    return std::string(path) + " cannot be read: " + where + reason + tail;
 }
 
 } // namespace
@@ -62,12 +93,16 @@ Outcome config_save(Catalog *c) {
     return {};
 }
 
-void config_load(Catalog *c) {
+std::string config_load(Catalog *c) {
     g_autofree char *path = config_path();
     if (!g_file_test(path, G_FILE_TEST_EXISTS))
-        return;
+        return "";
     g_autoptr(GKeyFile) kf = g_key_file_new();
-    if (g_key_file_load_from_file(kf, path, G_KEY_FILE_NONE, nullptr)) {
+    g_autoptr(GError) error = nullptr;
+    std::string problem;
+    if (!g_key_file_load_from_file(kf, path, G_KEY_FILE_NONE, &error)) {
+        problem = load_problem(path, error->message);
+    } else {
         g_ptr_array_set_size(c->categories, 0);
         g_ptr_array_set_size(c->mime_types, 0);
         GHashTable *known = type_list_index(c->mime_types);
@@ -88,4 +123,5 @@ void config_load(Catalog *c) {
         g_hash_table_unref(known);
     }
     type_list_sort(c->mime_types);
+    return problem;
 }

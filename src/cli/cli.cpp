@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "appdb/apps.h"
+#include "appdb/change.h"
 #include "appdb/paths.h"
 #include "appdb/pins.h"
 #include "appdb/why.h"
@@ -662,7 +663,13 @@ int run(int argc, char **argv) {
         return usage_error(std::string(command->name) + ": missing argument");
     if (command->args >= 0 && static_cast<int>(args.size()) > command->args)
         return usage_error(std::string(command->name) + ": too many arguments");
+    // What a run left half done, and a catalogue that is not the user's, are said first.
+    std::string recovered = change_recover_at_start();
+    if (!recovered.empty())
+        fprintf(stderr, "quarve: %s\n", plain(recovered.c_str()).c_str());
     cli.catalog = catalog_new();
+    if (cli.catalog->load_problem != nullptr)
+        fprintf(stderr, "quarve: %s\n", plain(cli.catalog->load_problem).c_str());
     int status = command->run(&cli, args);
     catalog_free(cli.catalog);
     return status;

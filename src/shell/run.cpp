@@ -2,9 +2,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <glib-unix.h>
 
 #include "appdb/app_cache.h"
+#include "appdb/change.h"
+#include "catalog/catalog.h"
 #include "screen/draw.h"
 #include "screen/view.h"
 #include "shell/fill.h"
@@ -18,12 +21,22 @@ void shell_startup(AppState *s, int first_rows) {
     tb_set_clear_attrs(TB_WHITE, TB_BLACK);
     memset(s, 0, sizeof *s);
     s->mode = MODE_CATEGORIES;
+    // Before GIO is first asked: what it reads must be whole.
+    std::string recovered = change_recover_at_start();
     catalog_init(s);
     view_rebuild(s);
     dev_read_env(s);
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
     s->key_help = shell_key_help();
     s->app_cache = app_cache_new();
+    // Said once, at start: the catalogue the user wrote is not what is shown.
+    const char *problem = s->catalog->load_problem;
+    if (!recovered.empty() || problem != nullptr) {
+        state_set_status(s, "%s%s%s", recovered.c_str(),
+                         !recovered.empty() && problem != nullptr ? "; " : "",
+                         problem != nullptr ? problem : "");
+        s->status_alert = problem != nullptr ? 1 : 0;
+    }
     if (first_rows > 0)
         apps_reload_head(s, first_rows);
     else
