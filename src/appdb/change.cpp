@@ -253,6 +253,7 @@ std::optional<Outcome> change_recover() {
         std::vector<std::string> left;
         std::optional<std::string> failed;
         for (ChangeFile &f : change.files) {
+            files_sweep(f.path.c_str()); // the temporary file the killed write left
             std::optional<std::string> now = files_read(f.path.c_str());
             const std::optional<std::string> &want = forward ? f.after : f.before;
             const std::optional<std::string> &other = forward ? f.before : f.after;

@@ -4,25 +4,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "shell_line.h"
 #include "xdg_env.h"
 
 namespace {
 
-struct Said {
-    int status;
-    std::string text; // standard output, then standard error
-};
+using Said = ShellSaid;
 
-// A shell line in the private environment; q runs quarve.
 Said sh(const std::string &line) {
-    std::string script = "q() { '" QUARVE_BINARY "' \"$@\"; }; " + line;
-    const char *argv[] = {"sh", "-c", script.c_str(), nullptr};
-    g_autofree char *out = nullptr;
-    g_autofree char *err = nullptr;
-    int wait = 0;
-    g_spawn_sync(nullptr, const_cast<char **>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
-                 &out, &err, &wait, nullptr);
-    return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, std::string(out) + err};
+    return shell_line(QUARVE_BINARY, line);
 }
 
 class PinsCli : public ::testing::Test {

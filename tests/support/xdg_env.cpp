@@ -32,6 +32,7 @@ XdgEnv::XdgEnv(const char *fixed_root) {
     for (const auto &d :
          {config_dir, data_dir, apps_dir, system_data, root + "/cache", root + "/system-config"})
         g_mkdir_with_parents(d.c_str(), 0755);
+    g_mkdir_with_parents((root + "/runtime").c_str(), 0700);
     // The MIME database is needed for content-type guessing, but no system application may
     // leak in, so the system data folder holds nothing else.
     if (symlink("/usr/share/mime", (system_data + "/mime").c_str()) != 0)
@@ -41,6 +42,7 @@ XdgEnv::XdgEnv(const char *fixed_root) {
     g_setenv("XDG_DATA_HOME", data_dir.c_str(), TRUE);
     g_setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), TRUE);
     g_setenv("XDG_STATE_HOME", (root + "/state").c_str(), TRUE);
+    g_setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), TRUE);
     g_setenv("XDG_CONFIG_DIRS", (root + "/system-config").c_str(), TRUE);
     g_setenv("XDG_DATA_DIRS", system_data.c_str(), TRUE);
     g_setenv("GIO_USE_VFS", "local", TRUE);
