@@ -67,12 +67,13 @@ std::string not_restored(const std::vector<std::string> &types,
     std::string list;
     for (size_t i = 0; i < types.size(); i++) {
         const auto &value = entries[i].values[0];
-        if (!value)
+        std::optional<std::string> first = value ? mimeapps_first_installed(*value) : std::nullopt;
+        g_autoptr(GDesktopAppInfo) named = first ? g_desktop_app_info_new(first->c_str()) : nullptr;
+        // Without an earlier default GIO can load, its answer is its own fallback.
+        if (named == nullptr)
             continue;
         g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(types[i].c_str(), FALSE);
-        g_auto(GStrv) ids = g_strsplit(value->c_str(), ";", -1);
-        bool held = now != nullptr && g_app_info_get_id(now) != nullptr &&
-                    g_strv_contains(ids, g_app_info_get_id(now));
+        bool held = now != nullptr && g_app_info_equal(now, G_APP_INFO(named));
         if (!held)
             list += (list.empty() ? "" : ", ") + types[i];
     }
@@ -132,6 +133,9 @@ struct OpenList {
     std::string path;
     std::optional<std::string> before;
     ListText text;
+    // An undo that finds the list as the change left it: the bytes it had before, exactly.
+    bool exact = false;
+    std::optional<std::string> exact_bytes;
 };
 
 // Opens the list at path for a change; the reason when it may not be changed.
@@ -170,10 +174,15 @@ std::optional<std::string> open_lists(const std::vector<std::string> &types,
     return std::nullopt;
 }
 
-// Adds the lists to the change (the user's mimeapps.list first), each with its text as edited.
-void add_lists(Change *change, const std::vector<OpenList> &lists) {
-    for (const OpenList &l : lists)
-        change->files.push_back({l.path, l.before, list_text_join(l.text), true, false});
+// Adds the lists to the change (the user's mimeapps.list first), each with its text as edited,
+// and to entry (when given) each list that changes, whole, for an undo.
+void add_lists(Change *change, const std::vector<OpenList> &lists, JournalEntry *entry) {
+    for (const OpenList &l : lists) {
+        std::optional<std::string> after = l.exact ? l.exact_bytes : list_text_join(l.text);
+        change->files.push_back({l.path, l.before, after, true, false});
+        if (entry != nullptr && after != l.before)
+            entry->files.push_back({l.path, l.before, journal_sum(after)});
+    }
 }
 
 // Adds the journal with entry added (or, with drop, its newest entry taken off) to the change.
@@ -292,7 +301,7 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{id, apps_display_name(app), item.name, {}};
+        JournalEntry entry{id, apps_display_name(app), item.name, {}, {}};
         // mimeapps.list gets everything GIO would write; a desktop list, which holds only
         // defaults, gets the new default where it names one.
         for (size_t i = 0; i < lists.size(); i++) {
@@ -316,7 +325,7 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
         std::string outranking = outranked(types, id, lists);
         if (!outranking.empty())
             return "another setting takes precedence for " + outranking;
-        add_lists(c, lists);
+        add_lists(c, lists, &entry);
         if (!change_changes(*c) && !pin)
             return std::nullopt; // it is the default already: nothing to write or to undo
         journal_warning.clear();
@@ -367,7 +376,7 @@ Outcome apps_reset(const Item &item) {
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{"", "", item.name, {}};
+        JournalEntry entry{"", "", item.name, {}, {}};
         for (size_t i = 0; i < lists.size(); i++)
             for (const std::string &t : types) {
                 MimeappsEntry before = mimeapps_entry(lists[i].text, t.c_str());
@@ -376,7 +385,7 @@ Outcome apps_reset(const Item &item) {
                 entry.types.push_back({t, before, {}, i == 0 ? "" : lists[i].path});
                 mimeapps_set_entry(&lists[i].text, t.c_str(), MimeappsEntry{});
             }
-        add_lists(c, lists);
+        add_lists(c, lists, &entry);
         journal_warning.clear();
         if (!entry.types.empty())
             if (auto why = add_journal(c, &entry))
@@ -435,10 +444,25 @@ Outcome apps_undo_last() {
             if (auto refusal =
                     open_list(files[i].empty() ? mimeapps_user_path() : files[i], &lists[i]))
                 return refusal;
+            // A list just as the change left it gets its earlier bytes back exactly.
+            auto whole =
+                std::find_if(last.files.begin(), last.files.end(),
+                             [&](const JournalFile &f) { return f.path == lists[i].path; });
+            lists[i].exact =
+                whole != last.files.end() && journal_sum(lists[i].before) == whole->after_sum;
+            if (lists[i].exact)
+                lists[i].exact_bytes = whole->before;
             // A type whose default someone else has changed since keeps that newer choice.
             for (const JournalType &t : last.types) {
                 if (t.file != files[i])
                     continue;
+                if (lists[i].exact) {
+                    if (i == 0) {
+                        types.push_back(t.type);
+                        before.push_back(t.before);
+                    }
+                    continue;
+                }
                 if (mimeapps_entry(lists[i].text, t.type.c_str()).values[0] != t.after.values[0]) {
                     done.types.push_back({t.type, "changed since"});
                     continue;
@@ -450,11 +474,12 @@ Outcome apps_undo_last() {
                 }
             }
         }
-        add_lists(c, lists);
+        add_lists(c, lists, nullptr);
         journal.pop_back();
         std::string path = journal_path();
         c->files.push_back({path, files_read(path.c_str()), journal_text(journal), false, false});
-        return pins_in_change(c, types, lists[0].text);
+        // The pins follow what the user's list holds once the undo is made.
+        return pins_in_change(c, types, list_text_parse(c->files[0].after.value_or("")));
     };
     auto check = [&](const Change &) -> std::optional<std::string> {
         std::string held = not_restored(types, before);

@@ -13,6 +13,11 @@ constexpr const char *JOURNAL_KEY_APP = "app";
 constexpr const char *JOURNAL_KEY_NAME = "name";
 constexpr const char *JOURNAL_KEY_ITEM = "item";
 constexpr const char *JOURNAL_KEY_TYPES = "types";
+// Per file N a change wrote: its path, its bytes before (base64, absent when there was no file:
+// any bytes come back exactly) and the checksum of its bytes after.
+constexpr const char *JOURNAL_KEY_FILE_PATH = "path-";
+constexpr const char *JOURNAL_KEY_FILE_BEFORE = "bytes-before-";
+constexpr const char *JOURNAL_KEY_FILE_SUM = "sum-after-";
 
 // "before-2-0": the value type 2 had in settings group 0 before the assignment.
 std::string value_key(const char *when, size_t type, size_t group) {
@@ -46,7 +51,25 @@ bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
         g_key_file_get_string_list(kf, group, JOURNAL_KEY_TYPES, nullptr, nullptr);
     if (app == nullptr || name == nullptr || item == nullptr || types == nullptr)
         return false;
-    *entry = JournalEntry{app, name, item, {}};
+    *entry = JournalEntry{app, name, item, {}, {}};
+    for (size_t i = 0;; i++) {
+        std::string n = std::to_string(i);
+        g_autofree char *path =
+            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_PATH + n).c_str(), nullptr);
+        g_autofree char *sum =
+            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_SUM + n).c_str(), nullptr);
+        if (path == nullptr || sum == nullptr)
+            break;
+        g_autofree char *before =
+            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_BEFORE + n).c_str(), nullptr);
+        JournalFile f{path, std::nullopt, sum};
+        if (before != nullptr) {
+            gsize length = 0;
+            g_autofree guchar *bytes = g_base64_decode(before, &length);
+            f.before = std::string(reinterpret_cast<const char *>(bytes), length);
+        }
+        entry->files.push_back(std::move(f));
+    }
     for (size_t i = 0; types[i] != nullptr; i++) {
         g_autofree char *file =
             g_key_file_get_string(kf, group, ("file-" + std::to_string(i)).c_str(), nullptr);
@@ -67,13 +90,23 @@ std::string journal_path() {
 bool journal_writable(std::string *why) {
     std::string path = journal_path();
     g_autofree char *dir = g_path_get_dirname(path.c_str());
-    g_mkdir_with_parents(dir, 0700);
     // The journal is replaced through a new file beside it, so its folder must take one.
-    if (auto refusal = files_refusal(path.c_str())) {
+    std::optional<std::string> refusal = files_make_folder(dir);
+    if (!refusal)
+        refusal = files_refusal(path.c_str());
+    if (refusal) {
         *why = *refusal;
         return false;
     }
     return true;
+}
+
+std::string journal_sum(const std::optional<std::string> &bytes) {
+    if (!bytes)
+        return "none";
+    g_autofree char *sum = g_compute_checksum_for_data(
+        G_CHECKSUM_SHA256, reinterpret_cast<const guchar *>(bytes->data()), bytes->size());
+    return sum;
 }
 
 bool journal_parse(const std::string &bytes, std::vector<JournalEntry> *entries) {
@@ -123,6 +156,20 @@ std::string journal_text(const std::vector<JournalEntry> &entries) {
         }
         g_key_file_set_string_list(kf, group.c_str(), JOURNAL_KEY_TYPES, types.data(),
                                    types.size());
+        for (size_t i = 0; i < e.files.size(); i++) {
+            std::string n = std::to_string(i);
+            const JournalFile &f = e.files[i];
+            g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_PATH + n).c_str(),
+                                  f.path.c_str());
+            g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_SUM + n).c_str(),
+                                  f.after_sum.c_str());
+            if (f.before) {
+                g_autofree char *b64 = g_base64_encode(
+                    reinterpret_cast<const guchar *>(f.before->data()), f.before->size());
+                g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_BEFORE + n).c_str(),
+                                      b64);
+            }
+        }
     }
     gsize length = 0;
     g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);

@@ -2,6 +2,7 @@
 // taken back, also in a later run. Kept under the user's state folder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,14 +18,26 @@ struct JournalType {
     std::string file; // the list, when it is not the user's mimeapps.list (a desktop list)
 };
 
+// One file a change wrote, whole: an undo that finds it as the change left it puts back its
+// bytes exactly, comments, order and line ends included.
+struct JournalFile {
+    std::string path;
+    std::optional<std::string> before; // nullopt: there was none
+    std::string after_sum;             // the checksum of what the change left there
+};
+
 // One assignment: the application (ID and name), the item as the status line named it, and
-// every type it changed, aliases' canonical types included.
+// every type it changed, aliases' canonical types included; the files it wrote.
 struct JournalEntry {
     std::string app_id;
     std::string app_name;
     std::string item;
     std::vector<JournalType> types;
+    std::vector<JournalFile> files;
 };
+
+// The checksum journal entries keep of a file's bytes.
+std::string journal_sum(const std::optional<std::string> &bytes);
 
 // Path of the journal file.
 std::string journal_path();

@@ -55,8 +55,10 @@ template <typename Edit>
 std::optional<std::string> edit_in_change(Change *change, Edit edit, const char *why = "") {
     std::string path = pins_path();
     g_autofree char *dir = g_path_get_dirname(path.c_str());
-    g_mkdir_with_parents(dir, 0755);
-    if (auto refusal = files_refusal(path.c_str()))
+    std::optional<std::string> refusal = files_make_folder(dir);
+    if (!refusal)
+        refusal = files_refusal(path.c_str());
+    if (refusal)
         return *refusal + why;
     g_autoptr(GError) error = nullptr;
     std::optional<std::string> before = files_read(path.c_str());

@@ -25,7 +25,8 @@ std::string runtime_folder() {
 
 // Made when missing; nullopt when a file can be made in it, else why not.
 std::optional<std::string> usable(const std::string &folder) {
-    g_mkdir_with_parents(folder.c_str(), 0700);
+    if (auto refusal = files_make_folder(folder.c_str()))
+        return refusal;
     g_autofree char *probe = g_build_filename(folder.c_str(), "lock", nullptr);
     return files_refusal(probe);
 }

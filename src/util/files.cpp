@@ -200,6 +200,14 @@ std::optional<std::string> files_refusal(const char *path) {
     return target_refusal(target);
 }
 
+std::optional<std::string> files_make_folder(const char *folder) {
+    if (auto refusal = folder_refusal(folder))
+        return refusal;
+    if (g_mkdir_with_parents(folder, 0700) != 0)
+        return std::string(folder) + ": " + g_strerror(errno);
+    return std::nullopt;
+}
+
 std::optional<std::string> files_read(const char *path) {
     g_autofree char *contents = nullptr;
     gsize length = 0;

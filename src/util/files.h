@@ -30,6 +30,9 @@ bool files_replace_if(const char *path, const std::optional<std::string> &conten
 // Why files_replace would refuse to write path, checked before anything is written: a loop of
 // links, a read-only file or folder, a path that is a folder. nullopt when it would write.
 std::optional<std::string> files_refusal(const char *path);
+// Makes folder and its missing parents (mode 0700), unless the nearest one that exists is one
+// the user made read-only (a no also to root, whom the mode bits would not stop). Why not.
+std::optional<std::string> files_make_folder(const char *folder);
 // The bytes the file at path holds, through its links; nullopt when there is none (or it
 // cannot be read).
 std::optional<std::string> files_read(const char *path);

@@ -84,10 +84,8 @@ TEST_F(Choice, ResetHandsTheItemBackAndUndoBringsItAgain) {
     EXPECT_TRUE(
         g_file_test((env.config_dir + "/gnome-mimeapps.list").c_str(), G_FILE_TEST_IS_SYMLINK));
     EXPECT_EQ(apps_undo_last().message, "Undone: the reset of Songs");
-    // Every entry is back (a key comes back at the end of its group).
-    EXPECT_EQ(read_file(list_path()), "# kept\n[Default Applications]\nvideo/mp4=old.desktop\n"
-                                      "audio/ogg=mpv.desktop\n\n[Added Associations]\n"
-                                      "audio/ogg=mpv.desktop;\n");
+    // Every entry is back, each in its place: the file as the user had it.
+    EXPECT_EQ(read_file(list_path()), mine);
     EXPECT_EQ(read_file(env.root + "/dotfiles/gnome.list"), gnome);
     EXPECT_EQ(default_for("audio/ogg"), "mpv.desktop");
 }

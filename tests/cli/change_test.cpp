@@ -171,7 +171,7 @@ TEST_F(Change, AnotherProgramsWriteIsNeverLost) {
     // answers is gio's doing, not a setting that outranks quarve's.
     r = sh("strace -f -qq -o /dev/null -e trace=unlink -e inject=unlink:delay_enter=1500000:when=1 "
            "'" QUARVE_BINARY "' set 'Web Browser' alpha & until grep -qx 'text/html=alpha.desktop' "
-                             "\"$XDG_CONFIG_HOME/mimeapps.list\"; "
+           "\"$XDG_CONFIG_HOME/mimeapps.list\"; "
            "do sleep 0.01; done; gio mime text/html beta.desktop >/dev/null; wait $!");
     EXPECT_EQ(r.status, 0) << r.text;
     EXPECT_EQ(r.text.find("another setting"), std::string::npos) << r.text;
