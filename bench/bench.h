@@ -2,6 +2,8 @@
 // environment once, so every synthetic registry gets a process of its own.
 #pragma once
 
+#include <string>
+
 // Terminal size of every measured frame.
 constexpr int BENCH_ROWS = 40;
 constexpr int BENCH_COLS = 200; // wide enough for a desktop file path in a temporary folder
@@ -25,3 +27,6 @@ BenchMemory bench_cache_memory();
 // The program in a pseudo-terminal until its first complete frame, against a bare GIO process
 // that answers the same category ("FirstFrame/quarve", "FirstFrame/gio").
 void bench_register_first_frame(const char *program, const char *bare);
+// app --set-all of an application that declares types MIME types, made a real change each
+// time ("SetAll"), in a registry written into root.
+void bench_register_changes(const std::string &root, int types);

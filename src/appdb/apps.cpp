@@ -48,9 +48,17 @@ std::string decided_instead(const std::string &type) {
     return why.decided_file ? text + " in " + *why.decided_file : text;
 }
 
+// How many types GIO itself is asked about after a change. Each question makes GIO read the
+// answer's desktop file afresh, which for an application of thousands of types costs as much
+// as the change; the lists' own reading (mimeapps_first_defaults) has judged every type before
+// the write, and GIO's word on the first ones tells whether it reads what was written.
+constexpr size_t APPS_CHECKED_TYPES = 64;
+
 // The types whose default GIO now answers with something else than want, each with what
 // decides it.
-std::string not_in_effect(const std::vector<std::string> &types, GAppInfo *want) {
+std::string not_in_effect(const std::vector<std::string> &all, GAppInfo *want) {
+    std::vector<std::string> types(all.begin(),
+                                   all.begin() + std::min(all.size(), APPS_CHECKED_TYPES));
     std::string list;
     for (const std::string &t : types) {
         g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(t.c_str(), FALSE);
@@ -65,7 +73,7 @@ std::string not_in_effect(const std::vector<std::string> &types, GAppInfo *want)
 std::string not_restored(const std::vector<std::string> &types,
                          const std::vector<MimeappsEntry> &entries) {
     std::string list;
-    for (size_t i = 0; i < types.size(); i++) {
+    for (size_t i = 0; i < std::min(types.size(), APPS_CHECKED_TYPES); i++) {
         const auto &value = entries[i].values[0];
         std::optional<std::string> first = value ? mimeapps_first_installed(*value) : std::nullopt;
         g_autoptr(GDesktopAppInfo) named = first ? g_desktop_app_info_new(first->c_str()) : nullptr;
@@ -185,17 +193,14 @@ void add_lists(Change *change, const std::vector<OpenList> &lists, JournalEntry 
     }
 }
 
-// Adds the journal with entry added (or, with drop, its newest entry taken off) to the change.
-// The reason the journal cannot be written, for a change that may go on without it.
-std::optional<std::string> add_journal(Change *change, const JournalEntry *entry) {
+// Adds entry to the journal's step of the change. The reason the journal cannot be written,
+// for a change that goes on without it.
+std::optional<std::string> add_journal(Change *change, JournalEntry entry) {
     std::string why;
     if (!journal_writable(&why))
         return why;
-    std::vector<JournalEntry> journal = journal_load();
-    if (entry != nullptr)
-        journal.push_back(*entry);
-    std::string path = journal_path();
-    change->files.push_back({path, files_read(path.c_str()), journal_text(journal), false, false});
+    entry.token = journal_token();
+    change->journal.add = std::move(entry);
     return std::nullopt;
 }
 
@@ -293,7 +298,7 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
     const char *id = apps_desktop_id(app);
     std::vector<std::string> types, subtypes;
     std::string journal_warning, later;
-    Change change{std::string(apps_display_name(app)) + " for " + item.name, {}, ""};
+    Change change{std::string(apps_display_name(app)) + " for " + item.name, {}, {}, ""};
     auto make = [&](Change *c) -> std::optional<std::string> {
         types = assigned_types(item);
         subtypes = declared_subtypes(types, app, catalog);
@@ -301,7 +306,7 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{id, apps_display_name(app), item.name, {}, {}};
+        JournalEntry entry{id, apps_display_name(app), item.name, {}, {}, "", ""};
         // mimeapps.list gets everything GIO would write; a desktop list, which holds only
         // defaults, gets the new default where it names one.
         for (size_t i = 0; i < lists.size(); i++) {
@@ -330,7 +335,7 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
             return std::nullopt; // it is the default already: nothing to write or to undo
         journal_warning.clear();
         if (change_changes(*c))
-            if (auto why = add_journal(c, &entry))
+            if (auto why = add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
         PinRequest request{item.name, {}};
         for (const char *t : item.types)
@@ -363,6 +368,8 @@ Outcome apps_assign(const Item &item, GAppInfo *app, Catalog *catalog, bool pin)
     if (wrote)
         for (const std::string &t : subtypes)
             done.types.push_back({t, "subtype"});
+    if (!change.journal.error.empty())
+        journal_warning = "it cannot be undone: " + change.journal.error;
     done.warning = joined(joined(change.recovered, journal_warning), later);
     return done;
 }
@@ -371,12 +378,12 @@ Outcome apps_reset(const Item &item) {
     const std::string failed = "Failed to reset " + std::string(item.name) + ": ";
     std::vector<std::string> types = assigned_types(item);
     std::string journal_warning;
-    Change change{std::string("the reset of ") + item.name, {}, ""};
+    Change change{std::string("the reset of ") + item.name, {}, {}, ""};
     auto make = [&](Change *c) -> std::optional<std::string> {
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{"", "", item.name, {}, {}};
+        JournalEntry entry{"", "", item.name, {}, {}, "", ""};
         for (size_t i = 0; i < lists.size(); i++)
             for (const std::string &t : types) {
                 MimeappsEntry before = mimeapps_entry(lists[i].text, t.c_str());
@@ -388,13 +395,15 @@ Outcome apps_reset(const Item &item) {
         add_lists(c, lists, &entry);
         journal_warning.clear();
         if (!entry.types.empty())
-            if (auto why = add_journal(c, &entry))
+            if (auto why = add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
         return pins_in_change(c, types, lists[0].text);
     };
     if (auto error = change_run(&change, make, nullptr))
         return outcome_failed(failed + *error);
     Outcome done = outcome_ok("Reset: " + std::string(item.name) + " to the system defaults");
+    if (!change.journal.error.empty())
+        journal_warning = "it cannot be undone: " + change.journal.error;
     done.warning = joined(change.recovered, journal_warning);
     return done;
 }
@@ -414,11 +423,11 @@ Outcome apps_undo_last() {
     std::vector<MimeappsEntry> before;
     bool nothing = false;
     Outcome done;
-    Change change{"undo", {}, ""};
+    Change change{"undo", {}, {}, ""};
     auto make = [&](Change *c) -> std::optional<std::string> {
-        std::vector<JournalEntry> journal = journal_load();
+        std::vector<JournalEntry> journal = journal_load_packed();
         // An entry that names no type (a hand-edited journal) has nothing to take back.
-        while (!journal.empty() && journal.back().types.empty())
+        while (!journal.empty() && journal_entry_empty(journal.back()))
             journal.pop_back();
         nothing = journal.empty();
         if (nothing)
@@ -427,7 +436,9 @@ Outcome apps_undo_last() {
         std::string why;
         if (!journal_writable(&why))
             return "the journal cannot be written: " + why;
-        const JournalEntry last = journal.back();
+        JournalEntry last = journal.back();
+        if (!journal_unpack(&last))
+            return "the journal's newest entry is damaged: " + journal_path();
         what =
             last.app_id.empty() ? "the reset of " + last.item : last.app_name + " for " + last.item;
         c->what = "the undo of " + what;
@@ -475,9 +486,9 @@ Outcome apps_undo_last() {
             }
         }
         add_lists(c, lists, nullptr);
-        journal.pop_back();
-        std::string path = journal_path();
-        c->files.push_back({path, files_read(path.c_str()), journal_text(journal), false, false});
+        c->journal.drop = true;
+        c->journal.drop_count = journal.size();
+        c->journal.drop_token = last.token;
         // The pins follow what the user's list holds once the undo is made.
         return pins_in_change(c, types, list_text_parse(c->files[0].after.value_or("")));
     };
@@ -508,7 +519,9 @@ Outcome apps_undo_last() {
         done.message = "Undone: " + what + "; left alone, changed since: " + text_join(left);
     else
         done.message = "Undone: " + what;
-    done.warning = change.recovered;
+    done.warning = joined(
+        change.recovered,
+        change.journal.error.empty() ? "" : "the journal still holds it: " + change.journal.error);
     return done;
 }
 

@@ -1,6 +1,7 @@
 #include "appdb/change.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <string_view>
@@ -37,6 +38,11 @@ void put_block(std::string *out, std::string_view tag, const std::optional<std::
 std::string record_text(const Change &change) {
     std::string out(CHANGE_MAGIC);
     put_block(&out, "what", change.what);
+    if (change.journal.add)
+        put_block(&out, "journal-add", journal_entry_text(*change.journal.add));
+    if (change.journal.drop)
+        put_block(&out, "journal-drop",
+                  std::to_string(change.journal.drop_count) + " " + change.journal.drop_token);
     for (const ChangeFile &f : change.files) {
         if (f.before == f.after)
             continue;
@@ -82,6 +88,21 @@ bool parse_record(std::string_view text, Change *change) {
     if (!take_block(&text, "what", &what) || !what)
         return false;
     change->what = *what;
+    std::optional<std::string> step;
+    if (text.starts_with("journal-add ")) {
+        JournalEntry entry;
+        if (!take_block(&text, "journal-add", &step) || !step ||
+            !journal_entry_parse(*step, &entry))
+            return false;
+        change->journal.add = std::move(entry);
+    } else if (text.starts_with("journal-drop ")) {
+        if (!take_block(&text, "journal-drop", &step) || !step)
+            return false;
+        size_t blank = step->find(' ');
+        change->journal.drop = true;
+        change->journal.drop_count = std::strtoul(step->c_str(), nullptr, 10);
+        change->journal.drop_token = blank == std::string::npos ? "" : step->substr(blank + 1);
+    }
     while (text != "end\n") {
         ChangeFile f;
         std::optional<std::string> path;
@@ -170,6 +191,42 @@ std::string abandon(Change *change, std::string reason) {
     return reason;
 }
 
+// Entries that name no type (a hand-edited journal) at its end are not counted.
+void trim_empty(std::vector<JournalEntry> *journal) {
+    while (!journal->empty() && journal_entry_empty(journal->back()))
+        journal->pop_back();
+}
+
+// Whether the journal already shows the step of the change (taken by the run that was
+// interrupted, or now).
+bool journal_done(const ChangeJournal &step, std::vector<JournalEntry> journal) {
+    if (step.add)
+        return std::any_of(journal.begin(), journal.end(),
+                           [&](const JournalEntry &e) { return e.token == step.add->token; });
+    trim_empty(&journal);
+    return !step.drop || journal.empty() || journal.size() != step.drop_count ||
+           journal.back().token != step.drop_token;
+}
+
+// Takes the journal's step of the change once. The reason when the journal cannot be written.
+std::optional<std::string> take_journal_step(const ChangeJournal &step) {
+    if (!step.add && !step.drop)
+        return std::nullopt;
+    std::vector<JournalEntry> journal = journal_load_packed();
+    if (journal_done(step, journal))
+        return std::nullopt;
+    if (step.add) {
+        journal.push_back(*step.add);
+    } else {
+        trim_empty(&journal);
+        journal.pop_back();
+    }
+    std::string error;
+    if (!journal_save(journal, &error))
+        return error;
+    return std::nullopt;
+}
+
 std::string what_of(const Change &change) {
     return change.what.empty() ? std::string("a change") : change.what;
 }
@@ -180,7 +237,7 @@ bool change_changes(const Change &change) {
     for (const ChangeFile &f : change.files)
         if (f.before != f.after)
             return true;
-    return false;
+    return change.journal.add || change.journal.drop;
 }
 
 std::optional<std::string>
@@ -193,6 +250,7 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
     std::string raced_path;
     for (int attempt = 0; attempt < CHANGE_TRIES; attempt++) {
         change->files.clear();
+        change->journal = {};
         if (auto refusal = make(change))
             return refusal;
         if (!change_changes(*change))
@@ -221,6 +279,10 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
         if (!error)
             error = write_files(change, false, &raced);
         if (!error) {
+            // Last, since an interrupted change is finished by its record: the change stands
+            // without it, and says that it cannot be undone.
+            if (auto failed = take_journal_step(change->journal))
+                change->journal.error = *failed;
             remove_record();
             return std::nullopt;
         }
@@ -244,12 +306,19 @@ std::optional<Outcome> change_recover() {
             g_rename(path.c_str(), (path + ".bad").c_str());
             return outcome_ok("An unreadable record of a change was kept as " + path + ".bad");
         }
-        // Finished when every list already holds its new bytes: the change is in effect, and
-        // its journal entry and pins must follow. Otherwise nothing of it took effect yet.
-        bool forward = true;
-        for (const ChangeFile &f : change.files)
-            if (f.list && files_read(f.path.c_str()) != f.after)
-                forward = false;
+        // Finished when every list already holds its new bytes (the change is in effect, and
+        // its journal entry and pins must follow), or when a step after the lists was taken.
+        // Otherwise nothing of it took effect yet.
+        bool forward = true, later = false;
+        for (const ChangeFile &f : change.files) {
+            bool now = files_read(f.path.c_str()) == f.after;
+            forward = forward && (now || !f.list);
+            later = later || (now && !f.list && f.before != f.after);
+        }
+        if ((change.journal.add || change.journal.drop) &&
+            journal_done(change.journal, journal_load_packed()))
+            later = true;
+        forward = forward || later;
         std::vector<std::string> left;
         std::optional<std::string> failed;
         for (ChangeFile &f : change.files) {
@@ -268,6 +337,8 @@ std::optional<Outcome> change_recover() {
             if (!files_replace_if(f.path.c_str(), want, other, &changed, &error) && !failed)
                 failed = std::string(error->message);
         }
+        if (!failed && forward)
+            failed = take_journal_step(change.journal);
         if (failed)
             return outcome_failed("A change that was interrupted (" + what_of(change) +
                                   ") cannot be " + (forward ? "finished" : "taken back") + ": " +

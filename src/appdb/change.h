@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "appdb/journal.h"
 #include "util/outcome.h"
 
 // One file of a change.
@@ -24,13 +25,26 @@ struct ChangeFile {
     bool written = false;
 };
 
+// What a change does to the undo journal, written last: the journal is rewritten whole, so the
+// record keeps the step, not its bytes, and a change found half done takes it once.
+struct ChangeJournal {
+    std::optional<JournalEntry> add; // an entry for the change (its token set)
+    // An undo: the newest entry goes, when it is still the one with drop_token and the journal
+    // still holds drop_count entries (entries that name no type not counted at its end).
+    bool drop = false;
+    std::string drop_token;
+    size_t drop_count = 0;
+    std::string error; // why the journal could not be written, once the rest was
+};
+
 struct Change {
     std::string what; // as messages name the change: "Beta for Web Browser"
     std::vector<ChangeFile> files;
+    ChangeJournal journal;
     std::string recovered; // what taking the turn mended first (a change left half done), or ""
 };
 
-// True when a file of the change gets other bytes.
+// True when a file of the change gets other bytes, or the journal a step.
 bool change_changes(const Change &change);
 
 // Runs a change under the writers' lock. make fills change->files from what the files hold

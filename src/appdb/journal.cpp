@@ -1,9 +1,9 @@
 #include "appdb/journal.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 #include <glib/gstdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 
 #include "util/files.h"
 
@@ -12,23 +12,152 @@ namespace {
 constexpr const char *JOURNAL_KEY_APP = "app";
 constexpr const char *JOURNAL_KEY_NAME = "name";
 constexpr const char *JOURNAL_KEY_ITEM = "item";
+constexpr const char *JOURNAL_KEY_TOKEN = "token";
+// Every type's settings before and its default after, and every file the change wrote whole,
+// in one compressed text: an entry of thousands of types stays a few kilobytes, and only the
+// entry an undo takes back is unpacked.
+constexpr const char *JOURNAL_KEY_PACKED = "packed";
+// Entries of earlier versions: the list of types and a key per value ("before-2-0").
 constexpr const char *JOURNAL_KEY_TYPES = "types";
-// Per file N a change wrote: its path, its bytes before (base64, absent when there was no file:
-// any bytes come back exactly) and the checksum of its bytes after.
-constexpr const char *JOURNAL_KEY_FILE_PATH = "path-";
-constexpr const char *JOURNAL_KEY_FILE_BEFORE = "bytes-before-";
-constexpr const char *JOURNAL_KEY_FILE_SUM = "sum-after-";
 
-// "before-2-0": the value type 2 had in settings group 0 before the assignment.
-std::string value_key(const char *when, size_t type, size_t group) {
-    return std::string(when) + "-" + std::to_string(type) + "-" + std::to_string(group);
+// bytes compressed (or, with pack false, back again). nullopt when they do not come back.
+std::optional<std::string> squeezed(std::string_view bytes, bool pack) {
+    g_autoptr(GConverter) converter =
+        pack ? G_CONVERTER(g_zlib_compressor_new(G_ZLIB_COMPRESSOR_FORMAT_RAW, -1))
+             : G_CONVERTER(g_zlib_decompressor_new(G_ZLIB_COMPRESSOR_FORMAT_RAW));
+    std::string out;
+    char buffer[16384];
+    size_t at = 0;
+    for (;;) {
+        gsize read = 0, written = 0;
+        GConverterResult r =
+            g_converter_convert(converter, bytes.data() + at, bytes.size() - at, buffer,
+                                sizeof buffer, G_CONVERTER_INPUT_AT_END, &read, &written, nullptr);
+        if (r == G_CONVERTER_ERROR)
+            return std::nullopt;
+        at += read;
+        out.append(buffer, written);
+        if (r == G_CONVERTER_FINISHED)
+            return out;
+    }
 }
 
-void put_entry(GKeyFile *kf, const char *group, const char *when, size_t i,
-               const MimeappsEntry &e) {
-    for (size_t g = 0; g < e.values.size(); g++)
-        if (e.values[g])
-            g_key_file_set_string(kf, group, value_key(when, i, g).c_str(), e.values[g]->c_str());
+// One field of a packed line: "-" for no value, else "=" and the value with its tabs, line
+// feeds and backslashes escaped.
+void put_field(std::string *out, const std::optional<std::string> &value) {
+    *out += '\t';
+    if (!value) {
+        *out += '-';
+        return;
+    }
+    *out += '=';
+    for (char c : *value) {
+        if (c == '\\' || c == '\t' || c == '\n') {
+            *out += '\\';
+            *out += c == '\t' ? 't' : c == '\n' ? 'n' : '\\';
+        } else {
+            *out += c;
+        }
+    }
+}
+
+std::optional<std::string> take_field(std::string_view *line) {
+    size_t end = line->find('\t');
+    std::string_view field = line->substr(0, end);
+    *line = end == std::string_view::npos ? std::string_view() : line->substr(end + 1);
+    if (field.empty() || field[0] != '=')
+        return std::nullopt;
+    std::string value;
+    for (size_t i = 1; i < field.size(); i++) {
+        if (field[i] == '\\' && i + 1 < field.size()) {
+            char e = field[++i];
+            value += e == 't' ? '\t' : e == 'n' ? '\n' : e;
+        } else {
+            value += field[i];
+        }
+    }
+    return value;
+}
+
+// "T" and the fields of a type a line; "F", a file's path and checksum and its bytes' length
+// (or "-") a line, the bytes after it.
+std::string pack(const JournalEntry &e) {
+    std::string text;
+    for (const JournalType &t : e.types) {
+        text += 'T';
+        put_field(&text, t.type);
+        put_field(&text, t.file);
+        for (const auto &v : t.before.values)
+            put_field(&text, v);
+        put_field(&text, t.after.values[0]);
+        text += '\n';
+    }
+    for (const JournalFile &f : e.files) {
+        text += 'F';
+        put_field(&text, f.path);
+        put_field(&text, f.after_sum);
+        put_field(&text, f.before ? std::optional(std::to_string(f.before->size())) : std::nullopt);
+        text += '\n';
+        if (f.before)
+            text += *f.before + '\n';
+    }
+    std::string packed = squeezed(text, true).value_or("");
+    g_autofree char *b64 =
+        g_base64_encode(reinterpret_cast<const guchar *>(packed.data()), packed.size());
+    return b64;
+}
+
+bool unpack(const std::string &b64, JournalEntry *e) {
+    gsize length = 0;
+    g_autofree guchar *raw = g_base64_decode(b64.c_str(), &length);
+    std::optional<std::string> text =
+        squeezed(std::string_view(reinterpret_cast<const char *>(raw), length), false);
+    if (!text)
+        return false;
+    std::string_view rest(*text);
+    while (!rest.empty()) {
+        size_t eol = rest.find('\n');
+        if (eol == std::string_view::npos || eol < 2)
+            return false;
+        char kind = rest[0];
+        std::string_view line = rest.substr(2, eol - 2);
+        rest.remove_prefix(eol + 1);
+        if (kind == 'T') {
+            JournalType t;
+            std::optional<std::string> type = take_field(&line), file = take_field(&line);
+            if (!type || !file)
+                return false;
+            t.type = *type;
+            t.file = *file;
+            for (auto &v : t.before.values)
+                v = take_field(&line);
+            t.after.values[0] = take_field(&line);
+            e->types.push_back(std::move(t));
+        } else if (kind == 'F') {
+            std::optional<std::string> path = take_field(&line), sum = take_field(&line),
+                                       size = take_field(&line);
+            if (!path || !sum)
+                return false;
+            JournalFile f{*path, std::nullopt, *sum};
+            if (size) {
+                size_t n = std::strtoul(size->c_str(), nullptr, 10);
+                if (n + 1 > rest.size() || rest[n] != '\n')
+                    return false;
+                f.before = std::string(rest.substr(0, n));
+                rest.remove_prefix(n + 1);
+            }
+            e->files.push_back(std::move(f));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "before-2-0": the value type 2 had in settings group 0 before the assignment (earlier
+// versions of the journal).
+std::string value_key(const char *when, size_t type, size_t group) {
+    return std::string(when) + "-" + std::to_string(type) + "-" + std::to_string(group);
 }
 
 MimeappsEntry get_entry(GKeyFile *kf, const char *group, const char *when, size_t i) {
@@ -47,28 +176,16 @@ bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
     g_autofree char *app = g_key_file_get_string(kf, group, JOURNAL_KEY_APP, nullptr);
     g_autofree char *name = g_key_file_get_string(kf, group, JOURNAL_KEY_NAME, nullptr);
     g_autofree char *item = g_key_file_get_string(kf, group, JOURNAL_KEY_ITEM, nullptr);
+    g_autofree char *token = g_key_file_get_string(kf, group, JOURNAL_KEY_TOKEN, nullptr);
+    g_autofree char *packed = g_key_file_get_string(kf, group, JOURNAL_KEY_PACKED, nullptr);
     g_auto(GStrv) types =
         g_key_file_get_string_list(kf, group, JOURNAL_KEY_TYPES, nullptr, nullptr);
-    if (app == nullptr || name == nullptr || item == nullptr || types == nullptr)
+    if (app == nullptr || name == nullptr || item == nullptr || (types == nullptr && !packed))
         return false;
-    *entry = JournalEntry{app, name, item, {}, {}};
-    for (size_t i = 0;; i++) {
-        std::string n = std::to_string(i);
-        g_autofree char *path =
-            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_PATH + n).c_str(), nullptr);
-        g_autofree char *sum =
-            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_SUM + n).c_str(), nullptr);
-        if (path == nullptr || sum == nullptr)
-            break;
-        g_autofree char *before =
-            g_key_file_get_string(kf, group, (JOURNAL_KEY_FILE_BEFORE + n).c_str(), nullptr);
-        JournalFile f{path, std::nullopt, sum};
-        if (before != nullptr) {
-            gsize length = 0;
-            g_autofree guchar *bytes = g_base64_decode(before, &length);
-            f.before = std::string(reinterpret_cast<const char *>(bytes), length);
-        }
-        entry->files.push_back(std::move(f));
+    *entry = JournalEntry{app, name, item, {}, {}, token != nullptr ? token : "", ""};
+    if (packed != nullptr) {
+        entry->packed = packed;
+        return true;
     }
     for (size_t i = 0; types[i] != nullptr; i++) {
         g_autofree char *file =
@@ -77,6 +194,23 @@ bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
                                 get_entry(kf, group, "after", i), file ? file : ""});
     }
     return true;
+}
+
+std::vector<JournalEntry> load(bool unpacked) {
+    std::vector<JournalEntry> entries;
+    std::string path = journal_path();
+    std::optional<std::string> bytes = files_read(path.c_str());
+    if (!bytes)
+        return entries;
+    if (!journal_parse(*bytes, &entries)) {
+        // Kept for whoever wants to look at it; the next assignment starts a new journal.
+        g_rename(path.c_str(), (path + ".bad").c_str());
+        return entries;
+    }
+    if (unpacked)
+        for (JournalEntry &e : entries)
+            journal_unpack(&e);
+    return entries;
 }
 
 } // namespace
@@ -99,6 +233,41 @@ bool journal_writable(std::string *why) {
         return false;
     }
     return true;
+}
+
+std::string journal_token() {
+    g_autofree char *uuid = g_uuid_string_random();
+    return uuid;
+}
+
+bool journal_entry_empty(const JournalEntry &entry) {
+    return entry.types.empty() && entry.packed.empty();
+}
+
+bool journal_unpack(JournalEntry *entry) {
+    if (entry->packed.empty())
+        return true;
+    std::string packed = std::move(entry->packed);
+    entry->packed.clear();
+    entry->types.clear();
+    entry->files.clear();
+    if (unpack(packed, entry))
+        return true;
+    entry->types.clear();
+    entry->files.clear();
+    return false;
+}
+
+std::string journal_entry_text(const JournalEntry &entry) {
+    return journal_text({entry});
+}
+
+bool journal_entry_parse(const std::string &text, JournalEntry *entry) {
+    std::vector<JournalEntry> entries;
+    if (!journal_parse(text, &entries) || entries.size() != 1)
+        return false;
+    *entry = std::move(entries[0]);
+    return journal_unpack(entry);
 }
 
 std::string journal_sum(const std::optional<std::string> &bytes) {
@@ -124,16 +293,11 @@ bool journal_parse(const std::string &bytes, std::vector<JournalEntry> *entries)
 }
 
 std::vector<JournalEntry> journal_load() {
-    std::vector<JournalEntry> entries;
-    std::string path = journal_path();
-    g_autofree char *bytes = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &bytes, &length, nullptr))
-        return entries;
-    if (!journal_parse(std::string(bytes, length), &entries))
-        // Kept for whoever wants to look at it; the next assignment starts a new journal.
-        g_rename(path.c_str(), (path + ".bad").c_str());
-    return entries;
+    return load(true);
+}
+
+std::vector<JournalEntry> journal_load_packed() {
+    return load(false);
 }
 
 std::string journal_text(const std::vector<JournalEntry> &entries) {
@@ -145,31 +309,10 @@ std::string journal_text(const std::vector<JournalEntry> &entries) {
         g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_APP, e.app_id.c_str());
         g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_NAME, e.app_name.c_str());
         g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_ITEM, e.item.c_str());
-        std::vector<const char *> types;
-        for (size_t i = 0; i < e.types.size(); i++) {
-            types.push_back(e.types[i].type.c_str());
-            put_entry(kf, group.c_str(), "before", i, e.types[i].before);
-            put_entry(kf, group.c_str(), "after", i, e.types[i].after);
-            if (!e.types[i].file.empty())
-                g_key_file_set_string(kf, group.c_str(), ("file-" + std::to_string(i)).c_str(),
-                                      e.types[i].file.c_str());
-        }
-        g_key_file_set_string_list(kf, group.c_str(), JOURNAL_KEY_TYPES, types.data(),
-                                   types.size());
-        for (size_t i = 0; i < e.files.size(); i++) {
-            std::string n = std::to_string(i);
-            const JournalFile &f = e.files[i];
-            g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_PATH + n).c_str(),
-                                  f.path.c_str());
-            g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_SUM + n).c_str(),
-                                  f.after_sum.c_str());
-            if (f.before) {
-                g_autofree char *b64 = g_base64_encode(
-                    reinterpret_cast<const guchar *>(f.before->data()), f.before->size());
-                g_key_file_set_string(kf, group.c_str(), (JOURNAL_KEY_FILE_BEFORE + n).c_str(),
-                                      b64);
-            }
-        }
+        if (!e.token.empty())
+            g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_TOKEN, e.token.c_str());
+        std::string packed = e.packed.empty() ? pack(e) : e.packed;
+        g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_PACKED, packed.c_str());
     }
     gsize length = 0;
     g_autofree char *data = g_key_file_to_data(kf, &length, nullptr);

@@ -34,7 +34,22 @@ struct JournalEntry {
     std::string item;
     std::vector<JournalType> types;
     std::vector<JournalFile> files;
+    std::string token; // names the entry alone, so that a change found half done adds it once
+    // types and files as the journal keeps them, packed, from journal_load_packed until
+    // journal_unpack: a change that only adds or takes off an entry need not unpack the others.
+    std::string packed;
 };
+
+// True when the entry names no type (a hand-edited journal): there is nothing to take back.
+bool journal_entry_empty(const JournalEntry &entry);
+// Fills the types and files of an entry read packed; false when they are damaged.
+bool journal_unpack(JournalEntry *entry);
+
+// A new token for an entry.
+std::string journal_token();
+// One entry as the journal writes it, and back; false when text holds no entry.
+std::string journal_entry_text(const JournalEntry &entry);
+bool journal_entry_parse(const std::string &text, JournalEntry *entry);
 
 // The checksum journal entries keep of a file's bytes.
 std::string journal_sum(const std::optional<std::string> &bytes);
@@ -46,6 +61,8 @@ bool journal_writable(std::string *why);
 // Every entry, oldest first. A journal that cannot be read is moved aside (".bad") and counts
 // as empty: it never stops an assignment.
 std::vector<JournalEntry> journal_load();
+// The same with each entry's types and files left packed (journal_unpack).
+std::vector<JournalEntry> journal_load_packed();
 // Writes entries (the newest JOURNAL_MAX_ENTRIES of them) in one step. False with error.
 bool journal_save(const std::vector<JournalEntry> &entries, std::string *error);
 // The journal's bytes for entries (the newest JOURNAL_MAX_ENTRIES of them), as journal_save

@@ -160,7 +160,7 @@ std::optional<std::string> pins_in_change(Change *change, const std::vector<std:
 Outcome pins_pin(const Item &item) {
     const std::string failed = std::string("Failed to pin ") + item.name + ": ";
     std::vector<std::string> names;
-    Change change{std::string("pin of ") + item.name, {}, ""};
+    Change change{std::string("pin of ") + item.name, {}, {}, ""};
     auto make = [&](Change *c) -> std::optional<std::string> {
         PinRequest request{item.name, {}};
         std::vector<std::string> missing;
@@ -191,7 +191,7 @@ Outcome pins_pin(const Item &item) {
 Outcome pins_unpin(const Item &item) {
     const std::string failed = std::string("Failed to unpin ") + item.name + ": ";
     std::vector<std::string> pinned;
-    Change change{std::string("unpin of ") + item.name, {}, ""};
+    Change change{std::string("unpin of ") + item.name, {}, {}, ""};
     auto make = [&](Change *c) -> std::optional<std::string> {
         pinned = pins_of_item(item);
         if (pinned.empty())
