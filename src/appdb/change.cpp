@@ -28,9 +28,8 @@ void put_block(std::string *out, std::string_view tag, const std::optional<std::
         *out += " -\n";
         return;
     }
-    *out += " " + std::to_string(bytes->size()) + "\n";
-    *out += *bytes;
-    *out += "\n";
+    out->append(" ").append(std::to_string(bytes->size())).append("\n");
+    out->append(*bytes).append("\n");
 }
 
 // The record: each block a tag, its length and its bytes, so that any bytes (a CRLF file, a
