@@ -98,6 +98,16 @@ TEST_F(Cli, ListNamesCategoriesAndTypesWithTheirLabels) {
     EXPECT_NE(r.out.find("\nimage/png\tpng\n"), std::string::npos);
     EXPECT_NE(r.out.find("\ninode/directory\tfolder\n"), std::string::npos);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 45);
+    // A catalogue that does not parse: the built-in one, and the reason on stderr.
+    write_file(env.config_dir + "/quarve/mimetypes.ini", "[Categories]\nbroken\n");
+    r = quarve({"list"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Web Browser\n", 0), 0u) << r.out;
+    EXPECT_EQ(
+        r.err.rfind("quarve: " + env.config_dir + "/quarve/mimetypes.ini cannot be read: line 2: ",
+                    0),
+        0u)
+        << r.err;
 }
 
 TEST_F(Cli, ShowListsTheScreensCandidatesWithMarksAndFiles) {

@@ -86,3 +86,13 @@ TEST_F(FirstFrame, AsksOnlyWhatItsRowsShowAndTheLoopListsTheRest) {
     EXPECT_EQ(shell_run(&s), 0);
     EXPECT_EQ(names(s.apps), whole()) << "listed whole before the first key";
 }
+
+TEST_F(Run, ACatalogueThatDoesNotParseIsSaidAtStartInRed) {
+    const std::string path = env.config_dir + "/quarve/mimetypes.ini";
+    write_file(path, "[Categories]\nno equals sign here\n");
+    start(200, 12);
+    frame();
+    EXPECT_EQ(std::string(s.status).rfind(path + " cannot be read: line 2: ", 0), 0u) << s.status;
+    EXPECT_EQ(grid_cell(2, 11).fg, TB_RED);
+    EXPECT_EQ(selected_label(), "Web Browser") << "the built-in categories";
+}
