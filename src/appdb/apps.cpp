@@ -122,19 +122,10 @@ std::vector<std::string> declared_subtypes(const std::vector<std::string> &types
 // The item's types the application declares neither itself nor through a type they are a kind
 // of: the assignment stands, but the user should know.
 std::string undeclared(const Item &item, GAppInfo *app) {
-    std::vector<std::string> declared;
-    const char *const *list = g_app_info_get_supported_types(app);
-    for (const char *const *d = list; d != nullptr && *d != nullptr; d++)
-        declared.push_back(aliases_unalias(*d));
     std::string missing;
-    for (const char *type : item.types) {
-        std::vector<std::string> ancestry = aliases_ancestry(type);
-        bool covered = std::any_of(ancestry.begin(), ancestry.end(), [&](const std::string &a) {
-            return std::find(declared.begin(), declared.end(), a) != declared.end();
-        });
-        if (!covered)
+    for (const char *type : item.types)
+        if (!aliases_covers(g_app_info_get_supported_types(app), type))
             missing += (missing.empty() ? "" : ", ") + std::string(type);
-    }
     return missing;
 }
 

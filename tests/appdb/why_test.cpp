@@ -148,17 +148,19 @@ TEST_F(Why, FilesByTheirContentLinksAndTerminalsGetTheirCommand) {
     // A PNG picture in a file whose name says nothing.
     const std::string picture = env.root + "/picture";
     write_file(picture, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    std::optional<WhyType> file = why_target(picture.c_str());
+    std::string error;
+    std::optional<WhyType> file = why_target(picture.c_str(), &error);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->type, "image/png");
     EXPECT_EQ(file->command, "/bin/true '" + picture + "'");
     EXPECT_FALSE(file->terminal);
-    std::optional<WhyType> link = why_target("gopher://example.org/1");
+    std::optional<WhyType> link = why_target("gopher://example.org/1", &error);
     ASSERT_TRUE(link);
     EXPECT_EQ(link->type, "x-scheme-handler/gopher");
     EXPECT_EQ(link->command, "/bin/true --open 'gopher://example.org/1'");
     EXPECT_TRUE(link->terminal);
     EXPECT_EQ(why_text(*link).back(),
               "  command: /bin/true --open 'gopher://example.org/1' (in a terminal)");
-    EXPECT_FALSE(why_target((env.root + "/missing").c_str()));
+    EXPECT_FALSE(why_target((env.root + "/missing").c_str(), &error));
+    EXPECT_EQ(error, "no such file: " + env.root + "/missing");
 }
