@@ -18,7 +18,7 @@ void detach(gpointer) {
     setsid(); // no controlling terminal, as under cron or a login script
 }
 
-Outcome quarve(std::vector<std::string> args) {
+Outcome quarve(std::vector<std::string> args, const char *cwd = nullptr) {
     args.insert(args.begin(), QUARVE_BINARY);
     std::vector<char *> argv;
     for (auto &a : args)
@@ -28,8 +28,8 @@ Outcome quarve(std::vector<std::string> args) {
     g_autofree char *err = nullptr;
     int wait = 0;
     Outcome r{-1, "", ""};
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, detach, nullptr,
-                      &out, &err, &wait, nullptr))
+    if (!g_spawn_sync(cwd, argv.data(), nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, detach, nullptr, &out,
+                      &err, &wait, nullptr))
         return r;
     r.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
     r.out = out;
@@ -70,14 +70,17 @@ TEST_F(Cli, HelpAndVersionNeedNoTerminal) {
 }
 
 TEST_F(Cli, UsageErrorsExitTwoWithAHint) {
-    for (const auto &args : std::vector<std::vector<std::string>>{{"frob"},
-                                                                  {"--frob"},
-                                                                  {"show"},
-                                                                  {"set", "png"},
-                                                                  {"get", "a", "b"},
-                                                                  {"list", "-x"},
-                                                                  {"undo", "now"},
-                                                                  {"app"}}) {
+    for (const auto &args :
+         std::vector<std::vector<std::string>>{{"frob"},
+                                               {"--frob"},
+                                               {"show"},
+                                               {"set", "png"},
+                                               {"get", "a", "b"},
+                                               {"list", "-x"},
+                                               {"undo", "now"},
+                                               {"app"},
+                                               {"list", "--types", "--apps"},
+                                               {"pins", "--json", "--restore"}}) {
         Outcome r = quarve(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_EQ(r.err.rfind("quarve: ", 0), 0u) << r.err;
@@ -261,6 +264,22 @@ TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
         {{"help", "set"}, 0, "Usage: quarve set ITEM APP\n", ""},
         {{"help", "frob"}, 2, "", "quarve: help: unknown command frob\n"},
         {{"--list-commands"}, 0, "list\tlist the categories (--types: the MIME types)\n", ""},
+        {{"get", "./x.png"},
+         1,
+         "",
+         "quarve: not an item: ./x.png; quarve why FILE explains a file\n"},
+        {{"set", "~/x.png", "web"},
+         1,
+         "",
+         "quarve: not an item: ~/x.png; quarve why FILE explains a file\n"},
+        {{"show", env.root},
+         1,
+         "",
+         "quarve: not an item: " + env.root + "; quarve why FILE explains a file\n"},
+        {{"why", env.root + "/missing.pdf"},
+         1,
+         "",
+         "quarve: no such file: " + env.root + "/missing.pdf\n"},
     };
     for (const auto &c : cases) {
         Outcome r = quarve(c.args);
@@ -268,8 +287,60 @@ TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
         EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args[0];
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args[0];
     }
+    // A path in a folder that is there is a file, not a type of that name.
+    g_mkdir_with_parents((env.root + "/docs").c_str(), 0755);
+    Outcome r = quarve({"why", "docs/missing.pdf"}, env.root.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarve: no such file: docs/missing.pdf\n");
     Outcome help = quarve({"--help"});
     EXPECT_EQ(quarve({"help"}).out, help.out) << "help is --help";
     EXPECT_NE(help.out.find("Press ? inside for every key; see quarve(1).\n"), std::string::npos);
     EXPECT_NE(help.out.find(env.config_dir + "/mimeapps.list"), std::string::npos);
+}
+
+TEST_F(Cli, JsonIsOneDocumentWithEveryControlCharacterEscaped) {
+    std::string name = "Ctl";
+    for (char c = 1; c < 0x20; c++)
+        if (c != '\n' && c != '\r')
+            name += c;
+    name += "\x7f\xc2\x85\xc2\x9b";
+    write_file(env.apps_dir + "/ctl.desktop",
+               "[Desktop Entry]\nType=Application\nName=" + name +
+                   "\\n\\r\nExec=/bin/true %f\nMimeType=image/png;\n");
+    write_file(env.config_dir + "/mimeapps.list",
+               "[Default Applications]\nimage/png=ctl.desktop\n");
+    const std::string saved = env.root + "/out.json";
+    for (const auto &args : std::vector<std::vector<std::string>>{{"list", "--json"},
+                                                                  {"list", "--types", "--json"},
+                                                                  {"list", "--apps", "--json"},
+                                                                  {"show", "png", "--json"},
+                                                                  {"get", "png", "--json"},
+                                                                  {"app", "ctl", "--json"},
+                                                                  {"why", "png", "--json"},
+                                                                  {"pins", "--json"}}) {
+        Outcome r = quarve(args);
+        std::string what = args[0] + " " + args[1];
+        EXPECT_EQ(r.status, 0) << what << ": " << r.err;
+        ASSERT_FALSE(r.out.empty()) << what;
+        std::string body = r.out.substr(0, r.out.size() - 1);
+        EXPECT_EQ(r.out.back(), '\n') << what;
+        for (size_t i = 0; i < body.size(); i++) {
+            auto c = static_cast<unsigned char>(body[i]);
+            bool c1 =
+                c == 0xc2 && i + 1 < body.size() && static_cast<unsigned char>(body[i + 1]) < 0xa0;
+            EXPECT_FALSE(c < 0x20 || c == 0x7f || c1) << what << ": byte " << i;
+        }
+        // jq reads it as one document.
+        write_file(saved, r.out);
+        int wait = 0;
+        std::string jq = "jq -e 'type' " + saved;
+        ASSERT_TRUE(g_spawn_command_line_sync(jq.c_str(), nullptr, nullptr, &wait, nullptr));
+        EXPECT_TRUE(g_spawn_check_wait_status(wait, nullptr)) << what << ": " << r.out;
+    }
+    // And gives back the name as it was.
+    write_file(saved, quarve({"app", "ctl", "--json"}).out);
+    g_autofree char *back = nullptr;
+    std::string jq = "jq -j .name " + saved;
+    ASSERT_TRUE(g_spawn_command_line_sync(jq.c_str(), &back, nullptr, nullptr, nullptr));
+    EXPECT_EQ(std::string(back), name + "\n\r");
 }
