@@ -142,9 +142,11 @@ std::vector<std::string> ids_in(GKeyFile *kf, const char *group, const char *key
     return ids;
 }
 
-// The entries every file gives type (at level of the ancestry), in GIO's reading order.
-void add_entries(std::vector<Entry> *out, const std::vector<ListFile> &files,
-                 const std::string &type, size_t level) {
+// The entries every file gives the types of the ancestry (chain), in GIO's reading order; each
+// file is read once.
+std::vector<Entry> entries_for(const std::vector<ListFile> &files,
+                               const std::vector<std::string> &chain) {
+    std::vector<Entry> out;
     for (const ListFile &f : files) {
         g_autoptr(GKeyFile) kf = g_key_file_new();
         if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
@@ -155,22 +157,27 @@ void add_entries(std::vector<Entry> *out, const std::vector<ListFile> &files,
         for (const char *group : groups) {
             g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
             for (char **k = keys; k != nullptr && *k != nullptr; k++) {
-                if (aliases_unalias(*k) != type)
+                auto level = std::find(chain.begin(), chain.end(), aliases_unalias(*k));
+                if (level == chain.end())
                     continue;
                 g_autofree char *value = g_key_file_get_value(kf, group, *k, nullptr);
                 Entry e{{f.path, group, std::string(*k) + "=" + (value ? value : ""), "", ""},
                         f.folder,
-                        level,
+                        static_cast<size_t>(level - chain.begin()),
                         f.kind != ListKind::defaults_only || group == WHY_DEFAULTS,
                         f.kind == ListKind::cache,
                         ids_in(kf, group, *k),
                         {},
                         {},
                         {}};
-                out->push_back(std::move(e));
+                out.push_back(std::move(e));
             }
         }
     }
+    // Each type's entries together, the type's own first, as GIO tries them.
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Entry &a, const Entry &b) { return a.level < b.level; });
+    return out;
 }
 
 bool has(const std::vector<std::string> &list, const std::string &id) {
@@ -248,11 +255,14 @@ std::string listing(const std::vector<std::string> &ids) {
     return out;
 }
 
-// Gives each shown entry its verdict: the one that gave GIO's answer decides (decider, or
-// nullptr when none of them did), every other is outranked by it or skipped, with the reason.
-void judge(std::vector<Entry> &entries, const std::vector<Folder> &folders, const Entry *decider,
-           const std::string &answer) {
+// Gives each entry up to level last its verdict: the one that gave GIO's answer decides
+// (decider, or nullptr when none of them did), every other is outranked by it or skipped, with
+// the reason.
+void judge(std::vector<Entry> &entries, size_t last, const std::vector<Folder> &folders,
+           const Entry *decider, const std::string &answer) {
     for (Entry &e : entries) {
+        if (e.cache || e.level > last)
+            continue;
         WhyList &w = e.shown;
         if (&e == decider) {
             w.verdict = "decides";
@@ -409,17 +419,15 @@ WhyType why_type(const char *type) {
     std::vector<Folder> folders = list_folders();
     std::vector<ListFile> files = list_files(folders);
     std::vector<std::string> chain = aliases_ancestry(type);
-    std::vector<Entry> entries;
-    for (size_t level = 0; level < chain.size(); level++)
-        add_entries(&entries, files, chain[level], level);
+    std::vector<Entry> entries = entries_for(files, chain);
     Lookup found = replay(entries, folders, chain.size());
     // GIO is the judge: a replay that ends elsewhere explains nothing.
     bool agrees = found.id.has_value() == (app != nullptr) &&
                   (!found.id || (gio_file ? found.file == gio_file : *found.id == *why.id));
     const Entry *decider = agrees && found.entry >= 0 ? &entries[found.entry] : nullptr;
-    judge(entries, folders, decider, why.id.value_or(""));
     // Shown: the lists of every type GIO tried, up to the one it answered for.
     size_t last = agrees && found.id ? found.level : 0;
+    judge(entries, last, folders, decider, why.id.value_or(""));
     for (const Entry &e : entries)
         if (!e.cache && e.level <= last)
             why.lists.push_back(e.shown);
@@ -496,8 +504,7 @@ bool why_user_default(const char *type) {
         if (f.kind != ListKind::cache &&
             (folders[f.folder].path == g_get_user_config_dir() || folders[f.folder].path == apps))
             mine.push_back(f);
-    std::vector<Entry> entries;
-    add_entries(&entries, mine, aliases_unalias(type), 0);
+    std::vector<Entry> entries = entries_for(mine, {aliases_unalias(type)});
     return std::any_of(entries.begin(), entries.end(),
                        [](const Entry &e) { return e.shown.group == WHY_DEFAULTS; });
 }
