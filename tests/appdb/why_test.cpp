@@ -266,8 +266,6 @@ TEST_F(Why, TheCommandShownIsTheOneGioRuns) {
     } cases[] = {
         {"a link, to an application that takes files only", "%f", "x-scheme-handler/gopher",
          "gopher://example.org/1", false},
-        {"a link, to one that takes links", "%u", "x-scheme-handler/gopher",
-         "gopher://example.org/1", true},
         {"a file, to one that takes links: its path", "%u", "text/plain", note, true},
         {"a file: link, to one that takes files", "%f", "text/plain", "file://" + note, true},
     };
