@@ -1,5 +1,4 @@
-// Why a type opens where it does: GIO's own lookup replayed over every list it reads, so that
-// the one entry that gives GIO's answer is the one that decides.
+// Why a type opens where it does: GIO's own lookup replayed over every list it reads.
 #include "appdb/why.h"
 
 #include <algorithm>

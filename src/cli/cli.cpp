@@ -524,9 +524,9 @@ constexpr Command commands[] = {
      cmd_reset},
     {"why", "why ITEM|FILE|URL", 1, "--json",
      "explain why a file, link or item opens where it does",
-     "for each MIME type of ITEM, or the type of FILE or URL: GIO's\ndefault, every list that "
-     "names the type and the one that\ndecides, whether the application declares the type, and "
-     "for\na FILE or URL the command that would run",
+     "for each MIME type of ITEM, or the type GIO gives FILE or URL\nas gio open does: GIO's "
+     "default, every list that names the\ntype and the one that decides, whether the application"
+     "\ndeclares the type, and for a FILE or URL the command GIO\nwould run",
      cmd_why},
     {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
      "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
