@@ -209,18 +209,26 @@ Lookup replay(std::vector<Entry> &entries, const std::vector<Folder> &folders, s
                 }
         }
         for (size_t folder = 0; folder < folders.size(); folder++) {
-            // Within a folder, mimeapps.list's associations come before mimeinfo.cache's, an ID
-            // added there is not removed there, and one removed there is not added from the cache.
+            // A folder's lists are merged as GIO reads them (expand_strv): mimeapps.list's
+            // associations, its removals, then mimeinfo.cache's associations. Only a list that
+            // is merged into one already there leaves out what the other one names: the cache
+            // passes an ID mimeapps.list removes unless mimeapps.list also adds some.
             std::vector<std::string> added_here, removed_here;
-            for (Entry &e : entries)
-                if (e.level == level && e.folder == folder && e.read && e.shown.group == WHY_ADDED)
-                    added_here.insert(added_here.end(), e.ids.begin(), e.ids.end());
+            bool adds = false, removes = false;
             for (Entry &e : entries)
                 if (e.level == level && e.folder == folder && e.read &&
-                    e.shown.group == WHY_REMOVED)
+                    e.shown.group == WHY_ADDED) {
+                    added_here.insert(added_here.end(), e.ids.begin(), e.ids.end());
+                    adds = true;
+                }
+            for (Entry &e : entries)
+                if (e.level == level && e.folder == folder && e.read &&
+                    e.shown.group == WHY_REMOVED) {
                     for (const std::string &id : e.ids)
-                        if (!has(added_here, id))
+                        if (!removes || !has(added_here, id))
                             removed_here.push_back(id);
+                    removes = true;
+                }
             for (size_t i = 0; i < entries.size(); i++) {
                 Entry &e = entries[i];
                 if (e.level != level || e.folder != folder || !e.read || !association(e))
@@ -228,7 +236,7 @@ Lookup replay(std::vector<Entry> &entries, const std::vector<Folder> &folders, s
                 for (const std::string &id : e.ids) {
                     if (masked(folders, folder, id))
                         e.masked.push_back(id);
-                    else if ((e.cache && has(removed_here, id)) || has(removed, id))
+                    else if ((e.cache && adds && has(removed_here, id)) || has(removed, id))
                         e.removed.push_back(id);
                     else if (!taken(id)) {
                         candidates.push_back({id, static_cast<int>(i)});
