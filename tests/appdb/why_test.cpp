@@ -188,14 +188,16 @@ TEST_F(Why, EveryListLayerIsJudgedAsGioResolvesIt) {
         EXPECT_EQ(gio_default(c.type), c.answer) << c.what;
         std::vector<std::string> lines =
             why_json(c.type, ".[0] | .default.id, (.decided_by.file // \"-\"), "
-                             "(.inherited_from // \"-\"), "
+                             "(.inherited_from // \"-\"), .decision, "
                              "(.lists[] | .verdict + \" \" + .file + \" [\" + .group + \"]\")");
-        ASSERT_GE(lines.size(), 3u) << c.what;
+        ASSERT_GE(lines.size(), 4u) << c.what;
         EXPECT_EQ(lines[0], c.answer) << c.what << ": the default shown is GIO's";
         EXPECT_EQ(lines[1] == "-" ? "" : rel(lines[1]), c.decider) << c.what;
         EXPECT_EQ(lines[2] == "-" ? "" : lines[2], c.inherited) << c.what;
+        EXPECT_EQ(lines[3].find("no list shown explains it"), std::string::npos)
+            << c.what << ": quarve's reading of the lists ends where GIO's does";
         std::vector<std::string> verdicts;
-        for (size_t i = 3; i < lines.size(); i++) {
+        for (size_t i = 4; i < lines.size(); i++) {
             std::string v = lines[i];
             size_t at = v.find(env.root + "/");
             if (at != std::string::npos)
