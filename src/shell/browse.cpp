@@ -295,8 +295,8 @@ bool key_finish(AppState *s, const tb_event *ev) {
 }
 
 // In the order of the help overlay; a key's place in the help line is its hint rank, then its
-// place in the table. The line begins as specified, "1:Categories 2:Ext /:Search a:Add
-// d:Delete"; every hint added since comes after it.
+// place in the table. The line begins with the original help text, "1:Categories 2:Ext /:Search
+// a:Add d:Delete"; every hint added since comes after it.
 constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ARROW_UP, 0, 0, key_up, "Up, Down",
      "move the selection in the pane that has the focus", nullptr, 0},

@@ -26,7 +26,7 @@ class Draw : public QuarveTest {
 TEST_F(Draw, HeaderTitlesAndFirstFrame) {
     start(100, 24);
     frame();
-    // The specified help text first; hints added since only after it.
+    // The original help text first; hints added since only after it.
     EXPECT_EQ(grid_row(0).rfind("  1:Categories 2:Ext /:Search a:Add d:Delete ", 0), 0u);
     EXPECT_EQ(grid_screen(),
               "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
