@@ -72,3 +72,11 @@ std::vector<std::string> aliases_ancestry(const char *type) {
     }
     return chain;
 }
+
+bool aliases_covers(const char *const *declared, const char *type) {
+    std::vector<std::string> ancestry = aliases_ancestry(type);
+    for (const char *const *d = declared; d != nullptr && *d != nullptr; d++)
+        if (std::find(ancestry.begin(), ancestry.end(), aliases_unalias(*d)) != ancestry.end())
+            return true;
+    return false;
+}

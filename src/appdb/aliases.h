@@ -14,3 +14,6 @@ std::string aliases_unalias(const char *type);
 // type's canonical name, then the types it is a sub-class of, nearest first, at any depth, each
 // once: the order in which GIO looks for a default.
 std::vector<std::string> aliases_ancestry(const char *type);
+// True when declared (an application's MimeType= list, NULL-terminated) names type or one of
+// the types it is a kind of, under any of their names.
+bool aliases_covers(const char *const *declared, const char *type);

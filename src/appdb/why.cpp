@@ -1,3 +1,4 @@
+// Why a type opens where it does: GIO's own lookup replayed over every list it reads.
 #include "appdb/why.h"
 
 #include <algorithm>
@@ -12,30 +13,48 @@ namespace {
 constexpr const char *WHY_DEFAULTS = "Default Applications";
 constexpr const char *WHY_ADDED = "Added Associations";
 constexpr const char *WHY_REMOVED = "Removed Associations";
+constexpr const char *WHY_CACHE = "MIME Cache";
 
-// How many bytes of a file its type is guessed from, as file managers do.
-constexpr gsize WHY_SNIFF_BYTES = 4096;
-
-// One list file GIO reads, and whether it takes associations or only defaults.
-struct ListFile {
+// A folder GIO reads lists from; only application folders hold desktop files.
+struct Folder {
     std::string path;
-    bool associations;
+    bool applications;
 };
 
-// The folders GIO reads lists from, in its order of precedence, each with its files in the
-// order GIO reads them: the desktop-specific lists, mimeapps.list, and in application folders
-// the older defaults.list.
-std::vector<ListFile> list_files() {
-    std::vector<std::string> desktops;
-    const char *current = g_getenv("XDG_CURRENT_DESKTOP");
-    g_auto(GStrv) names = g_strsplit(current ? current : "", ":", -1);
-    for (char **n = names; *n != nullptr; n++)
-        if (**n != '\0') {
-            g_autofree char *lower = g_ascii_strdown(*n, -1);
-            desktops.push_back(lower);
-        }
-    std::vector<std::pair<std::string, bool>> folders; // folder, is an application folder
-    folders.push_back({g_get_user_config_dir(), false});
+// What GIO takes from a list file: desktop-specific lists and defaults.list give defaults only,
+// mimeapps.list everything, mimeinfo.cache the types the folder's desktop files declare.
+enum class ListKind { defaults_only, full, cache };
+
+struct ListFile {
+    std::string path;
+    size_t folder;
+    ListKind kind;
+};
+
+// One key of a list file for one type of the ancestry, with what GIO made of it.
+struct Entry {
+    WhyList shown;
+    size_t folder;
+    size_t level; // the type's place in the ancestry
+    bool read;    // GIO takes this group from this file
+    bool cache;   // from mimeinfo.cache: a declaration, not a list the user sees
+    std::vector<std::string> ids;
+    std::vector<std::string> taken;   // what it put among the candidates
+    std::vector<std::string> removed; // IDs GIO left out: Removed Associations name them
+    std::vector<std::string> masked;  // IDs GIO ignores here: a folder before has the file
+};
+
+// GIO's answer as the replay finds it.
+struct Lookup {
+    std::optional<std::string> id;
+    std::string file; // the desktop file that loads
+    int entry = -1;   // the entry that gave it
+    size_t level = 0;
+};
+
+// In GIO's order of precedence: the configuration folders, then the application folders.
+std::vector<Folder> list_folders() {
+    std::vector<Folder> folders{{g_get_user_config_dir(), false}};
     for (const char *const *d = g_get_system_config_dirs(); *d != nullptr; d++)
         folders.push_back({*d, false});
     g_autofree char *user_apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
@@ -44,138 +63,309 @@ std::vector<ListFile> list_files() {
         g_autofree char *apps = g_build_filename(*d, "applications", nullptr);
         folders.push_back({apps, true});
     }
+    return folders;
+}
+
+// Each folder's files in the order GIO reads them.
+std::vector<ListFile> list_files(const std::vector<Folder> &folders) {
+    std::vector<std::string> desktops;
+    const char *current = g_getenv("XDG_CURRENT_DESKTOP");
+    g_auto(GStrv) names = g_strsplit(current ? current : "", ":", -1);
+    for (char **n = names; *n != nullptr; n++)
+        if (**n != '\0') {
+            g_autofree char *lower = g_ascii_strdown(*n, -1);
+            desktops.push_back(lower);
+        }
     std::vector<ListFile> files;
-    for (const auto &[folder, applications] : folders) {
+    for (size_t i = 0; i < folders.size(); i++) {
+        const std::string &dir = folders[i].path;
         for (const std::string &desktop : desktops)
-            files.push_back({folder + "/" + desktop + "-mimeapps.list", false});
-        files.push_back({folder + "/mimeapps.list", true});
-        if (applications)
-            files.push_back({folder + "/defaults.list", false});
+            files.push_back({dir + "/" + desktop + "-mimeapps.list", i, ListKind::defaults_only});
+        files.push_back({dir + "/mimeapps.list", i, ListKind::full});
+        if (folders[i].applications) {
+            files.push_back({dir + "/defaults.list", i, ListKind::defaults_only});
+            files.push_back({dir + "/mimeinfo.cache", i, ListKind::cache});
+        }
     }
     return files;
 }
 
-bool installed(const std::string &id) {
-    g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(id.c_str());
-    return app != nullptr;
-}
-
-std::vector<std::string> ids_of(const std::string &value) {
-    std::vector<std::string> ids;
-    g_auto(GStrv) parts = g_strsplit(value.c_str(), ";", -1);
-    for (char **p = parts; *p != nullptr; p++) {
-        g_autofree char *id = g_strstrip(g_strdup(*p));
-        if (*id != '\0')
-            ids.push_back(id);
+// The desktop file of id in an application folder, as GIO finds it there: the file itself, or
+// one in a subfolder for each "-" of the ID ("kde-foo.desktop" as kde/foo.desktop).
+std::optional<std::string> app_file(const std::string &folder, const std::string &id) {
+    if (!g_str_has_suffix(id.c_str(), ".desktop") || id.find('/') != std::string::npos)
+        return std::nullopt;
+    std::string name = id;
+    for (size_t from = 0;;) {
+        std::string path = folder + "/" + name;
+        if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
+            return path;
+        size_t dash = name.find('-', from);
+        if (dash == std::string::npos)
+            return std::nullopt;
+        name[dash] = '/';
+        from = dash + 1;
     }
-    return ids;
 }
 
-// The keys of group in kf that stand for type (itself, or one of its other names).
-std::vector<std::pair<std::string, std::string>> keys_for(GKeyFile *kf, const char *group,
-                                                          const std::string &canonical) {
-    std::vector<std::pair<std::string, std::string>> out;
-    g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
-    for (char **k = keys; k != nullptr && *k != nullptr; k++) {
-        if (aliases_unalias(*k) != canonical)
+// The desktop file GIO would start id from: the first folder where it loads as an
+// application, hidden or not (GIO answers with a Hidden=true application all the same).
+std::optional<std::string> loads(const std::vector<Folder> &folders, const std::string &id) {
+    for (const Folder &f : folders) {
+        if (!f.applications)
             continue;
-        g_autofree char *value = g_key_file_get_value(kf, group, *k, nullptr);
-        out.push_back({*k, value ? value : ""});
-    }
-    return out;
-}
-
-// The entries every list gives type, in GIO's order.
-std::vector<WhyList> entries_for(const std::vector<ListFile> &files, const std::string &type) {
-    std::vector<WhyList> out;
-    for (const ListFile &f : files) {
-        g_autoptr(GKeyFile) kf = g_key_file_new();
-        if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
+        std::optional<std::string> path = app_file(f.path, id);
+        if (!path)
             continue;
-        for (const char *group : {WHY_DEFAULTS, WHY_ADDED, WHY_REMOVED})
-            for (const auto &[key, value] : keys_for(kf, group, type)) {
-                WhyList entry{f.path, group, key + "=" + value, "", ""};
-                if (!f.associations && group != WHY_DEFAULTS) {
-                    entry.verdict = "skipped";
-                    entry.reason = "GIO reads only defaults from this list";
-                }
-                out.push_back(entry);
-            }
+        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new_from_filename(path->c_str());
+        if (app != nullptr)
+            return path;
     }
-    return out;
+    return std::nullopt;
 }
 
-std::string value_of(const WhyList &entry) {
-    return entry.value.substr(entry.value.find('=') + 1);
-}
-
-// Gives each entry of one type its verdict, given the application GIO answers with. The first
-// default naming an installed application decides; associations count only without one.
-// Returns the entry that decides, or nullptr.
-WhyList *judge(std::vector<WhyList> &entries, const std::string &answer) {
-    WhyList *decider = nullptr;
-    for (WhyList &e : entries) {
-        if (!e.verdict.empty() || e.group != WHY_DEFAULTS)
-            continue;
-        std::vector<std::string> ids = ids_of(value_of(e));
-        auto first = std::find_if(ids.begin(), ids.end(), installed);
-        if (first == ids.end()) {
-            e.verdict = "skipped";
-            e.reason = (ids.empty() ? std::string("names no application")
-                                    : ids.front() + " is not installed");
-        } else if (decider == nullptr && *first == answer) {
-            e.verdict = "decides";
-            decider = &e;
-        } else {
-            e.verdict = "outranked";
-            e.reason = decider ? "an earlier list decides" : "GIO answers " + answer;
-        }
-    }
-    for (WhyList &e : entries) {
-        if (!e.verdict.empty())
-            continue;
-        if (e.group == WHY_REMOVED) {
-            e.verdict = "skipped";
-            e.reason = decider ? "Removed Associations do not undo a default"
-                               : "takes applications out of the candidates";
-            continue;
-        }
-        std::vector<std::string> ids = ids_of(value_of(e));
-        bool names_answer = std::find(ids.begin(), ids.end(), answer) != ids.end();
-        if (decider == nullptr && names_answer && ids.front() == answer) {
-            e.verdict = "decides";
-            decider = &e;
-        } else {
-            e.verdict = "outranked";
-            e.reason = decider ? "a default decides" : "an earlier association comes first";
-        }
-    }
-    return decider;
-}
-
-// The applications that name type itself in their desktop files (mimeinfo.cache).
-bool associated_itself(const std::string &type) {
-    g_autolist(GAppInfo) all = g_app_info_get_all();
-    for (GList *l = all; l != nullptr; l = l->next) {
-        const char *const *types = g_app_info_get_supported_types(G_APP_INFO(l->data));
-        for (const char *const *t = types; t != nullptr && *t != nullptr; t++)
-            if (aliases_unalias(*t) == type)
-                return true;
-    }
-    return false;
-}
-
-bool declares(GAppInfo *app, const std::string &type) {
-    const char *const *types = g_app_info_get_supported_types(app);
-    for (const char *const *t = types; t != nullptr && *t != nullptr; t++)
-        if (aliases_unalias(*t) == type)
+// GIO ignores an association for an application whose desktop file an earlier folder holds.
+bool masked(const std::vector<Folder> &folders, size_t folder, const std::string &id) {
+    for (size_t i = 0; i < folder; i++)
+        if (folders[i].applications && app_file(folders[i].path, id))
             return true;
     return false;
 }
 
-// The Exec line with the argument put in as GIO puts it in: %f and %F a path, %u and %U a URI,
-// %c the name, %k the desktop file; codes GIO drops go.
-std::string command_for(GAppInfo *app, const char *path, const char *uri) {
+std::vector<std::string> ids_in(GKeyFile *kf, const char *group, const char *key) {
+    std::vector<std::string> ids;
+    g_auto(GStrv) list = g_key_file_get_string_list(kf, group, key, nullptr, nullptr);
+    for (char **p = list; p != nullptr && *p != nullptr; p++)
+        if (**p != '\0')
+            ids.push_back(*p);
+    return ids;
+}
+
+// The entries every file gives the types of the ancestry (chain), in GIO's reading order; each
+// file is read once.
+std::vector<Entry> entries_for(const std::vector<ListFile> &files,
+                               const std::vector<std::string> &chain) {
+    std::vector<Entry> out;
+    for (const ListFile &f : files) {
+        g_autoptr(GKeyFile) kf = g_key_file_new();
+        if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
+            continue;
+        std::vector<const char *> groups{WHY_DEFAULTS, WHY_ADDED, WHY_REMOVED};
+        if (f.kind == ListKind::cache)
+            groups = {WHY_CACHE};
+        for (const char *group : groups) {
+            g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
+            for (char **k = keys; k != nullptr && *k != nullptr; k++) {
+                auto level = std::find(chain.begin(), chain.end(), aliases_unalias(*k));
+                if (level == chain.end())
+                    continue;
+                g_autofree char *value = g_key_file_get_value(kf, group, *k, nullptr);
+                Entry e{{f.path, group, std::string(*k) + "=" + (value ? value : ""), "", ""},
+                        f.folder,
+                        static_cast<size_t>(level - chain.begin()),
+                        f.kind != ListKind::defaults_only || group == WHY_DEFAULTS,
+                        f.kind == ListKind::cache,
+                        ids_in(kf, group, *k),
+                        {},
+                        {},
+                        {}};
+                out.push_back(std::move(e));
+            }
+        }
+    }
+    // Each type's entries together, the type's own first, as GIO tries them.
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Entry &a, const Entry &b) { return a.level < b.level; });
+    return out;
+}
+
+bool has(const std::vector<std::string> &list, const std::string &id) {
+    return std::find(list.begin(), list.end(), id) != list.end();
+}
+
+bool association(const Entry &e) {
+    return e.shown.group == WHY_ADDED || e.cache;
+}
+
+// GIO's lookup (g_app_info_get_default_for_type) replayed: for the type and then each parent in
+// turn, every folder's defaults, then every folder's associations less those removed, and the
+// first of them that loads is the answer. Records on each entry what it contributed.
+Lookup replay(std::vector<Entry> &entries, const std::vector<Folder> &folders, size_t levels) {
+    std::vector<std::string> removed; // GIO keeps it from one parent type to the next
+    for (size_t level = 0; level < levels; level++) {
+        std::vector<std::pair<std::string, int>> candidates;
+        auto taken = [&](const std::string &id) {
+            return std::any_of(candidates.begin(), candidates.end(),
+                               [&](const auto &c) { return c.first == id; });
+        };
+        for (size_t i = 0; i < entries.size(); i++) {
+            Entry &e = entries[i];
+            if (e.level != level || !e.read || e.shown.group != WHY_DEFAULTS)
+                continue;
+            for (const std::string &id : e.ids)
+                if (!taken(id)) {
+                    candidates.push_back({id, static_cast<int>(i)});
+                    e.taken.push_back(id);
+                }
+        }
+        for (size_t folder = 0; folder < folders.size(); folder++) {
+            // A folder's lists are merged as GIO reads them (expand_strv): mimeapps.list's
+            // associations, its removals, then mimeinfo.cache's associations. Only a list that
+            // is merged into one already there leaves out what the other one names: the cache
+            // passes an ID mimeapps.list removes unless mimeapps.list also adds some.
+            std::vector<std::string> added_here, removed_here;
+            bool adds = false, removes = false;
+            for (Entry &e : entries)
+                if (e.level == level && e.folder == folder && e.read &&
+                    e.shown.group == WHY_ADDED) {
+                    added_here.insert(added_here.end(), e.ids.begin(), e.ids.end());
+                    adds = true;
+                }
+            for (Entry &e : entries)
+                if (e.level == level && e.folder == folder && e.read &&
+                    e.shown.group == WHY_REMOVED) {
+                    for (const std::string &id : e.ids)
+                        if (!removes || !has(added_here, id))
+                            removed_here.push_back(id);
+                    removes = true;
+                }
+            for (size_t i = 0; i < entries.size(); i++) {
+                Entry &e = entries[i];
+                if (e.level != level || e.folder != folder || !e.read || !association(e))
+                    continue;
+                for (const std::string &id : e.ids) {
+                    if (masked(folders, folder, id))
+                        e.masked.push_back(id);
+                    else if ((e.cache && adds && has(removed_here, id)) || has(removed, id))
+                        e.removed.push_back(id);
+                    else if (!taken(id)) {
+                        candidates.push_back({id, static_cast<int>(i)});
+                        e.taken.push_back(id);
+                    }
+                }
+            }
+            for (const std::string &id : removed_here)
+                if (!masked(folders, folder, id) && !has(removed, id) && !taken(id))
+                    removed.push_back(id);
+        }
+        for (const auto &[id, entry] : candidates)
+            if (std::optional<std::string> file = loads(folders, id))
+                return {id, *file, entry, level};
+    }
+    return {};
+}
+
+std::string listing(const std::vector<std::string> &ids) {
+    std::string out;
+    for (const std::string &id : ids)
+        out += (out.empty() ? "" : ", ") + id;
+    return out;
+}
+
+// Gives each entry up to level last its verdict: the one that gave GIO's answer decides
+// (decider, or nullptr when none of them did), every other is outranked by it or skipped, with
+// the reason.
+void judge(std::vector<Entry> &entries, size_t last, const std::vector<Folder> &folders,
+           const Entry *decider, const std::string &answer) {
+    for (Entry &e : entries) {
+        if (e.cache || e.level > last)
+            continue;
+        WhyList &w = e.shown;
+        if (&e == decider) {
+            w.verdict = "decides";
+            continue;
+        }
+        w.verdict = "skipped";
+        if (!e.read) {
+            w.reason = "GIO reads only defaults from this list";
+            continue;
+        }
+        if (w.group == WHY_REMOVED) {
+            w.reason = decider && decider->shown.group == WHY_DEFAULTS
+                           ? "Removed Associations do not undo a default"
+                           : "takes applications out of the candidates";
+            continue;
+        }
+        std::vector<std::string> installed, left_out;
+        for (const std::string &id : e.ids)
+            if (loads(folders, id)) {
+                installed.push_back(id);
+                if (has(e.removed, id) || has(e.masked, id))
+                    left_out.push_back(id);
+            }
+        if (e.ids.empty()) {
+            w.reason = "names no application";
+        } else if (installed.empty()) {
+            w.reason = e.ids.size() == 1 ? e.ids[0] + " is not installed"
+                                         : "none of " + listing(e.ids) + " is installed";
+        } else if (left_out.size() == installed.size()) {
+            w.reason = has(e.removed, left_out[0])
+                           ? "Removed Associations take " + left_out[0] + " out"
+                           : "GIO takes it only from the folder of " + left_out[0];
+        } else {
+            w.verdict = "outranked";
+            if (decider == nullptr)
+                w.reason = answer.empty() ? "GIO answers nothing" : "GIO answers " + answer;
+            else if (decider->cache)
+                w.reason = "an application that declares the type comes first";
+            else if (decider->shown.group == WHY_ADDED)
+                w.reason = "an earlier association comes first";
+            else
+                w.reason =
+                    w.group == WHY_DEFAULTS ? "an earlier list decides" : "a default decides";
+        }
+    }
+}
+
+// The Exec line as GIO expands it for one URI (expand_application_parameters): %f a local path
+// (a link without one is dropped), %u the local path too unless the link has an anchor or the
+// application says X-GIO-NoFuse, else the link, %d and %n the path's folder and name, %i the
+// icon, %c the name, %k the desktop file; without any of the file codes the URI goes at the end
+// as %f. passed says whether the URI reached the command.
+std::string command_for(GAppInfo *app, const std::string &uri, bool *passed) {
+    GDesktopAppInfo *desktop = G_IS_DESKTOP_APP_INFO(app) ? G_DESKTOP_APP_INFO(app) : nullptr;
+    bool no_fuse = desktop && g_desktop_app_info_get_boolean(desktop, "X-GIO-NoFuse");
+    g_autoptr(GFile) file = g_file_new_for_uri(uri.c_str());
+    g_autofree char *path = g_file_get_path(file);
+    auto quoted = [](const char *s) {
+        g_autofree char *q = g_shell_quote(s);
+        return std::string(q);
+    };
+    auto one = [&](char code) -> std::optional<std::string> {
+        switch (code) {
+        case 'u':
+        case 'U':
+            return quoted(uri.c_str());
+        case 'd':
+        case 'D':
+        case 'n':
+        case 'N': {
+            if (path == nullptr)
+                return std::nullopt;
+            g_autofree char *part =
+                g_ascii_tolower(code) == 'd' ? g_path_get_dirname(path) : g_path_get_basename(path);
+            return quoted(part);
+        }
+        default:
+            return path ? std::optional(quoted(path)) : std::nullopt;
+        }
+    };
+    bool consumed = false;
+    *passed = false;
+    auto expand = [&](char code, std::string *out) {
+        if (consumed)
+            return;
+        consumed = true;
+        std::optional<std::string> text;
+        if (g_ascii_tolower(code) == 'u' && !no_fuse && uri.find('#') == std::string::npos)
+            text = one(code == 'u' ? 'f' : 'F');
+        if (!text)
+            text = one(code);
+        if (text) {
+            *out += *text;
+            *passed = true;
+        }
+    };
     const char *exec = g_app_info_get_commandline(app);
     std::string out;
     for (const char *p = exec ? exec : ""; *p != '\0'; p++) {
@@ -184,33 +374,32 @@ std::string command_for(GAppInfo *app, const char *path, const char *uri) {
             continue;
         }
         char code = *++p;
-        auto quoted = [](const char *s) {
-            g_autofree char *q = g_shell_quote(s);
-            return std::string(q);
-        };
-        switch (code) {
-        case 'f':
-        case 'F':
-            out += quoted(path != nullptr ? path : uri);
-            break;
-        case 'u':
-        case 'U':
-            out += quoted(uri);
-            break;
-        case 'c':
-            out += quoted(g_app_info_get_name(app));
-            break;
-        case 'k':
-            if (G_IS_DESKTOP_APP_INFO(app) &&
-                g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app)) != nullptr)
-                out += quoted(g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app)));
-            break;
-        case '%':
+        if (strchr("fFuUdDnN", code) != nullptr) {
+            expand(code, &out);
+        } else if (code == 'i' && desktop != nullptr) {
+            g_autofree char *icon = g_desktop_app_info_get_locale_string(desktop, "Icon");
+            if (icon != nullptr) {
+                std::string name = icon;
+                // GIO drops an image suffix from a themed icon's name.
+                for (const char *suffix : {".png", ".xpm", ".svg"})
+                    if (!g_path_is_absolute(icon) && g_str_has_suffix(icon, suffix))
+                        name.resize(name.size() - strlen(suffix));
+                out += "--icon " + quoted(name.c_str());
+            }
+        } else if (code == 'c' && desktop != nullptr) {
+            g_autofree char *name = g_desktop_app_info_get_locale_string(desktop, "Name");
+            if (name != nullptr)
+                out += quoted(name);
+        } else if (code == 'k' && desktop != nullptr &&
+                   g_desktop_app_info_get_filename(desktop) != nullptr) {
+            out += quoted(g_desktop_app_info_get_filename(desktop));
+        } else if (code == '%') {
             out += '%';
-            break;
-        default:
-            break;
         }
+    }
+    if (!consumed) {
+        out += ' ';
+        expand('f', &out);
     }
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
@@ -223,99 +412,91 @@ WhyType why_type(const char *type) {
     WhyType why;
     why.type = type;
     g_autoptr(GAppInfo) app = g_app_info_get_default_for_type(type, FALSE);
+    const char *gio_file = nullptr;
     if (app != nullptr) {
         const char *id = g_app_info_get_id(app);
         why.id = id ? id : "";
         why.name = g_app_info_get_name(app);
-        if (G_IS_DESKTOP_APP_INFO(app) &&
-            g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app)) != nullptr)
-            why.file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app));
-        why.declared = declares(app, aliases_unalias(type));
+        if (G_IS_DESKTOP_APP_INFO(app))
+            gio_file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app));
+        if (gio_file != nullptr)
+            why.file = gio_file;
+        why.declared = aliases_covers(g_app_info_get_supported_types(app), type);
     }
-    std::vector<ListFile> files = list_files();
+    std::vector<Folder> folders = list_folders();
+    std::vector<ListFile> files = list_files(folders);
     std::vector<std::string> chain = aliases_ancestry(type);
-    why.lists = entries_for(files, chain[0]);
-    std::string answer = why.id.value_or("");
-    WhyList *decider = judge(why.lists, answer);
-    if (decider != nullptr) {
-        why.decided_file = decider->file;
-        why.decided_group = decider->group;
-        why.decision = "decided by " + decider->file + " [" + decider->group + "]";
-        return why;
-    }
+    std::vector<Entry> entries = entries_for(files, chain);
+    Lookup found = replay(entries, folders, chain.size());
+    // GIO is the judge: a replay that ends elsewhere explains nothing.
+    bool agrees = found.id.has_value() == (app != nullptr) &&
+                  (!found.id || (gio_file ? found.file == gio_file : *found.id == *why.id));
+    const Entry *decider = agrees && found.entry >= 0 ? &entries[found.entry] : nullptr;
+    // Shown: the lists of every type GIO tried, up to the one it answered for.
+    size_t last = agrees && found.id ? found.level : 0;
+    judge(entries, last, folders, decider, why.id.value_or(""));
+    for (const Entry &e : entries)
+        if (!e.cache && e.level <= last)
+            why.lists.push_back(e.shown);
     if (app == nullptr) {
         why.decision = "no application opens it";
         return why;
     }
-    // GIO looks at a parent type only when nothing names the type itself.
-    if (!associated_itself(chain[0])) {
-        for (size_t i = 1; i < chain.size(); i++) {
-            g_autoptr(GAppInfo) parent = g_app_info_get_default_for_type(chain[i].c_str(), FALSE);
-            if (parent != nullptr && g_app_info_equal(parent, app)) {
-                why.inherited_from = chain[i];
-                std::vector<WhyList> inherited = entries_for(files, chain[i]);
-                WhyList *from = judge(inherited, answer);
-                why.decision = "inherited from " + chain[i] +
-                               (from ? ", decided by " + from->file + " [" + from->group + "]"
-                                     : ", GIO's own choice for it");
-                if (from != nullptr) {
-                    why.decided_file = from->file;
-                    why.decided_group = from->group;
-                }
-                why.lists.insert(why.lists.end(), inherited.begin(), inherited.end());
-                return why;
-            }
-        }
+    if (!agrees) {
+        why.decision = "GIO answers " + *why.id + "; no list shown explains it";
+        return why;
     }
-    bool named = std::any_of(why.lists.begin(), why.lists.end(), [&](const WhyList &e) {
-        std::vector<std::string> ids = ids_of(value_of(e));
-        return e.group != WHY_REMOVED && std::find(ids.begin(), ids.end(), answer) != ids.end();
-    });
-    why.decision = named || why.lists.empty() ? "GIO's own choice: the first of its candidates"
-                                              : "GIO answers " + answer + "; no list names it";
+    std::string by = "GIO's own choice: the first application that declares it";
+    if (!decider->cache) {
+        why.decided_file = decider->shown.file;
+        why.decided_group = decider->shown.group;
+        by = "decided by " + decider->shown.file + " [" + decider->shown.group + "]";
+    }
+    if (found.level == 0) {
+        why.decision = by;
+        return why;
+    }
+    why.inherited_from = chain[found.level];
+    why.decision = "inherited from " + chain[found.level] + ", " +
+                   (decider->cache ? "GIO's own choice for it" : by);
     return why;
 }
 
-std::optional<WhyType> why_target(const char *target) {
-    std::string_view t(target);
-    size_t colon = t.find(':');
-    bool url = colon != std::string_view::npos && colon >= 2 && g_ascii_isalpha(t[0]) &&
-               std::all_of(t.begin(), t.begin() + static_cast<long>(colon), [](char c) {
-                   return g_ascii_isalnum(c) || c == '+' || c == '-' || c == '.';
-               });
-    std::string type, path, uri;
-    if (url) {
-        g_autofree char *scheme = g_ascii_strdown(target, static_cast<gssize>(colon));
-        type = std::string("x-scheme-handler/") + scheme;
-        uri = target;
-    } else if (g_file_test(target, G_FILE_TEST_EXISTS)) {
+std::optional<WhyType> why_target(const char *target, std::string *error) {
+    g_autofree char *given_scheme = g_uri_parse_scheme(target);
+    std::string uri = target;
+    if (given_scheme == nullptr) {
         g_autoptr(GFile) file = g_file_new_for_commandline_arg(target);
-        g_autofree char *p = g_file_get_path(file);
         g_autofree char *u = g_file_get_uri(file);
-        path = p ? p : target;
-        uri = u ? u : target;
-        if (g_file_test(target, G_FILE_TEST_IS_DIR)) {
-            type = "inode/directory";
-        } else {
-            // The name and the first bytes, as a file manager guesses.
-            char head[WHY_SNIFF_BYTES];
-            gsize length = 0;
-            if (FILE *f = fopen(target, "rb")) {
-                length = fread(head, 1, sizeof head, f);
-                fclose(f);
-            }
-            g_autofree char *guess = g_content_type_guess(
-                path.c_str(), reinterpret_cast<const guchar *>(head), length, nullptr);
-            g_autofree char *mime = g_content_type_get_mime_type(guess);
-            type = mime ? mime : guess;
+        uri = u;
+    }
+    // As gio open: the link's scheme first (file: too), then the file it points to.
+    g_autofree char *scheme = g_uri_parse_scheme(uri.c_str());
+    g_autofree char *lower = g_ascii_strdown(scheme ? scheme : "", -1);
+    std::string type = std::string("x-scheme-handler/") + lower;
+    g_autoptr(GAppInfo) app = g_app_info_get_default_for_type(type.c_str(), FALSE);
+    g_autoptr(GFile) file = g_file_new_for_uri(uri.c_str());
+    g_autofree char *path = g_file_get_path(file);
+    if (app == nullptr && path != nullptr) {
+        // GIO's own reading of the file: a pipe, a device or a socket by what stat says, an
+        // empty file as text, the rest by name and, where that is unsure, by content.
+        g_autoptr(GError) failed = nullptr;
+        g_autoptr(GFileInfo) info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                                      G_FILE_QUERY_INFO_NONE, nullptr, &failed);
+        if (info == nullptr) {
+            *error = g_error_matches(failed, G_IO_ERROR, G_IO_ERROR_NOT_FOUND)
+                         ? std::string("no such file: ") + target
+                         : std::string(target) + ": " + failed->message;
+            return std::nullopt;
         }
-    } else {
-        return std::nullopt;
+        const char *content = g_file_info_get_content_type(info);
+        g_autofree char *mime = content ? g_content_type_get_mime_type(content) : nullptr;
+        type = mime ? mime : content ? content : "application/octet-stream";
+        app = g_app_info_get_default_for_type(type.c_str(), FALSE);
     }
     WhyType why = why_type(type.c_str());
-    g_autoptr(GAppInfo) app = g_app_info_get_default_for_type(type.c_str(), FALSE);
     if (app != nullptr) {
-        why.command = command_for(app, url ? nullptr : path.c_str(), uri.c_str());
+        why.command = command_for(app, uri, &why.passed);
         why.terminal = G_IS_DESKTOP_APP_INFO(app) &&
                        g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), "Terminal");
     }
@@ -323,17 +504,16 @@ std::optional<WhyType> why_target(const char *target) {
 }
 
 bool why_user_default(const char *type) {
-    g_autofree char *apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
+    std::vector<Folder> folders = list_folders();
     std::vector<ListFile> mine;
-    for (const ListFile &f : list_files())
-        if (g_str_has_prefix(f.path.c_str(),
-                             (std::string(g_get_user_config_dir()) + "/").c_str()) ||
-            g_str_has_prefix(f.path.c_str(), (std::string(apps) + "/").c_str()))
+    g_autofree char *apps = g_build_filename(g_get_user_data_dir(), "applications", nullptr);
+    for (const ListFile &f : list_files(folders))
+        if (f.kind != ListKind::cache &&
+            (folders[f.folder].path == g_get_user_config_dir() || folders[f.folder].path == apps))
             mine.push_back(f);
-    for (const WhyList &e : entries_for(mine, aliases_unalias(type)))
-        if (e.group == WHY_DEFAULTS)
-            return true;
-    return false;
+    std::vector<Entry> entries = entries_for(mine, {aliases_unalias(type)});
+    return std::any_of(entries.begin(), entries.end(),
+                       [](const Entry &e) { return e.shown.group == WHY_DEFAULTS; });
 }
 
 std::vector<std::string> why_text(const WhyType &why) {
@@ -353,6 +533,9 @@ std::vector<std::string> why_text(const WhyType &why) {
         lines.push_back("      " + e.value + (e.reason.empty() ? "" : " (" + e.reason + ")"));
     }
     if (why.command)
-        lines.push_back("  command: " + *why.command + (why.terminal ? " (in a terminal)" : ""));
+        lines.push_back("  command: " + *why.command + (why.terminal ? " (in a terminal)" : "") +
+                        (why.passed ? ""
+                                    : " (the link is not passed: the application takes "
+                                      "files only)"));
     return lines;
 }

@@ -22,18 +22,20 @@ struct WhyType {
     // The list entry that decides, when one does.
     std::optional<std::string> decided_file, decided_group;
     std::optional<std::string> inherited_from; // the parent type whose default GIO answers with
-    bool declared = false; // the default application's own MimeType= lists the type
+    bool declared = false; // the default application declares the type or a parent type of it
     std::string decision;  // one line: what decides, in words
     std::vector<WhyList> lists;
-    std::optional<std::string> command; // for a file or a link: what would run
+    std::optional<std::string> command; // for a file or a link: what GIO would run
     bool terminal = false;              // the application asks for a terminal
+    bool passed = true;                 // the file or link reaches the command
 };
 
 // The explanation of type.
 WhyType why_type(const char *type);
-// The explanation of what opens target, a file that exists or a URL (scheme:...), with the
-// command that would run; nullopt when target is neither.
-std::optional<WhyType> why_target(const char *target);
+// The explanation of what opens target, a file or a URL (scheme:...), as `gio open` opens it:
+// the link's scheme first, then the file's content type as GIO reads it, with the command GIO
+// would run. nullopt with the reason in error when there is no such file.
+std::optional<WhyType> why_target(const char *target, std::string *error);
 // True when one of the user's own lists (in XDG_CONFIG_HOME or XDG_DATA_HOME/applications)
 // names a default for type.
 bool why_user_default(const char *type);

@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 #include <string>
+#include <string_view>
 
 #include "catalog/catalog.h"
 #include "catalog/type_text.h"
@@ -15,8 +16,8 @@ std::string folded(const char *text) {
     return f;
 }
 
-// The spelling of type that the MIME database registers, when it knows type in another letter
-// case: GIO compares types byte for byte, so IMAGE/PNG would find no application.
+// The spelling of type that the MIME database registers, in any letter case: GIO compares
+// types byte for byte, so IMAGE/PNG would find no application. NULL when it registers none.
 char *registered_spelling(const char *type) {
     GList *all = g_content_types_get_registered();
     char *spelling = nullptr;
@@ -24,7 +25,7 @@ char *registered_spelling(const char *type) {
         if (g_ascii_strcasecmp(static_cast<const char *>(l->data), type) == 0)
             spelling = g_strdup(static_cast<const char *>(l->data));
     g_list_free_full(all, g_free);
-    return spelling != nullptr ? spelling : g_strdup(type);
+    return spelling;
 }
 
 } // namespace
@@ -56,9 +57,26 @@ std::optional<Item> item_lookup(Catalog *c, const char *text) {
         if (g_ascii_strcasecmp(list[0], type) == 0)
             return item_of_type_slot(list);
     }
+    g_autofree char *spelling = registered_spelling(type);
+    // docs/report.pdf has the form of a type, but a file is meant.
+    if (spelling == nullptr && item_looks_like_path(text))
+        return std::nullopt;
     // Each kept type is a list of its own, so an item borrowing it outlives later lookups.
     char **list = g_new0(char *, 2);
-    list[0] = registered_spelling(type);
+    list[0] = spelling != nullptr ? g_steal_pointer(&spelling) : g_strdup(type);
     g_ptr_array_add(c->named, list);
     return item_of_type_slot(list);
+}
+
+bool item_looks_like_path(const char *text) {
+    std::string_view t(text);
+    for (std::string_view start : {"/", "./", "../", "~"})
+        if (t.starts_with(start))
+            return true;
+    if (g_file_test(text, G_FILE_TEST_EXISTS) || g_file_test(text, G_FILE_TEST_IS_SYMLINK))
+        return true;
+    if (t.find('/') == std::string_view::npos)
+        return false;
+    g_autofree char *folder = g_path_get_dirname(text);
+    return g_file_test(folder, G_FILE_TEST_IS_DIR);
 }

@@ -20,5 +20,9 @@ Item item_of_type_slot(char *const *slot);
 // The item typed text names: a category of the catalogue (any letter case), else the MIME type
 // the text is or whose extension it is (letter case as the catalogue or the MIME database spell
 // it). A type that no list holds is kept by the catalogue for the item to borrow. nullopt when
-// the text names nothing.
+// the text names nothing, or looks like a path and is no type the catalogue or the MIME
+// database knows.
 std::optional<Item> item_lookup(Catalog *c, const char *text);
+// True when text looks like a file rather than an item: it begins with "/", "./", "../" or "~",
+// names a file that exists, or lies in a folder that exists.
+bool item_looks_like_path(const char *text);

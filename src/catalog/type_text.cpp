@@ -10,8 +10,9 @@ bool type_char(char c) {
     return g_ascii_isalnum(c) || std::string_view("!#$&-^_.+").find(c) != std::string_view::npos;
 }
 
+// A name begins with a letter or a digit, so that "./x" or "../x" is never a type.
 bool type_name(std::string_view name) {
-    if (name.empty())
+    if (name.empty() || !g_ascii_isalnum(name[0]))
         return false;
     for (char c : name)
         if (!type_char(c))

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,8 @@ int report(const Outcome &outcome) {
 }
 
 int unknown_item(const char *item) {
+    if (item_looks_like_path(item))
+        return failure(std::string("not an item: ") + item + "; quarve why FILE explains a file");
     return failure(std::string("unknown item ") + item +
                    ": not a category, a MIME type or a known file extension");
 }
@@ -103,17 +106,26 @@ int print_json(Json *j) {
 
 int cmd_list(Cli *cli, const std::vector<const char *> &) {
     Catalog *c = cli->catalog;
-    if (cli_option(cli, "--apps")) {
-        g_autolist(GAppInfo) apps = apps_listed();
-        for (GList *l = apps; l != nullptr; l = l->next)
-            printf("%s\t%s\n", plain(apps_desktop_id(G_APP_INFO(l->data))).c_str(),
-                   plain(apps_display_name(G_APP_INFO(l->data))).c_str());
-        return CLI_OK;
-    }
     bool json = cli_option(cli, "--json");
     Json j;
     json_begin_array(&j);
-    if (!cli_option(cli, "--types")) {
+    if (cli_option(cli, "--apps")) {
+        g_autolist(GAppInfo) apps = apps_listed();
+        for (GList *l = apps; l != nullptr; l = l->next) {
+            auto app = G_APP_INFO(l->data);
+            if (!json) {
+                printf("%s\t%s\n", plain(apps_desktop_id(app)).c_str(),
+                       plain(apps_display_name(app)).c_str());
+                continue;
+            }
+            json_begin_object(&j);
+            json_key(&j, "id");
+            json_string(&j, apps_desktop_id(app));
+            json_key(&j, "name");
+            json_string(&j, apps_display_name(app));
+            json_end_object(&j);
+        }
+    } else if (!cli_option(cli, "--types")) {
         for (guint i = 0; i < c->categories->len; i++) {
             const char *name = static_cast<Category *>(g_ptr_array_index(c->categories, i))->name;
             if (json)
@@ -287,8 +299,6 @@ void print_app_json(Catalog *c, GAppInfo *app, char **types) {
 }
 
 int cmd_app(Cli *cli, const std::vector<const char *> &args) {
-    if (cli_option(cli, "--json") && cli_option(cli, "--set-all"))
-        return usage_error("--json and --set-all do not go together");
     g_autolist(GAppInfo) apps = apps_listed();
     std::string why;
     GAppInfo *app = find_app(
@@ -365,8 +375,6 @@ void pins_json(const std::vector<PinState> &pins) {
 // Exit status 1 when a pin has been changed, so that a status bar or a script can ask.
 int cmd_pins(Cli *cli, const std::vector<const char *> &) {
     bool restore = cli_option(cli, "--restore"), json = cli_option(cli, "--json");
-    if (restore && json)
-        return usage_error("pins: --json and --restore do not go together");
     if (!restore && cli_option(cli, "--quiet"))
         return usage_error("pins: --quiet goes with --restore");
     if (restore) {
@@ -448,25 +456,32 @@ void json_why(Json *j, const WhyType &why) {
     json_string_or_null(j, why.command ? why.command->c_str() : nullptr);
     json_key(j, "terminal");
     json_bool(j, why.terminal);
+    json_key(j, "passed");
+    json_bool(j, why.passed);
     json_end_object(j);
 }
 
 int cmd_why(Cli *cli, const std::vector<const char *> &args) {
+    const char *text = args[0];
     std::vector<WhyType> whys;
-    // A file or a link first: what would open it. A category, type or extension otherwise.
-    std::optional<Item> item;
-    std::optional<WhyType> target;
-    if (!(item = item_lookup(cli->catalog, args[0])) || strchr(args[0], ':') != nullptr ||
-        g_file_test(args[0], G_FILE_TEST_EXISTS))
-        target = why_target(args[0]);
-    if (target)
-        whys.push_back(*target);
-    else if (item)
+    std::optional<Item> item = item_lookup(cli->catalog, text);
+    g_autofree char *scheme = g_uri_parse_scheme(text);
+    bool file = g_file_test(text, G_FILE_TEST_EXISTS) || g_file_test(text, G_FILE_TEST_IS_SYMLINK);
+    // A category by its name; then a link or a file that is there, as gio open takes them; then
+    // a type or an extension. What only looks like a path is a file that is not there.
+    if (item && (item->category || (scheme == nullptr && !file))) {
         for (const char *type : item->types)
             whys.push_back(why_type(type));
-    else
-        return failure(std::string("unknown item ") + args[0] +
+    } else if (scheme != nullptr || file || item_looks_like_path(text)) {
+        std::string error;
+        std::optional<WhyType> target = why_target(text, &error);
+        if (!target)
+            return failure(error);
+        whys.push_back(*target);
+    } else {
+        return failure(std::string("unknown item ") + text +
                        ": not a category, a MIME type, a known file extension, a file or a URL");
+    }
     if (cli_option(cli, "--json")) {
         Json j;
         json_begin_array(&j);
@@ -487,7 +502,8 @@ constexpr Command commands[] = {
     {"list", "list [--types | --apps]", 0, "--types --apps --json",
      "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
-     "by a tab; with --apps every application\nthat declares MIME types: ID<tab>NAME",
+     "by a tab; with --apps every application\nthat declares MIME types: ID<tab>NAME (--json: "
+     "as JSON)",
      cmd_list},
     {"show", "show ITEM", 1, "--json", "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
@@ -510,9 +526,9 @@ constexpr Command commands[] = {
      cmd_reset},
     {"why", "why ITEM|FILE|URL", 1, "--json",
      "explain why a file, link or item opens where it does",
-     "for each MIME type of ITEM, or the type of FILE or URL: GIO's\ndefault, every list that "
-     "names the type and the one that\ndecides, whether the application declares the type, and "
-     "for\na FILE or URL the command that would run",
+     "for each MIME type of ITEM, or the type GIO gives FILE or URL\nas gio open does: GIO's "
+     "default, every list that names the\ntype and the one that decides, whether the application"
+     "\ndeclares the type, and for a FILE or URL the command GIO\nwould run",
      cmd_why},
     {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
      "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
@@ -616,6 +632,37 @@ bool takes_option(const Command &command, std::string_view option) {
     return command.options != nullptr && has_word(command.options, option);
 }
 
+// The options given that the usage offers as alternatives ("[--a | --b]"), as a usage error's
+// words; read from the usage itself, so that the help and the check cannot part.
+std::optional<std::string> clashing_options(std::string_view usage,
+                                            const std::vector<std::string> &given) {
+    for (size_t open = usage.find('['); open != std::string_view::npos;
+         open = usage.find('[', open + 1)) {
+        std::vector<std::string_view> choices;
+        size_t start = open + 1, end = start;
+        for (int depth = 0; end < usage.size() && (depth > 0 || usage[end] != ']'); end++) {
+            depth += usage[end] == '[' ? 1 : usage[end] == ']' ? -1 : 0;
+            if (depth == 0 && usage[end] == '|') {
+                choices.push_back(usage.substr(start, end - start));
+                start = end + 1;
+            }
+        }
+        if (choices.empty())
+            continue;
+        choices.push_back(usage.substr(start, end - start));
+        std::vector<std::string> chosen;
+        for (std::string_view choice : choices) {
+            choice.remove_prefix(std::min(choice.find_first_not_of(' '), choice.size()));
+            std::string option(choice.substr(0, choice.find(' ')));
+            if (std::find(given.begin(), given.end(), option) != given.end())
+                chosen.push_back(option);
+        }
+        if (chosen.size() > 1)
+            return chosen[0] + " and " + chosen[1] + " do not go together";
+    }
+    return std::nullopt;
+}
+
 // Options that stand alone: no arguments after them.
 int lone_option(std::string_view option, int argc) {
     if (argc > 2)
@@ -663,6 +710,8 @@ int run(int argc, char **argv) {
         return usage_error(std::string(command->name) + ": missing argument");
     if (command->args >= 0 && static_cast<int>(args.size()) > command->args)
         return usage_error(std::string(command->name) + ": too many arguments");
+    if (auto clash = clashing_options(command->usage, cli.options))
+        return usage_error(*clash);
     // What a run left half done, and a catalogue that is not the user's, are said first.
     std::string recovered = change_recover_at_start();
     if (!recovered.empty())

@@ -295,7 +295,8 @@ bool key_finish(AppState *s, const tb_event *ev) {
 }
 
 // In the order of the help overlay; a key's place in the help line is its hint rank, then its
-// place in the table.
+// place in the table. The line begins with the original help text, "1:Categories 2:Ext /:Search
+// a:Add d:Delete"; every hint added since comes after it.
 constexpr KeyRow key_table[] = {
     {KEYS_LISTS, TB_KEY_ARROW_UP, 0, 0, key_up, "Up, Down",
      "move the selection in the pane that has the focus", nullptr, 0},
@@ -307,10 +308,10 @@ constexpr KeyRow key_table[] = {
      nullptr, 0},
     {KEYS_LISTS, TB_KEY_END, 0, 0, key_end, nullptr, nullptr, nullptr, 0},
     {KEYS_LISTS, TB_KEY_ARROW_RIGHT, TB_KEY_TAB, 0, key_to_apps, "Right, Tab",
-     "go to the applications", "Tab:Apps", 6},
+     "go to the applications", "Tab:Apps", 7},
     {KEYS_LISTS, TB_KEY_ARROW_LEFT, 0, 0, key_to_items, "Left", "go back to the items", nullptr, 0},
     {KEYS_LISTS, TB_KEY_ENTER, 0, 0, key_enter, "Enter",
-     "(applications) make the selected application the default", "Enter:Set", 7},
+     "(applications) make the selected application the default", "Enter:Set", 8},
     {KEYS_LISTS, 0, 0, 'u', key_undo, "u", "undo the most recent assignment", nullptr, 0},
     {KEYS_LISTS, 0, 0, 'r', key_reset, "r", "hand the item back to the system's defaults", nullptr,
      0},
@@ -322,7 +323,7 @@ constexpr KeyRow key_table[] = {
      "list categories, or single MIME types by extension", "1:Categories", 1},
     {KEYS_LISTS, 0, 0, '2', key_extensions, nullptr, nullptr, "2:Ext", 2},
     {KEYS_LISTS, 0, 0, '3', key_applications, "3",
-     "list applications; the other pane holds the MIME types of each", "3:Apps", 2},
+     "list applications; the other pane holds the MIME types of each", "3:Apps", 6},
     {KEYS_LISTS, 0, 0, 'A', key_assign_all, "A",
      "(application list) make the application the default for all its types", nullptr, 0},
     {KEYS_LISTS, 0, 0, '/', key_search, "/", "search: narrows the items as you type", "/:Search",
@@ -332,8 +333,8 @@ constexpr KeyRow key_table[] = {
     {KEYS_LISTS, 0, 0, 'd', key_delete, "d", "(MIME type list) delete the selected MIME type",
      "d:Delete", 5},
     {KEYS_LISTS, 0, 0, 'i', key_info, "i", "why the item opens where it does", nullptr, 0},
-    {KEYS_LISTS, 0, 0, '?', key_help, "?", "this help", "?:Help", 8},
-    {KEYS_LISTS, 0, 0, 'q', key_quit, "q, Esc, Ctrl-C", "quit", "q:Quit", 9},
+    {KEYS_LISTS, 0, 0, '?', key_help, "?", "this help", "?:Help", 9},
+    {KEYS_LISTS, 0, 0, 'q', key_quit, "q, Esc, Ctrl-C", "quit", "q:Quit", 10},
     {KEYS_LISTS, TB_KEY_ESC, 0, 0, key_quit, nullptr, nullptr, nullptr, 0},
     {KEYS_ENTRY, 0, 0, KEY_ANY_CHAR, key_type, "any character",
      "typed as text; pasted text too, without its line breaks", nullptr, 0},

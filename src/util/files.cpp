@@ -1,6 +1,7 @@
 #include "util/files.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <glib/gstdio.h>
@@ -111,6 +112,35 @@ void set_changed(GError **error, bool *changed, const char *path) {
                 path);
 }
 
+enum SwapResult { SWAP_DONE, SWAP_CHANGED, SWAP_FAILED, SWAP_UNSUPPORTED };
+
+// Puts temp in target's place only if target held expected, judged by what actually left the
+// place: the two are exchanged in one step and the file that came out is compared; another
+// program's file is exchanged back. A file system without the exchange says so, and the caller
+// compares just before an ordinary rename instead.
+SwapResult swap_in(const char *temp, const char *target,
+                   const std::optional<std::string> &expected) {
+    if (!expected) {
+        // Nothing was there: a file made meanwhile must stay.
+        if (renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_NOREPLACE) == 0)
+            return SWAP_DONE;
+        if (errno == EEXIST)
+            return SWAP_CHANGED;
+        return errno == EINVAL || errno == ENOSYS ? SWAP_UNSUPPORTED : SWAP_FAILED;
+    }
+    if (renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_EXCHANGE) != 0) {
+        if (errno == ENOENT)
+            return SWAP_CHANGED; // removed meanwhile
+        return errno == EINVAL || errno == ENOSYS ? SWAP_UNSUPPORTED : SWAP_FAILED;
+    }
+    // temp now holds what was in place.
+    if (files_read(temp) == expected)
+        return unlink(temp) == 0 || errno == ENOENT ? SWAP_DONE : SWAP_FAILED;
+    if (renameat2(AT_FDCWD, temp, AT_FDCWD, target, RENAME_EXCHANGE) != 0)
+        return SWAP_FAILED;
+    return SWAP_CHANGED;
+}
+
 // The one writer behind files_replace and files_replace_if: contents NULL removes the target,
 // expected NULL writes whatever the target holds.
 bool replace(const char *path, const std::string *contents,
@@ -163,11 +193,28 @@ bool replace(const char *path, const std::string *contents,
         set_errno_error(error, target);
         ok = false;
     }
-    // Looked at as late as can be: a write by another program since the caller read the file
-    // would otherwise be lost without a trace.
-    if (ok && expected != nullptr && !holds(target, *expected)) {
-        set_changed(error, changed, path);
-        ok = false;
+    // A write by another program since the caller read the file would otherwise be lost
+    // without a trace: the file is looked at as it leaves its place, or just before.
+    if (ok && expected != nullptr) {
+        switch (swap_in(temp.c_str(), target, *expected)) {
+        case SWAP_DONE:
+            sync_folder(folder);
+            return true;
+        case SWAP_CHANGED:
+            set_changed(error, changed, path);
+            ok = false;
+            break;
+        case SWAP_FAILED:
+            set_errno_error(error, target);
+            ok = false;
+            break;
+        case SWAP_UNSUPPORTED:
+            if (!holds(target, *expected)) {
+                set_changed(error, changed, path);
+                ok = false;
+            }
+            break;
+        }
     }
     if (ok && rename(temp.c_str(), target) != 0) {
         set_errno_error(error, target);

@@ -35,14 +35,21 @@ void quote(std::string *out, std::string_view text) {
         case '\t':
             *out += "\\t";
             break;
-        default:
-            if (c < 0x20 || c == 0x7f) {
+        default: {
+            // C0, DEL and the C1 controls (U+0080 to U+009F, 0xC2 and a second byte below 0xA0
+            // in UTF-8): none reaches a terminal that shows the document.
+            unsigned code = c;
+            if (c == 0xc2 && static_cast<unsigned char>(p[1]) >= 0x80 &&
+                static_cast<unsigned char>(p[1]) < 0xa0)
+                code = static_cast<unsigned char>(*++p);
+            if (code < 0x20 || (code >= 0x7f && code < 0xa0)) {
                 char esc[8];
-                g_snprintf(esc, sizeof esc, "\\u%04x", c);
+                g_snprintf(esc, sizeof esc, "\\u%04x", code);
                 *out += esc;
             } else {
                 *out += static_cast<char>(c);
             }
+        }
         }
     }
     *out += '"';

@@ -104,4 +104,10 @@ TEST_F(Choice, ASystemDesktopListIsOutrankedAndLeftAlone) {
     g_autoptr(GAppInfo) text = app("text.desktop");
     EXPECT_EQ(apps_assign(category("Songs"), text, cat).message,
               "Text is now default for Songs; it does not declare audio/ogg");
+    // A sub-class of a type it declares is declared.
+    write_file(env.config_dir + "/quarve/mimetypes.ini",
+               "[Categories]\nMixed=text/x-csrc;audio/ogg;\n");
+    load();
+    EXPECT_EQ(apps_assign(category("Mixed"), text, cat).message,
+              "Text is now default for Mixed; it does not declare audio/ogg");
 }

@@ -16,8 +16,9 @@ TEST(TypeText, MimeTypesKeepTheirCaseAndJunkIsRefused) {
     EXPECT_EQ(resolve("Image/X-Foo+xml"), "Image/X-Foo+xml");
     EXPECT_EQ(resolve("application/vnd.ms-excel"), "application/vnd.ms-excel");
     EXPECT_EQ(resolve("x-scheme-handler/http"), "x-scheme-handler/http");
-    for (const char *junk : {"a/b/c", "/png", "image/", "/", "hello world/x", "image/p ng",
-                             "r; ls/x", "image/png;", "text/plain\n", "caf\xc3\xa9/x"})
+    for (const char *junk :
+         {"a/b/c", "/png", "image/", "/", "hello world/x", "image/p ng", "r; ls/x", "image/png;",
+          "text/plain\n", "caf\xc3\xa9/x", "./x.png", "image/.png"})
         EXPECT_EQ(resolve(junk), "(none)") << junk;
     EXPECT_TRUE(type_text_is_mime_type("a/b"));
     EXPECT_FALSE(type_text_is_mime_type("ab"));

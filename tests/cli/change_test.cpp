@@ -63,21 +63,19 @@ TEST_F(Change, AKillAtAnyPointLeavesTheFilesAgreeingOnTheNextRun) {
         << "scripts/install-deps --test installs it";
     const std::string before = "default alpha.desktop, journal earlier, pin alpha";
     const std::string after = "default beta.desktop, journal beta, pin beta";
-    // quarve set renames the record of the change into place, then mimeapps.list, then waits for
-    // GIO (a marker is made and unlinked), then renames the journal and the pins, then unlinks
-    // the record.
+    // quarve set renames the record of the change into place; exchanges mimeapps.list with its
+    // new file and unlinks the old one; waits for GIO (a marker is made and unlinked);
+    // exchanges the pins the same way; renames the journal; unlinks the record.
+    const std::string finished = "Finished a change that was interrupted: beta for Web Browser";
     const KillPoint points[] = {
         {"before the record", "rename", 1, before.c_str(), ""},
-        {"after the record", "rename", 2, before.c_str(),
+        {"after the record", "renameat2", 1, before.c_str(),
          "Took back a change that was interrupted: beta for Web Browser"},
-        {"while waiting for GIO", "unlink", 1, after.c_str(),
-         "Finished a change that was interrupted: beta for Web Browser"},
-        {"after the settings", "rename", 3, after.c_str(),
-         "Finished a change that was interrupted: beta for Web Browser"},
-        {"after the journal", "rename", 4, after.c_str(),
-         "Finished a change that was interrupted: beta for Web Browser"},
-        {"after the pins", "unlink", 2, after.c_str(),
-         "Finished a change that was interrupted: beta for Web Browser"},
+        {"with the old settings beside the new", "unlink", 1, after.c_str(), finished.c_str()},
+        {"while waiting for GIO", "unlink", 2, after.c_str(), finished.c_str()},
+        {"after the settings", "renameat2", 2, after.c_str(), finished.c_str()},
+        {"after the pins", "rename", 2, after.c_str(), finished.c_str()},
+        {"after the journal", "unlink", 4, after.c_str(), finished.c_str()},
     };
     for (const KillPoint &k : points) {
         ASSERT_EQ(sh("q set 'Web Browser' alpha >/dev/null 2>&1; q pin 'Web Browser' alpha").status,

@@ -1,5 +1,6 @@
 // The command line, run as a script runs it: the real binary, no terminal, in a private
 // desktop environment.
+#include <cstring>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,7 +19,7 @@ void detach(gpointer) {
     setsid(); // no controlling terminal, as under cron or a login script
 }
 
-Outcome quarve(std::vector<std::string> args) {
+Outcome quarve(std::vector<std::string> args, const char *cwd = nullptr) {
     args.insert(args.begin(), QUARVE_BINARY);
     std::vector<char *> argv;
     for (auto &a : args)
@@ -28,8 +29,8 @@ Outcome quarve(std::vector<std::string> args) {
     g_autofree char *err = nullptr;
     int wait = 0;
     Outcome r{-1, "", ""};
-    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, detach, nullptr,
-                      &out, &err, &wait, nullptr))
+    if (!g_spawn_sync(cwd, argv.data(), nullptr, G_SPAWN_STDIN_FROM_DEV_NULL, detach, nullptr, &out,
+                      &err, &wait, nullptr))
         return r;
     r.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
     r.out = out;
@@ -70,14 +71,17 @@ TEST_F(Cli, HelpAndVersionNeedNoTerminal) {
 }
 
 TEST_F(Cli, UsageErrorsExitTwoWithAHint) {
-    for (const auto &args : std::vector<std::vector<std::string>>{{"frob"},
-                                                                  {"--frob"},
-                                                                  {"show"},
-                                                                  {"set", "png"},
-                                                                  {"get", "a", "b"},
-                                                                  {"list", "-x"},
-                                                                  {"undo", "now"},
-                                                                  {"app"}}) {
+    for (const auto &args :
+         std::vector<std::vector<std::string>>{{"frob"},
+                                               {"--frob"},
+                                               {"show"},
+                                               {"set", "png"},
+                                               {"get", "a", "b"},
+                                               {"list", "-x"},
+                                               {"undo", "now"},
+                                               {"app"},
+                                               {"list", "--types", "--apps"},
+                                               {"pins", "--json", "--restore"}}) {
         Outcome r = quarve(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_EQ(r.err.rfind("quarve: ", 0), 0u) << r.err;
@@ -271,6 +275,22 @@ TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
         {{"help", "set"}, 0, "Usage: quarve set ITEM APP\n", ""},
         {{"help", "frob"}, 2, "", "quarve: help: unknown command frob\n"},
         {{"--list-commands"}, 0, "list\tlist the categories (--types: the MIME types)\n", ""},
+        {{"get", "./x.png"},
+         1,
+         "",
+         "quarve: not an item: ./x.png; quarve why FILE explains a file\n"},
+        {{"set", "~/x.png", "web"},
+         1,
+         "",
+         "quarve: not an item: ~/x.png; quarve why FILE explains a file\n"},
+        {{"show", env.root},
+         1,
+         "",
+         "quarve: not an item: " + env.root + "; quarve why FILE explains a file\n"},
+        {{"why", env.root + "/missing.pdf"},
+         1,
+         "",
+         "quarve: no such file: " + env.root + "/missing.pdf\n"},
     };
     for (const auto &c : cases) {
         Outcome r = quarve(c.args);
@@ -278,8 +298,50 @@ TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
         EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args[0];
         EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.args[0];
     }
+    // A path in a folder that is there is a file, not a type of that name.
+    g_mkdir_with_parents((env.root + "/docs").c_str(), 0755);
+    Outcome r = quarve({"why", "docs/missing.pdf"}, env.root.c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quarve: no such file: docs/missing.pdf\n");
     Outcome help = quarve({"--help"});
     EXPECT_EQ(quarve({"help"}).out, help.out) << "help is --help";
     EXPECT_NE(help.out.find("Press ? inside for every key; see quarve(1).\n"), std::string::npos);
     EXPECT_NE(help.out.find(env.config_dir + "/mimeapps.list"), std::string::npos);
+}
+
+TEST_F(Cli, JsonIsOneDocumentWithEveryControlCharacterEscaped) {
+    std::string name = "Ctl";
+    for (char c = 1; c < 0x20; c++)
+        name += c == '\n' || c == '\r' ? ' ' : c;
+    write_file(env.apps_dir + "/ctl.desktop", "[Desktop Entry]\nType=Application\nName=" + name +
+                                                  "\x7f\xc2\x85\xc2\x9b\nExec=/bin/true %f\n"
+                                                  "MimeType=image/png;\n");
+    write_file(env.config_dir + "/mimeapps.list",
+               "[Default Applications]\nimage/png=ctl.desktop\n");
+    const std::string saved = env.root + "/out.json";
+    for (const auto &args : std::vector<std::vector<std::string>>{{"list", "--json"},
+                                                                  {"list", "--types", "--json"},
+                                                                  {"list", "--apps", "--json"},
+                                                                  {"show", "png", "--json"},
+                                                                  {"get", "png", "--json"},
+                                                                  {"app", "ctl", "--json"},
+                                                                  {"why", "png", "--json"},
+                                                                  {"pins", "--json"}}) {
+        Outcome r = quarve(args);
+        write_file(saved, r.out);
+        // jq prints each document it reads on a line of its own.
+        g_autofree char *parsed = nullptr;
+        int wait = 0;
+        ASSERT_TRUE(g_spawn_command_line_sync(("jq -c . " + saved).c_str(), &parsed, nullptr, &wait,
+                                              nullptr));
+        EXPECT_TRUE(r.status == 0 && g_spawn_check_wait_status(wait, nullptr))
+            << args[1] << ": " << r.out << r.err;
+        EXPECT_EQ(std::count(parsed, parsed + strlen(parsed), '\n'), 1) << args[1];
+        EXPECT_EQ(std::count_if(r.out.begin(), r.out.end(),
+                                [](unsigned char c) { return c < 0x20 || c == 0x7f; }),
+                  1)
+            << args[1] << ": only the final line break is a raw control character";
+        for (const char *c1 : {"\xc2\x85", "\xc2\x9b"})
+            EXPECT_EQ(r.out.find(c1), std::string::npos) << args[1];
+    }
 }

@@ -59,7 +59,7 @@ TEST_F(E2E, FirstFrameAndQuitRestoreTheTerminal) {
     t.settle();
     EXPECT_TRUE(t.altscreen());
     EXPECT_FALSE(t.cursor_visible());
-    EXPECT_EQ(t.row(0), "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+    EXPECT_EQ(t.row(0), "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
                         "Enter:Set ?:Help q:Quit");
     EXPECT_EQ(t.row(2), "  CATEGORIES (1)        APPLICATIONS                              FILE");
     EXPECT_EQ(t.row(4).substr(0, 31), "  Web Browser           * Alpha");

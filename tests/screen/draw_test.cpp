@@ -26,8 +26,10 @@ class Draw : public QuarveTest {
 TEST_F(Draw, HeaderTitlesAndFirstFrame) {
     start(100, 24);
     frame();
+    // The original help text first; hints added since only after it.
+    EXPECT_EQ(grid_row(0).rfind("  1:Categories 2:Ext /:Search a:Add d:Delete ", 0), 0u);
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
               "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"
@@ -122,7 +124,7 @@ TEST_F(Draw, DefaultsAreMarkedAndPathsShown) {
     // Two types with different defaults: both applications are marked.
     const std::string gap(35, ' ');
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
               "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"

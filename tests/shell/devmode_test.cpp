@@ -36,7 +36,7 @@ TEST_F(DevMode, PlaceholderRowsInBothPanes) {
     key(TB_KEY_ARROW_DOWN);
     frame();
     EXPECT_EQ(grid_screen(),
-              "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+              "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
               "Enter:Set ?:Help q:Quit\n"
               "\n"
               "  CATEGORIES (1)        APPLICATIONS                              FILE\n"

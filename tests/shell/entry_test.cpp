@@ -48,7 +48,7 @@ TEST_F(Entry, SearchFiltersAsYouTypeAndSelectsTheFirstRow) {
     EXPECT_EQ(s.search_active, 0);
     EXPECT_STREQ(s.search, "Ix");
     frame();
-    EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+    EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
                            "Enter:Set ?:Help q:Quit");
     EXPECT_EQ(grid_row(4), "") << "the filter stays after the entry";
 }
@@ -146,7 +146,7 @@ TEST_F(Entry, AddToTheMimeListKeepsItSortedAndTheSelection) {
     EXPECT_STREQ(s.status, "Added: aaa/first");
     EXPECT_EQ(ini(), saved);
     frame();
-    EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext 3:Apps /:Search a:Add d:Delete Tab:Apps "
+    EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
                            "Enter:Set ?:Help q:Quit");
 }
 

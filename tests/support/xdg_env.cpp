@@ -109,3 +109,17 @@ std::string gio_default(const char *type) {
     size_t at = text.find(": ");
     return at == std::string::npos ? "" : text.substr(at + 2, text.find('\n') - at - 2);
 }
+
+std::string gio_content_type(const std::string &location) {
+    const char *argv[] = {"gio", "info", "-a", "standard::content-type", location.c_str(), nullptr};
+    g_autofree char *out = nullptr;
+    if (!g_spawn_sync(nullptr, const_cast<char **>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
+                      nullptr, &out, nullptr, nullptr, nullptr))
+        return "(gio failed)";
+    const std::string key = "standard::content-type: ";
+    std::string text(out ? out : "");
+    size_t at = text.find(key);
+    return at == std::string::npos
+               ? ""
+               : text.substr(at + key.size(), text.find('\n', at) - at - key.size());
+}

@@ -35,3 +35,6 @@ std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &contents);
 // What a fresh process says is the default of type: `gio mime TYPE` reads every list anew.
 std::string gio_default(const char *type);
+// The content type a fresh process of GIO reads for a path or URI: `gio info`'s
+// standard::content-type, "" when it has none.
+std::string gio_content_type(const std::string &location);
