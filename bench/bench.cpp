@@ -9,9 +9,9 @@
 #include "grid.h"
 #include "screen/draw.h"
 #include "screen/view.h"
-#include "shell/shell.h"
-#include "shell/source.h"
 #include "state/state.h"
+#include "tui/shell.h"
+#include "tui/source.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ void catalogue(AppState *s, int extra) {
     c->mime_types = g_ptr_array_new_with_free_func(g_free);
     s->view = g_ptr_array_new();
     s->source = &SOURCE_REGISTRY;
-    s->key_help = shell_key_help();
+    s->key_help = tui_key_help();
     GHashTableIter it;
     gpointer key;
     g_hash_table_iter_init(&it, c->ext_index);

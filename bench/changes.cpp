@@ -4,8 +4,9 @@
 #include <gio/gdesktopappinfo.h>
 #include <string>
 
-#include "appdb/apps.h"
 #include "bench.h"
+#include "registry/apps.h"
+#include "settings/assign.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ void BM_SetAll(benchmark::State &state) {
     bool which = false;
     for (auto _ : state) {
         // Each one a real change: the two take turns.
-        Outcome done = apps_assign_declared(G_APP_INFO(which ? first : second));
+        Outcome done = assign_declared(G_APP_INFO(which ? first : second));
         which = !which;
         if (!done.ok)
             state.SkipWithError(done.message.c_str());

@@ -11,16 +11,16 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "appdb/app_cache.h"
 #include "bench.h"
 #include "catalog/builtin.h"
 #include "grid.h"
+#include "registry/app_cache.h"
 #include "screen/draw.h"
-#include "shell/fill.h"
-#include "shell/pane.h"
-#include "shell/shell.h"
 #include "state/state.h"
 #include "term/termbox.h"
+#include "tui/fill.h"
+#include "tui/pane.h"
+#include "tui/shell.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ void press(AppState *s, uint16_t key) {
     memset(&ev, 0, sizeof ev);
     ev.type = TB_EVENT_KEY;
     ev.key = key;
-    shell_event(s, &ev);
-    shell_scroll(s, screen_list_rows(tb_height()));
+    tui_event(s, &ev);
+    tui_scroll(s, screen_list_rows(tb_height()));
     draw_screen(s);
 }
 
@@ -63,7 +63,7 @@ AppState *filled_program() {
     static bool made = false;
     if (!made) {
         grid_reset(BENCH_COLS, BENCH_ROWS);
-        shell_startup(&s);
+        tui_startup(&s);
         fill_all(&s);
         made = true;
     }
@@ -93,7 +93,7 @@ void BM_KeyGio(benchmark::State &state) {
 void BM_InFillQuarve(benchmark::State &state) {
     AppState s;
     grid_reset(BENCH_COLS, BENCH_ROWS);
-    shell_startup(&s);
+    tui_startup(&s);
     for (auto _ : state) {
         state.PauseTiming();
         // The first frame: only the shown item has been asked.
@@ -109,7 +109,7 @@ void BM_InFillQuarve(benchmark::State &state) {
         press(&s, TB_KEY_ARROW_UP);
         state.ResumeTiming();
     }
-    shell_teardown(&s);
+    tui_teardown(&s);
 }
 
 // The same key without the cache: all of the item it lands on asked of GIO.
@@ -143,11 +143,11 @@ BenchMemory bench_cache_memory() {
     BenchMemory m;
     AppState s;
     grid_reset(BENCH_COLS, BENCH_ROWS);
-    shell_startup(&s);
+    tui_startup(&s);
     draw_screen(&s);
     m.first_frame_mb = resident_mb();
     fill_all(&s);
     m.filled_mb = resident_mb();
-    shell_teardown(&s);
+    tui_teardown(&s);
     return m;
 }

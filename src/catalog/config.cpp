@@ -10,6 +10,7 @@
 #include "catalog/type_list.h"
 #include "util/files.h"
 #include "util/keyfile.h"
+#include "util/paths.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ std::string load_problem(const char *path, const char *reason) {
 } // namespace
 
 char *config_path() {
-    return g_build_filename(g_get_user_config_dir(), "quarve", "mimetypes.ini", nullptr);
+    return g_strdup(paths_catalogue().c_str());
 }
 
 Outcome config_save(Catalog *c) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "catalog/catalog.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace {
@@ -17,9 +18,9 @@ struct MimeSource {
 
 // Read in this order; the first entry for a type wins.
 constexpr MimeSource mime_sources[] = {
-    {"/etc/mime.types", EXT_FORMAT_MIME_TYPES},
-    {"/usr/share/mime/globs2", EXT_FORMAT_GLOBS2},
-    {"/usr/share/mime/globs", EXT_FORMAT_GLOBS},
+    {PATHS_MIME_TYPES, EXT_FORMAT_MIME_TYPES},
+    {PATHS_GLOBS2, EXT_FORMAT_GLOBS2},
+    {PATHS_GLOBS, EXT_FORMAT_GLOBS},
 };
 
 // Labels for types that no file-name extension describes; they fill only what the tables left.

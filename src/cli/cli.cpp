@@ -9,16 +9,17 @@
 #include <string_view>
 #include <vector>
 
-#include "appdb/apps.h"
-#include "appdb/change.h"
-#include "appdb/paths.h"
-#include "appdb/pins.h"
-#include "appdb/why.h"
 #include "catalog/catalog.h"
 #include "catalog/ext_index.h"
 #include "catalog/item.h"
+#include "explain/why.h"
+#include "registry/apps.h"
+#include "settings/assign.h"
+#include "settings/change.h"
+#include "settings/pins.h"
 #include "term/cells.h"
 #include "util/json.h"
+#include "util/paths.h"
 
 #ifndef QUARVE_VERSION
 #define QUARVE_VERSION "unknown"
@@ -252,7 +253,7 @@ int cmd_set(Cli *cli, const std::vector<const char *> &args) {
     GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
     if (app == nullptr)
         return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-    Outcome done = apps_assign(*item, app, cli->catalog);
+    Outcome done = assign_app(*item, app, cli->catalog);
     int status = report(done);
     std::string also;
     for (const OutcomeType &t : done.types)
@@ -267,7 +268,7 @@ int cmd_reset(Cli *cli, const std::vector<const char *> &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return unknown_item(args[0]);
-    int status = report(apps_reset(*item));
+    int status = report(assign_reset(*item));
     return status == CLI_OK ? cmd_get(cli, args) : status;
 }
 
@@ -306,7 +307,7 @@ int cmd_app(Cli *cli, const std::vector<const char *> &args) {
     if (app == nullptr)
         return failure(std::string(args[0]) + ": " + why);
     if (cli_option(cli, "--set-all"))
-        return report(apps_assign_declared(app));
+        return report(assign_declared(app));
     g_auto(GStrv) types = apps_declared_types(app);
     if (cli_option(cli, "--json")) {
         print_app_json(cli->catalog, app, types);
@@ -319,7 +320,7 @@ int cmd_app(Cli *cli, const std::vector<const char *> &args) {
 }
 
 int cmd_undo(Cli *, const std::vector<const char *> &) {
-    return report(apps_undo_last());
+    return report(assign_undo());
 }
 
 // pin ITEM [APP]: APP is set first, as set sets it; without it the item's defaults stay.
@@ -337,7 +338,7 @@ int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
     if (app == nullptr)
         return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
     // The default and its pins in one step: a pin that cannot be written changes nothing.
-    int status = report(apps_assign(*item, app, cli->catalog, true));
+    int status = report(assign_app(*item, app, cli->catalog, true));
     if (status == CLI_OK)
         printf("Pinned %s to %s\n", plain(item->name).c_str(),
                plain(apps_display_name(app)).c_str());

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "appdb/paths.h"
 #include "screen/view.h"
 #include "state/state.h"
 #include "term/cells.h"
 #include "term/termbox.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace {

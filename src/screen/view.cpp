@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "catalog/ext_index.h"
+#include "registry/apps.h"
 #include "state/state.h"
 #include "util/text.h"
 

@@ -2,10 +2,11 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "catalog/item.h"
 #include "fixture.h"
+#include "registry/apps.h"
+#include "settings/assign.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST_F(Items, EditsAndUndoReportTheirOutcome) {
         {"add junk", catalog_add(cat, nullptr, "r; ls"), false,
          "Failed to add r; ls: not a MIME type or a known file extension"},
         {"delete", catalog_delete(cat, "image/webp"), true, "Deleted: image/webp"},
-        {"undo with no journal", apps_undo_last(), true, "Nothing to undo"},
+        {"undo with no journal", assign_undo(), true, "Nothing to undo"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.outcome.ok, c.ok) << c.what;

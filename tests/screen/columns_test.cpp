@@ -1,7 +1,7 @@
 // An application row owns its columns.
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
+#include "registry/apps.h"
 
 namespace {
 

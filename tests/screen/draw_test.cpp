@@ -1,7 +1,7 @@
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
-#include "shell/pane.h"
+#include "registry/apps.h"
+#include "tui/pane.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The default marker in the MIME type list, where each row is labelled by its extension.
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "fixture.h"
-#include "shell/pane.h"
+#include "registry/apps.h"
+#include "tui/pane.h"
 
 namespace {
 

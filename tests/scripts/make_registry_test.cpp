@@ -2,10 +2,10 @@
 // the benchmarks take for granted.
 #include <glib.h>
 
-#include "appdb/apps.h"
 #include "catalog/catalog.h"
 #include "catalog/item.h"
 #include "fixture.h"
+#include "registry/apps.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "grid.h"
 #include "screen/draw.h"
-#include "shell/shell.h"
+#include "tui/shell.h"
 #include "state/state.h"
 #include "xdg_env.h"
 
@@ -18,24 +18,24 @@ class QuarveTest : public ::testing::Test {
     // Runs start-up as main does, on a w x h grid (with first_rows, as main does it).
     void start(int w = 100, int h = 30, int first_rows = 0) {
         grid_reset(w, h);
-        shell_startup(&s, first_rows);
+        tui_startup(&s, first_rows);
         started_ = true;
     }
     void TearDown() override {
         if (started_)
-            shell_teardown(&s);
+            tui_teardown(&s);
     }
     bool key(uint16_t k) {
         tb_event ev{};
         ev.type = TB_EVENT_KEY;
         ev.key = k;
-        return shell_event(&s, &ev);
+        return tui_event(&s, &ev);
     }
     bool ch(uint32_t c) {
         tb_event ev{};
         ev.type = TB_EVENT_KEY;
         ev.ch = c;
-        return shell_event(&s, &ev);
+        return tui_event(&s, &ev);
     }
     void type(const char *text) {
         for (const char *p = text; *p; p = g_utf8_next_char(p))
@@ -43,7 +43,7 @@ class QuarveTest : public ::testing::Test {
     }
     // One pass of the frame loop without the wait: scroll, then draw.
     void frame() {
-        shell_scroll(&s, screen_list_rows(tb_height()));
+        tui_scroll(&s, screen_list_rows(tb_height()));
         draw_screen(&s);
     }
     std::string selected_label() { return view_label_of(s.selected); }

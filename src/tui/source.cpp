@@ -1,0 +1,298 @@
+#include "tui/source.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "catalog/ext_index.h"
+#include "explain/why.h"
+#include "registry/app_cache.h"
+#include "registry/apps.h"
+#include "screen/view.h"
+#include "settings/pins.h"
+#include "tui/pane.h"
+#include "tui/pinned.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr int32_t DEV_DEFAULT_COUNT = 10;
+constexpr size_t DEV_LABEL_CAP = 64;
+// Characters of the extension column in the rows of an application's MIME types.
+constexpr int32_t TYPE_LABEL_COLUMNS = 8;
+
+// The MIME types app declares as rows of the application pane; none for no application.
+GList *type_rows(GAppInfo *app) {
+    if (app == nullptr)
+        return nullptr;
+    char **types = apps_declared_types(app);
+    GList *rows = nullptr;
+    for (char **t = types; *t != nullptr; t++)
+        rows = g_list_prepend(rows, *t);
+    g_free(types); // the strings are the rows' now
+    return g_list_reverse(rows);
+}
+
+GList *registry_rows(AppState *s, int32_t index) {
+    return s->mode == MODE_APPS ? type_rows(view_app(s, index)) : apps_for_item(s, index);
+}
+
+// A category's types are asked one after another only as far as the rows need: with many
+// applications its first type alone fills a screen, and each type is a full pass of GIO.
+GList *registry_rows_head(AppState *s, int32_t index, int count) {
+    if (s->mode == MODE_APPS)
+        return registry_rows(s, index);
+    std::optional<Item> item = view_item(s, index);
+    return item ? app_cache_candidates_head(s->app_cache, *item, count) : nullptr;
+}
+
+// A MIME type row: the marker where the selected application is its default, the extension
+// as the MIME type list shows it, and the type.
+void type_texts(AppState *s, GList *first, int count, AppRowText *out) {
+    GAppInfo *app = view_app(s, s->selected);
+    GList *l = first;
+    for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
+        auto type = static_cast<const char *>(l->data);
+        const char *label = ext_index_label(s->catalog, type);
+        int pad = std::max(TYPE_LABEL_COLUMNS - static_cast<int>(g_utf8_strlen(label, -1)), 0);
+        text_format(out[i].text, sizeof out[i].text, "%s %s%*s %s",
+                    app != nullptr && apps_is_default_for(app, type) ? "*" : " ", label, pad, "",
+                    type);
+        out[i].file = nullptr;
+    }
+}
+
+void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
+    if (s->mode == MODE_APPS) {
+        type_texts(s, first, count, out);
+        return;
+    }
+    std::optional<Item> item = view_item(s, s->selected);
+    g_autolist(GAppInfo) defaults = item ? app_cache_defaults(s->app_cache, *item) : nullptr;
+    GList *l = first;
+    for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
+        auto app = G_APP_INFO(l->data);
+        text_format(out[i].text, sizeof out[i].text, "%s %s",
+                    apps_list_has(defaults, app) ? "*" : " ", apps_display_name(app));
+        out[i].file = apps_desktop_file(app);
+    }
+}
+
+// What the application list shows: each row's application, and the selected one's types.
+std::vector<std::string> list_shown(AppState *s) {
+    std::vector<std::string> shown;
+    for (int32_t i = 0; i < view_len(s); i++) {
+        GAppInfo *app = view_app(s, i);
+        shown.push_back(std::string(apps_desktop_id(app)) + '\n' + apps_display_name(app));
+    }
+    shown.emplace_back(); // between the applications and the types
+    for (GList *l = s->apps; l != nullptr; l = l->next)
+        shown.emplace_back(static_cast<const char *>(l->data));
+    return shown;
+}
+
+// The application list after a change in the registry: listed anew, the selection kept on the
+// same application and type where they are still there, else on the same row.
+bool relist_refresh(AppState *s) {
+    std::vector<std::string> before = list_shown(s);
+    GAppInfo *was = view_app(s, s->selected);
+    std::string id = was != nullptr ? apps_desktop_id(was) : "";
+    auto row = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
+    std::string type = row != nullptr ? row : "";
+    view_take_listed(s, apps_listed());
+    s->selected = std::clamp(s->selected, 0, std::max(view_len(s) - 1, 0));
+    for (int32_t i = 0; i < view_len(s); i++)
+        if (id == apps_desktop_id(view_app(s, i)))
+            s->selected = i;
+    state_take_apps(s, type_rows(view_app(s, s->selected)));
+    int32_t count = static_cast<int32_t>(g_list_length(s->apps));
+    s->app_selected = std::clamp(s->app_selected, 0, std::max(count - 1, 0));
+    int32_t i = 0;
+    for (GList *l = s->apps; l != nullptr; l = l->next, i++)
+        if (type == static_cast<const char *>(l->data))
+            s->app_selected = i;
+    return list_shown(s) != before;
+}
+
+// Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
+bool registry_refresh(AppState *s) {
+    app_cache_drop(s->app_cache);
+    pinned_check(s);
+    if (s->mode == MODE_APPS)
+        return relist_refresh(s);
+    view_forget_listed(s);
+    g_autolist(GAppInfo) fresh = apps_for_item(s, s->selected);
+    if (apps_same_set(s->apps, fresh))
+        return false;
+    auto chosen = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
+    int32_t index = 0;
+    for (GList *l = fresh; chosen != nullptr && l != nullptr; l = l->next, index++)
+        if (g_app_info_equal(chosen, G_APP_INFO(l->data)))
+            break;
+    s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
+    state_take_apps(s, g_steal_pointer(&fresh));
+    return true;
+}
+
+void registry_explain(AppState *s, GPtrArray *lines) {
+    std::optional<Item> item = view_item(s, s->selected);
+    if (!item)
+        return;
+    bool first = true;
+    for (const char *type : item->types) {
+        if (!first)
+            g_ptr_array_add(lines, g_strdup(""));
+        first = false;
+        for (const std::string &line : why_text(why_type(type)))
+            g_ptr_array_add(lines, g_strdup(line.c_str()));
+    }
+    std::vector<std::string> pinned = pins_of_item(*item);
+    if (pinned.empty())
+        return;
+    std::string text = "Pinned (p, R):";
+    for (const std::string &type : pinned)
+        text += " " + type;
+    g_ptr_array_add(lines, g_strdup(""));
+    g_ptr_array_add(lines, g_strdup(text.c_str()));
+}
+
+void registry_assign(AppState *s) {
+    if (s->mode == MODE_APPS)
+        tui_set_for_type(s);
+    else
+        apps_set_default(s);
+}
+
+bool registry_ask_ahead(AppState *s, int32_t index) {
+    std::optional<Item> item = view_item(s, index);
+    return item && app_cache_fill(s->app_cache, *item);
+}
+
+int32_t dev_count_of(AppState *s) {
+    return s->dev_count;
+}
+
+const char *dev_item_label(AppState *s, int32_t index) {
+    if (s->mode != MODE_APPS)
+        return dev_label(index);
+    static char label[DEV_LABEL_CAP];
+    text_format(label, sizeof label, "Dev Application %d", index + 1);
+    return label;
+}
+
+GList *dev_rows(AppState *s, int32_t index) {
+    const char *row = s->mode == MODE_APPS ? "Dev Type" : "Dev Application";
+    GList *list = nullptr;
+    for (int32_t i = s->dev_count; i >= 1; i--)
+        list = g_list_prepend(list, g_strdup_printf("%s %d.%d", row, index + 1, i));
+    return list;
+}
+
+GList *dev_rows_head(AppState *s, int32_t index, int) {
+    return dev_rows(s, index);
+}
+
+// Placeholder rows carry no marker and no file.
+void dev_texts(AppState *, GList *first, int count, AppRowText *out) {
+    GList *l = first;
+    for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
+        text_format(out[i].text, sizeof out[i].text, "  %s", static_cast<const char *>(l->data));
+        out[i].file = nullptr;
+    }
+}
+
+// Enter on a placeholder application: reports a mock assignment, changes nothing.
+void dev_mock_assign(AppState *s) {
+    auto row = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
+    if (row == nullptr)
+        return;
+    // In the application list the item pane holds the application and this pane the type.
+    if (s->mode == MODE_APPS)
+        state_set_status(s, "Mock: %s is now default for %s", view_label(s, s->selected), row);
+    else
+        state_set_status(s, "Mock: %s is now default for %s", row, view_label(s, s->selected));
+}
+
+// A on a placeholder application: every placeholder type is one it declares.
+void dev_mock_assign_all(AppState *s) {
+    state_set_status(s, "Mock: %s is now default for every type it declares (%d)",
+                     view_label(s, s->selected), s->dev_count);
+}
+
+bool dev_refresh(AppState *) {
+    return false;
+}
+
+void dev_explain(AppState *, GPtrArray *lines) {
+    g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
+}
+
+// Placeholders cost nothing to make: there is nothing to ask ahead.
+bool dev_ask_ahead(AppState *, int32_t) {
+    return false;
+}
+
+} // namespace
+
+const PaneSource SOURCE_REGISTRY = {
+    .item_count = view_len,
+    .item_label = view_row_label,
+    .app_rows = registry_rows,
+    .app_rows_head = registry_rows_head,
+    .free_app = g_object_unref,
+    .app_texts = registry_texts,
+    .assign = registry_assign,
+    .assign_all = tui_set_all,
+    .refresh = registry_refresh,
+    .explain = registry_explain,
+    .ask_ahead = registry_ask_ahead,
+    .idle_status = "",
+    .edit_refusal = nullptr,
+    .undo_refusal = nullptr,
+    .pin_refusal = nullptr,
+};
+
+// Developer mode's assignments are mock ones and its rows are not the catalogue's: there is
+// nothing to edit and nothing of theirs to take back.
+const PaneSource SOURCE_DEV = {
+    .item_count = dev_count_of,
+    .item_label = dev_item_label,
+    .app_rows = dev_rows,
+    .app_rows_head = dev_rows_head,
+    .free_app = g_free,
+    .app_texts = dev_texts,
+    .assign = dev_mock_assign,
+    .assign_all = dev_mock_assign_all,
+    .refresh = dev_refresh,
+    .explain = dev_explain,
+    .ask_ahead = dev_ask_ahead,
+    .idle_status = "Developer Mode",
+    .edit_refusal = "Developer Mode: the catalogue is not changed",
+    .undo_refusal = "Developer Mode: no setting is changed",
+    .pin_refusal = "Developer Mode: no pin is changed",
+};
+
+int32_t dev_parse_count(const char *value) {
+    // strtoll skips leading blanks, takes a sign and stops at the first non-digit; a value
+    // beyond its range saturates, and the cap below then applies.
+    char *end = nullptr;
+    long long n = strtoll(value, &end, 10);
+    if (end == value || n < 1)
+        return DEV_DEFAULT_COUNT;
+    return n > DEV_MAX_COUNT ? DEV_MAX_COUNT : static_cast<int32_t>(n);
+}
+
+void dev_read_env(AppState *s) {
+    const char *value = g_getenv("QUARVE_DEV");
+    if (value == nullptr)
+        return;
+    s->dev_mode = 1;
+    s->dev_count = dev_parse_count(value);
+}
+
+const char *dev_label(int32_t index) {
+    static char label[DEV_LABEL_CAP];
+    text_format(label, sizeof label, "Dev Category %d", index + 1);
+    return label;
+}

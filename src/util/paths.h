@@ -1,0 +1,49 @@
+// Every file and folder quarve reads or writes, in one place: built from the XDG folders GLib
+// reports, so that a test or a benchmark that points them elsewhere moves them all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The system's MIME tables the extension labels come from, in the order they are read.
+constexpr const char *PATHS_MIME_TYPES = "/etc/mime.types";
+constexpr const char *PATHS_GLOBS2 = "/usr/share/mime/globs2";
+constexpr const char *PATHS_GLOBS = "/usr/share/mime/globs";
+
+// $XDG_CONFIG_HOME/quarve/mimetypes.ini: the catalogue.
+std::string paths_catalogue();
+// $XDG_CONFIG_HOME/mimeapps.list: the defaults GIO writes and reads first.
+std::string paths_settings();
+// The desktop names of XDG_CURRENT_DESKTOP, lower case, in its order.
+std::vector<std::string> paths_desktops();
+// The user's own desktop-specific lists ($XDG_CONFIG_HOME/NAME-mimeapps.list, one for each
+// desktop name, in its order), whether they exist or not.
+std::vector<std::string> paths_desktop_lists();
+// $XDG_CONFIG_HOME/quarve/pins.ini.
+std::string paths_pins();
+// $XDG_STATE_HOME/quarve: the journal, the writers' lock and the record of a change.
+std::string paths_state_folder();
+// $XDG_RUNTIME_DIR/quarve: the lock and the record when the state folder cannot be written.
+std::string paths_runtime_folder();
+// $XDG_STATE_HOME/quarve/journal.ini.
+std::string paths_journal();
+// $XDG_DATA_HOME/applications: the user's own applications.
+std::string paths_user_applications();
+
+// A folder GIO reads default-application lists from.
+struct ListFolder {
+    std::string path;
+    bool applications; // an application folder (it may also hold defaults.list, mimeinfo.cache)
+};
+// The folders GIO reads lists from, in its order of precedence: the user's configuration
+// folder, the system's, the user's application folder, the system's.
+std::vector<ListFolder> paths_list_folders();
+// The data folders the shared MIME database is read from, the user's first.
+std::vector<std::string> paths_data_folders();
+
+struct UsedFile {
+    std::string path;
+    const char *what;
+};
+// Each file (or set of files) with what it holds, in the order the help of both faces lists them.
+std::vector<UsedFile> paths_used();

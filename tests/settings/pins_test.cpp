@@ -1,0 +1,94 @@
+// Pins: their file written with the user's care, and quarve's own changes of a pinned type
+// taken as the user's new choice.
+#include <functional>
+#include <gio/gdesktopappinfo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fixture.h"
+#include "registry/apps.h"
+#include "settings/assign.h"
+#include "settings/pins.h"
+
+namespace {
+
+class Pins : public CoreTest {
+  protected:
+    void SetUp() override {
+        env.add_app("alpha", "Alpha", {"text/plain", "image/png"});
+        env.add_app("beta", "Beta", {"text/plain", "image/png"});
+        env.register_apps();
+        load();
+    }
+    Item type(const char *name) { return *item_lookup(cat, name); }
+    Outcome assign(const char *item, const char *app) {
+        g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new(app);
+        return assign_app(type(item), G_APP_INFO(info));
+    }
+    // The application each pin names, "type=app" in the file's order.
+    std::vector<std::string> pinned() {
+        std::vector<PinState> pins;
+        EXPECT_EQ(pins_status(&pins), std::nullopt);
+        std::vector<std::string> out;
+        for (const PinState &p : pins)
+            out.push_back(p.type + "=" + p.app_id);
+        return out;
+    }
+    std::string path() { return env.config_dir + "/quarve/pins.ini"; }
+    using V = std::vector<std::string>;
+};
+
+const std::string HAND_WRITTEN =
+    "# pinned by hand\n\n[image/png]\n# the one that works\napp=beta.desktop\nsince=2025\n";
+
+} // namespace
+
+TEST_F(Pins, TheFileKeepsCommentsKeysAndLinksAndARefusalChangesNothing) {
+    const std::string dotfiles = env.root + "/dotfiles/pins.ini";
+    write_file(dotfiles, HAND_WRITTEN);
+    g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
+    ASSERT_EQ(symlink(dotfiles.c_str(), path().c_str()), 0);
+    ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
+    EXPECT_EQ(pins_pin(type("text/plain")).message, "Pinned text/plain to Alpha");
+    const std::string pinned =
+        HAND_WRITTEN + "\n[text/plain]\napp=alpha.desktop\nitem=text/plain\n";
+    EXPECT_EQ(read_file(dotfiles), pinned);
+    g_autofree char *link = g_file_read_link(path().c_str(), nullptr);
+    EXPECT_EQ(link, dotfiles);
+    chmod(dotfiles.c_str(), 0444);
+    EXPECT_EQ(pins_unpin(type("text/plain")).message,
+              "Failed to unpin text/plain: " + dotfiles + " is read-only");
+    EXPECT_EQ(read_file(dotfiles), pinned);
+}
+
+TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
+    ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
+    ASSERT_TRUE(pins_pin(type("text/plain")).ok);
+    // image/png has GIO's fallback, no default of the user's: an undo takes its pin off.
+    ASSERT_TRUE(pins_pin(type("image/png")).ok);
+    const struct {
+        std::function<Outcome()> change;
+        V pins;
+    } steps[] = {
+        {[&] { return assign("text/plain", "beta.desktop"); },
+         V{"text/plain=beta.desktop", "image/png=alpha.desktop"}},
+        {[&] { return assign("image/png", "beta.desktop"); },
+         V{"text/plain=beta.desktop", "image/png=beta.desktop"}},
+        {assign_undo, V{"text/plain=beta.desktop"}},
+        {assign_undo, V{"text/plain=alpha.desktop"}},
+    };
+    for (const auto &step : steps) {
+        Outcome done = step.change();
+        EXPECT_TRUE(done.ok) << done.message;
+        EXPECT_EQ(done.warning, "");
+        EXPECT_EQ(pinned(), step.pins) << done.message;
+    }
+    // A pin that could not follow would be put back over the user's choice: no change then.
+    chmod(path().c_str(), 0444);
+    std::string settings = read_file(env.config_dir + "/mimeapps.list");
+    Outcome refused = assign("text/plain", "beta.desktop");
+    EXPECT_EQ(refused.message, "Failed to set default application: " + path() +
+                                   " is read-only, and a pinned type's pin would not follow");
+    EXPECT_EQ(read_file(env.config_dir + "/mimeapps.list"), settings);
+    EXPECT_TRUE(assign("image/png", "beta.desktop").ok) << "a type without a pin";
+}
