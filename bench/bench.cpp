@@ -10,7 +10,8 @@
 #include "screen/draw.h"
 #include "screen/view.h"
 #include "state/state.h"
-#include "tui/shell.h"
+#include "screen/keys.h"
+#include "tui/tui.h"
 #include "tui/source.h"
 
 namespace {
@@ -25,7 +26,7 @@ void catalogue(AppState *s, int extra) {
     c->mime_types = g_ptr_array_new_with_free_func(g_free);
     s->view = g_ptr_array_new();
     s->source = &SOURCE_REGISTRY;
-    s->key_help = tui_key_help();
+    s->key_help = keys_help();
     GHashTableIter it;
     gpointer key;
     g_hash_table_iter_init(&it, c->ext_index);

@@ -20,7 +20,7 @@
 #include "term/termbox.h"
 #include "tui/fill.h"
 #include "tui/pane.h"
-#include "tui/shell.h"
+#include "tui/tui.h"
 
 namespace {
 

@@ -131,6 +131,10 @@ GList *app_cache_candidates_head(AppCache *cache, const Item &item, int rows) {
     return nullptr;
 }
 
+GAppInfo *app_cache_default(AppCache *cache, const char *type) {
+    return preferred_of(cache, type);
+}
+
 GList *app_cache_defaults(AppCache *cache, const Item &item) {
     std::vector<GAppInfo *> defaults;
     for (const char *type : item.types)

@@ -18,6 +18,9 @@ GList *app_cache_candidates(AppCache *cache, const Item &item);
 // The start of app_cache_candidates(item): at least rows applications where the whole list has
 // them, asking GIO only about the item's first types that give them.
 GList *app_cache_candidates_head(AppCache *cache, const Item &item, int rows);
+// The current default of type, asked once since the last drop: borrowed from the cache, NULL
+// for none.
+GAppInfo *app_cache_default(AppCache *cache, const char *type);
 // apps_defaults(item), likewise.
 GList *app_cache_defaults(AppCache *cache, const Item &item);
 // Asks GIO one question about the item that the cache cannot answer yet (a type's candidates

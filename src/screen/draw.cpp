@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "screen/keys.h"
 #include "screen/view.h"
 #include "state/state.h"
 #include "term/cells.h"
@@ -112,11 +113,11 @@ std::vector<OverlayLine> help_lines(const KeyHelp *help) {
     return lines;
 }
 
-// The explanation of the selected item: a heading per type, its lines below.
-std::vector<OverlayLine> info_lines(AppState *s) {
+// Why the selected item opens where it does: a heading per type, its lines below.
+std::vector<OverlayLine> why_lines(AppState *s) {
     std::vector<OverlayLine> lines = {{ROLE_TITLE, "WHY IT OPENS WHERE IT DOES"}, {ROLE_HELP, ""}};
-    for (guint i = 0; s->info_lines != nullptr && i < s->info_lines->len; i++) {
-        auto text = static_cast<const char *>(g_ptr_array_index(s->info_lines, i));
+    for (guint i = 0; s->why_lines != nullptr && i < s->why_lines->len; i++) {
+        auto text = static_cast<const char *>(g_ptr_array_index(s->why_lines, i));
         lines.push_back({text[0] != ' ' && text[0] != '\0' ? ROLE_TITLE : ROLE_HELP, text});
     }
     return lines;
@@ -124,11 +125,14 @@ std::vector<OverlayLine> info_lines(AppState *s) {
 
 // The open overlay's lines, without its closing line.
 std::vector<OverlayLine> overlay(AppState *s) {
-    if (s->help_active)
+    switch (s->overlay) {
+    case OVERLAY_HELP:
         return help_lines(s->key_help);
-    if (s->info_active)
-        return info_lines(s);
-    return {};
+    case OVERLAY_WHY:
+        return why_lines(s);
+    default:
+        return {};
+    }
 }
 
 // An overlay fits when its lines, a blank line and its closing line do.
@@ -150,10 +154,11 @@ void draw_header(AppState *s) {
         print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
     }
     char line[DRAW_TOP_LINE_CAP];
-    if (s->search_active) {
+    StatePlace place = state_place(s);
+    if (place == PLACE_SEARCH) {
         text_format(line, sizeof line, "Search: %s_", s->search);
         print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_SEARCH_PROMPT, line);
-    } else if (s->add_active) {
+    } else if (place == PLACE_ADD) {
         text_format(line, sizeof line, "Add %s: %s_",
                     s->mode == MODE_CATEGORIES ? "Mime/Ext to Category" : "Mimetype or Extension",
                     s->add_text);
@@ -211,9 +216,10 @@ int draw_overlay_hidden(AppState *s) {
 
 void draw_screen(AppState *s) {
     tb_clear();
-    if (s->help_active || s->info_active) {
+    StatePlace place = state_place(s);
+    if (place == PLACE_OVERLAY) {
         std::vector<OverlayLine> lines = overlay(s);
-        const std::string what = s->help_active ? "help." : "view.";
+        const std::string what = s->overlay == OVERLAY_HELP ? "help." : "view.";
         int rows = tb_height();
         if (overlay_fits(lines.size())) {
             lines.push_back({ROLE_HELP, ""});
@@ -238,7 +244,7 @@ void draw_screen(AppState *s) {
     const char *status = s->status;
     if (status[0] == '\0')
         status = s->source->idle_status;
-    bool red = strncmp(status, "Failed", 6) == 0 || (status == s->status && s->status_alert);
+    bool red = status == s->status && s->status_tone != TONE_DONE;
     if (status[0] != '\0')
         print(SCREEN_COL_ITEMS, tb_height() - 1, red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
     tb_present();

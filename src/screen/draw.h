@@ -6,17 +6,6 @@
 
 struct AppState;
 
-// What the screen says of the keys, made by the shell from its key table: the overlay's lines
-// (a line without a text is a section heading) and the hints of the help line.
-struct KeyHelpLine {
-    const char *keys;
-    const char *what;
-};
-struct KeyHelp {
-    std::vector<KeyHelpLine> lines;
-    std::string hints;
-};
-
 // Fixed layout: the rows of the header, where the panes start, and the columns of their texts.
 constexpr int SCREEN_ROW_TOP_LINE = 0; // help text or entry prompt
 constexpr int SCREEN_ROW_TITLES = 2;

@@ -1,18 +1,22 @@
-// The one state record of the screen, the values of its mode and focus fields, and the record
-// of where its panes' rows come from.
+// The one state record of the screen, the values of its mode, focus, overlay and status tone
+// fields, the place a key goes to, and the record of where its panes' rows come from.
 //
 // Who writes what (everyone may read everything):
-//   shell   every field: the selections, scrolls, focus, mode, entries, status, apps, view,
-//           the catalogue (through its edits), listed, dev_mode, dev_count and source (at
+//   tui     every field: the selections, scrolls, focus, mode, entries, overlay, status, apps,
+//           view, the catalogue (through its edits), listed, dev_mode, dev_count and source (at
 //           start-up), the pins last reported, app_cache (dropped on a change of the registry
 //           or of the settings)
-//   screen  nothing: drawing only reads
-// The core below (appdb, catalog) never sees this record: it takes items and applications.
+//   screen  the view and listed (view_rebuild), and the status through state_report and
+//           state_set_status only for the faces' sake; drawing only reads
+// The core below (registry, settings, explain, catalog) never sees this record: it takes items
+// and applications.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <gio/gio.h>
+
+#include "util/outcome.h"
 
 struct AppCache;
 struct Catalog;
@@ -23,6 +27,25 @@ constexpr int32_t MODE_APPS = 2;       // the item pane lists applications, the 
 
 constexpr int32_t FOCUS_ITEMS = 0; // the item pane (left) has the focus
 constexpr int32_t FOCUS_APPS = 1;  // the application pane (right) has the focus
+
+// What covers the screen until a key closes it.
+constexpr int32_t OVERLAY_NONE = 0;
+constexpr int32_t OVERLAY_HELP = 1; // every key, and the files quarve uses
+constexpr int32_t OVERLAY_WHY = 2;  // why the selected item opens where it does
+
+// How the status line reads: a success, a failure, or a notice that needs the user's eye (a
+// pin taken over, a catalogue that could not be read). The colour follows the tone alone.
+constexpr int32_t TONE_DONE = 0;
+constexpr int32_t TONE_FAILED = 1;
+constexpr int32_t TONE_NOTICE = 2;
+
+// Where a key goes, and what is drawn: derived from the record by state_place.
+enum StatePlace : uint8_t {
+    PLACE_LISTS,   // browsing, in either pane
+    PLACE_SEARCH,  // a search is typed
+    PLACE_ADD,     // an add is typed
+    PLACE_OVERLAY, // an overlay covers the screen
+};
 
 constexpr size_t STATUS_CAP = 512;
 constexpr size_t ENTRY_CAP = 128;
@@ -49,14 +72,13 @@ struct AppState {
     char add_text[ENTRY_CAP];
     Catalog *catalog;         // categories, mime_types, ext_index and the rest; owned
     GPtrArray *view;          // borrowed rows of the item pane that pass the search
-    int32_t help_active;      // the key help covers the screen until the next key
+    int32_t overlay;          // OVERLAY_NONE, OVERLAY_HELP or OVERLAY_WHY
     const PaneSource *source; // where both panes' rows come from, picked at start-up
     const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
-    int32_t info_active;      // the explanation of the selected item covers the screen
-    GPtrArray *info_lines;    // its lines, owned, made when it opens
+    GPtrArray *why_lines;     // the why overlay's lines, owned, made when it opens
     int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
     GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
-    int32_t status_alert;     // status is a warning (red) though it reports no failure
+    int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
 };
@@ -81,27 +103,40 @@ struct PaneSource {
     GDestroyNotify free_app;
     // The texts of count rows of the application pane, from the list element first on.
     void (*app_texts)(AppState *s, GList *first, int count, AppRowText *out);
-    // Enter on the application pane.
-    void (*assign)(AppState *s);
+    // Enter on the application pane: reports in status; returns what it changed (the screen
+    // face's Reaction).
+    uint32_t (*assign)(AppState *s);
     // A on the application list: the application becomes the default for all its types.
-    void (*assign_all)(AppState *s);
+    uint32_t (*assign_all)(AppState *s);
     // Takes in a change of the application registry, and tells of pins it has changed; true
     // when the pane changed.
     bool (*refresh)(AppState *s);
     // Fills lines with why the item at selected opens where it does.
-    void (*explain)(AppState *s, GPtrArray *lines);
+    void (*why)(AppState *s, GPtrArray *lines);
     // Asks ahead, while the user is idle, one question about item row index that app_rows and
     // app_texts would otherwise ask; false when nothing is left to ask about it.
     bool (*ask_ahead)(AppState *s, int32_t index);
-    const char *idle_status;  // the status line's text while status is empty
-    const char *edit_refusal; // catalogue edits, undo and pins are refused with these, or NULL
-    const char *undo_refusal;
-    const char *pin_refusal;
+    const char *idle_status; // the status line's text while status is empty
+    // Why a key that changes what the index names (NEED_*) is refused here, or NULL: the one
+    // place that says what developer mode allows.
+    const char *refusals[4];
 };
 
-// Writes a printf-style message into status, cut to its capacity on a character boundary; it is
-// no warning.
+// What a key changes, which its source may refuse.
+constexpr uint8_t NEED_NOTHING = 0;
+constexpr uint8_t NEED_CATALOGUE = 1; // the catalogue of categories and MIME types
+constexpr uint8_t NEED_SETTINGS = 2;  // the user's default applications
+constexpr uint8_t NEED_PINS = 3;      // the pins
+
+// Writes a printf-style message into status, cut to its capacity on a character boundary, in the
+// tone of a success.
 void state_set_status(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
+// The same in the tone of a notice.
+void state_set_notice(AppState *s, const char *fmt, ...) G_GNUC_PRINTF(2, 3);
+// An outcome of the core on the status line: its message and warning, in the tone its flag says.
+void state_report(AppState *s, const Outcome &outcome);
+// Where a key goes and what is drawn: an overlay, else an entry being typed, else the lists.
+StatePlace state_place(const AppState *s);
 
 // Frees apps by the rule of the source and the mode that made them.
 void state_free_apps(AppState *s);

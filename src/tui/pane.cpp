@@ -1,21 +1,13 @@
 #include "tui/pane.h"
 
 #include "registry/app_cache.h"
-#include "registry/apps.h"
 #include "screen/view.h"
 #include "settings/assign.h"
 #include "state/state.h"
 
-namespace {
-
-// After a change of the settings of quarve's own: the markers show the new defaults at once,
-// before the registry watch reports it, and GIO's other answers (whose order a new default may
-// change) are asked afresh too, as after a change made by another program.
-void settings_changed(AppState *s) {
-    app_cache_drop(s->app_cache);
-}
-
-} // namespace
+// Every action here changes the settings through the core: the markers must show the new
+// defaults at once, before the registry watch reports the change, and GIO's other answers
+// (whose order a new default may change) are asked afresh too.
 
 GList *apps_for_item(AppState *s, int32_t index) {
     std::optional<Item> item = view_item(s, index);
@@ -40,47 +32,45 @@ bool tui_refresh(AppState *s) {
     return s->source->refresh(s);
 }
 
-void apps_set_default(AppState *s) {
+Reaction tui_assign(AppState *s) {
     auto app = static_cast<GAppInfo *>(g_list_nth_data(s->apps, s->app_selected));
     std::optional<Item> item = view_item(s, s->selected);
-    if (app != nullptr && item)
-        pane_report(s, assign_app(*item, app, s->catalog));
+    if (app == nullptr || !item)
+        return REACT_NONE;
+    state_report(s, assign_app(*item, app, s->catalog));
+    return REACT_ANSWERS;
 }
 
-void tui_reset(AppState *s) {
+void apps_set_default(AppState *s) {
+    tui_apply(s, tui_assign(s));
+}
+
+Reaction tui_reset(AppState *s) {
     std::optional<Item> item = view_item(s, s->selected);
-    if (s->source->undo_refusal != nullptr)
-        state_set_status(s, "%s", s->source->undo_refusal);
-    else if (item)
-        pane_report(s, assign_reset(*item));
+    if (!item)
+        return REACT_NONE;
+    state_report(s, assign_reset(*item));
+    return REACT_ANSWERS;
 }
 
-void tui_set_for_type(AppState *s) {
-    GAppInfo *app = view_app(s, s->selected);
+Reaction tui_set_for_type(AppState *s) {
     auto type = static_cast<char *>(g_list_nth_data(s->apps, s->app_selected));
-    if (app != nullptr && type != nullptr)
-        pane_report(s, assign_app(item_of_type_slot(&type), app));
+    GAppInfo *app = view_app(s, s->selected);
+    if (app == nullptr || type == nullptr)
+        return REACT_NONE;
+    state_report(s, assign_app(item_of_type_slot(&type), app));
+    return REACT_ANSWERS;
 }
 
-void tui_set_all(AppState *s) {
-    if (GAppInfo *app = view_app(s, s->selected))
-        pane_report(s, assign_declared(app));
+Reaction tui_set_all(AppState *s) {
+    GAppInfo *app = view_app(s, s->selected);
+    if (app == nullptr)
+        return REACT_NONE;
+    state_report(s, assign_declared(app));
+    return REACT_ANSWERS;
 }
 
-void tui_undo(AppState *s) {
-    if (s->source->undo_refusal != nullptr)
-        state_set_status(s, "%s", s->source->undo_refusal);
-    else
-        pane_report(s, assign_undo());
-}
-
-// Every outcome reported here follows a change quarve made itself (settings, pins, catalogue):
-// the markers show the new defaults at once, before the registry watch reports it, and GIO's
-// other answers (whose order a new default may change) are asked afresh too.
-void pane_report(AppState *s, const Outcome &outcome) {
-    settings_changed(s);
-    if (outcome.warning.empty())
-        state_set_status(s, "%s", outcome.message.c_str());
-    else
-        state_set_status(s, "%s; %s", outcome.message.c_str(), outcome.warning.c_str());
+Reaction tui_undo(AppState *s) {
+    state_report(s, assign_undo());
+    return REACT_ANSWERS;
 }

@@ -1,10 +1,11 @@
 // The application pane's operations on the state record, over the core's items and outcomes.
+// Each action reports in the status line and says what it changed; the loop applies that.
 #pragma once
 
 #include <cstdint>
 #include <gio/gio.h>
 
-#include "util/outcome.h"
+#include "tui/tui.h"
 
 struct AppState;
 
@@ -13,27 +14,25 @@ struct AppState;
 GList *apps_for_item(AppState *s, int32_t index);
 // Replaces apps with the rows of the item at selected; app_selected becomes 0.
 void apps_reload(AppState *s);
-// After a change in the application registry: takes in the candidates of the item at selected
-// when their set differs from the list shown (an application installed or removed), keeping
-// the selection on the same application where it is still listed. A change of defaults alone
-// (which may reorder GIO's answer) keeps the list as it is. True when the list changed.
-bool tui_refresh(AppState *s);
 // apps_reload for a first frame of rows rows: only the rows it shows need to be there.
 void tui_reload_head(AppState *s, int rows);
 // Lists the rest of what tui_reload_head left out; the rows there and the selection stay.
 void tui_complete(AppState *s);
+// After a change in the application registry: what the source makes of it. True when the
+// pane changed.
+bool tui_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.
+Reaction tui_assign(AppState *s);
+// tui_assign with what it changed applied at once, for callers outside the key loop.
 void apps_set_default(AppState *s);
 // Hands the item at selected back to the system defaults and reports in status.
-void tui_reset(AppState *s);
+Reaction tui_reset(AppState *s);
 // The application list: makes the application at selected the default for the MIME type at
 // app_selected and reports the outcome in status. Does nothing when either is missing.
-void tui_set_for_type(AppState *s);
+Reaction tui_set_for_type(AppState *s);
 // The application list: makes the application at selected the default for every MIME type it
 // declares, at once, and reports the outcome in status.
-void tui_set_all(AppState *s);
+Reaction tui_set_all(AppState *s);
 // Takes back the most recent assignment and reports in status.
-void tui_undo(AppState *s);
-// An outcome on the status line.
-void pane_report(AppState *s, const Outcome &outcome);
+Reaction tui_undo(AppState *s);

@@ -5,26 +5,19 @@
 #include "screen/view.h"
 #include "settings/pins.h"
 #include "state/state.h"
-#include "tui/pane.h"
 
-void pinned_toggle(AppState *s) {
-    if (s->source->pin_refusal != nullptr) {
-        state_set_status(s, "%s", s->source->pin_refusal);
-        return;
-    }
+Reaction pinned_toggle(AppState *s) {
     std::optional<Item> item = view_item(s, s->selected);
     if (!item)
-        return;
+        return REACT_NONE;
     bool pinned = pins_of_item(*item).size() == item->types.size();
-    pane_report(s, pinned ? pins_unpin(*item) : pins_pin(*item));
+    state_report(s, pinned ? pins_unpin(*item) : pins_pin(*item));
+    return REACT_ANSWERS;
 }
 
-void pinned_restore(AppState *s) {
-    if (s->source->pin_refusal != nullptr) {
-        state_set_status(s, "%s", s->source->pin_refusal);
-        return;
-    }
-    pane_report(s, pins_restore());
+Reaction pinned_restore(AppState *s) {
+    state_report(s, pins_restore());
+    return REACT_ANSWERS;
 }
 
 void pinned_check(AppState *s) {
@@ -46,9 +39,8 @@ void pinned_check(AppState *s) {
     s->pins_noticed = seen;
     if (first == nullptr)
         return;
-    state_set_status(s, "Changed elsewhere: %s now opens in %s; pinned to %s (R puts it back)",
+    state_set_notice(s, "Changed elsewhere: %s now opens in %s; pinned to %s (R puts it back)",
                      first->type.c_str(),
                      first->current_name.empty() ? "nothing" : first->current_name.c_str(),
                      first->app_name.c_str());
-    s->status_alert = 1;
 }

@@ -2,13 +2,15 @@
 // another program takes a pinned type over.
 #pragma once
 
+#include "tui/tui.h"
+
 struct AppState;
 
 // Pins every type of the item at selected to its current default, or, when each of them is
 // pinned already, takes the pins off; reports in status.
-void pinned_toggle(AppState *s);
+Reaction pinned_toggle(AppState *s);
 // Puts back every pin that another program has changed and reports in status.
-void pinned_restore(AppState *s);
+Reaction pinned_restore(AppState *s);
 // After a change in the application registry: when pins have been changed since the last
-// check, says so in status (in red), naming the first of them.
+// check, says so in status (a notice), naming the first of them.
 void pinned_check(AppState *s);

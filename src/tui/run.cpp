@@ -8,14 +8,15 @@
 #include "catalog/catalog.h"
 #include "registry/app_cache.h"
 #include "screen/draw.h"
+#include "screen/keys.h"
 #include "screen/view.h"
 #include "settings/change.h"
 #include "state/state.h"
 #include "term/termbox.h"
 #include "tui/fill.h"
 #include "tui/pane.h"
-#include "tui/shell.h"
 #include "tui/source.h"
+#include "tui/tui.h"
 
 void tui_startup(AppState *s, int first_rows) {
     tb_set_clear_attrs(TB_WHITE, TB_BLACK);
@@ -27,16 +28,14 @@ void tui_startup(AppState *s, int first_rows) {
     view_rebuild(s);
     dev_read_env(s);
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
-    s->key_help = tui_key_help();
+    s->key_help = keys_help();
     s->app_cache = app_cache_new();
     // Said once, at start: the catalogue the user wrote is not what is shown.
     const char *problem = s->catalog->load_problem;
-    if (!recovered.empty() || problem != nullptr) {
-        state_set_status(s, "%s%s%s", recovered.c_str(),
-                         !recovered.empty() && problem != nullptr ? "; " : "",
-                         problem != nullptr ? problem : "");
-        s->status_alert = problem != nullptr ? 1 : 0;
-    }
+    if (problem != nullptr)
+        state_set_notice(s, "%s%s%s", recovered.c_str(), recovered.empty() ? "" : "; ", problem);
+    else if (!recovered.empty())
+        state_set_status(s, "%s", recovered.c_str());
     if (first_rows > 0)
         tui_reload_head(s, first_rows);
     else
@@ -190,7 +189,7 @@ void tui_teardown(AppState *s) {
     state_free_apps(s);
     g_clear_pointer(&s->app_cache, app_cache_free);
     view_release(s);
-    g_clear_pointer(&s->info_lines, g_ptr_array_unref);
+    g_clear_pointer(&s->why_lines, g_ptr_array_unref);
 }
 
 int tui_main() {

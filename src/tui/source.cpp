@@ -56,9 +56,10 @@ void type_texts(AppState *s, GList *first, int count, AppRowText *out) {
         auto type = static_cast<const char *>(l->data);
         const char *label = ext_index_label(s->catalog, type);
         int pad = std::max(TYPE_LABEL_COLUMNS - static_cast<int>(g_utf8_strlen(label, -1)), 0);
+        // From the kept answers, as the other lists: a frame asks GIO nothing it has answered.
+        GAppInfo *now = app != nullptr ? app_cache_default(s->app_cache, type) : nullptr;
         text_format(out[i].text, sizeof out[i].text, "%s %s%*s %s",
-                    app != nullptr && apps_is_default_for(app, type) ? "*" : " ", label, pad, "",
-                    type);
+                    now != nullptr && g_app_info_equal(now, app) ? "*" : " ", label, pad, "", type);
         out[i].file = nullptr;
     }
 }
@@ -135,7 +136,7 @@ bool registry_refresh(AppState *s) {
     return true;
 }
 
-void registry_explain(AppState *s, GPtrArray *lines) {
+void registry_why(AppState *s, GPtrArray *lines) {
     std::optional<Item> item = view_item(s, s->selected);
     if (!item)
         return;
@@ -157,11 +158,12 @@ void registry_explain(AppState *s, GPtrArray *lines) {
     g_ptr_array_add(lines, g_strdup(text.c_str()));
 }
 
-void registry_assign(AppState *s) {
-    if (s->mode == MODE_APPS)
-        tui_set_for_type(s);
-    else
-        apps_set_default(s);
+uint32_t registry_assign(AppState *s) {
+    return s->mode == MODE_APPS ? tui_set_for_type(s) : tui_assign(s);
+}
+
+uint32_t registry_assign_all(AppState *s) {
+    return tui_set_all(s);
 }
 
 bool registry_ask_ahead(AppState *s, int32_t index) {
@@ -203,28 +205,30 @@ void dev_texts(AppState *, GList *first, int count, AppRowText *out) {
 }
 
 // Enter on a placeholder application: reports a mock assignment, changes nothing.
-void dev_mock_assign(AppState *s) {
+uint32_t dev_mock_assign(AppState *s) {
     auto row = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
     if (row == nullptr)
-        return;
+        return REACT_NONE;
     // In the application list the item pane holds the application and this pane the type.
     if (s->mode == MODE_APPS)
         state_set_status(s, "Mock: %s is now default for %s", view_label(s, s->selected), row);
     else
         state_set_status(s, "Mock: %s is now default for %s", row, view_label(s, s->selected));
+    return REACT_NONE;
 }
 
 // A on a placeholder application: every placeholder type is one it declares.
-void dev_mock_assign_all(AppState *s) {
+uint32_t dev_mock_assign_all(AppState *s) {
     state_set_status(s, "Mock: %s is now default for every type it declares (%d)",
                      view_label(s, s->selected), s->dev_count);
+    return REACT_NONE;
 }
 
 bool dev_refresh(AppState *) {
     return false;
 }
 
-void dev_explain(AppState *, GPtrArray *lines) {
+void dev_why(AppState *, GPtrArray *lines) {
     g_ptr_array_add(lines, g_strdup("Placeholder rows have no settings to explain."));
 }
 
@@ -243,14 +247,12 @@ const PaneSource SOURCE_REGISTRY = {
     .free_app = g_object_unref,
     .app_texts = registry_texts,
     .assign = registry_assign,
-    .assign_all = tui_set_all,
+    .assign_all = registry_assign_all,
     .refresh = registry_refresh,
-    .explain = registry_explain,
+    .why = registry_why,
     .ask_ahead = registry_ask_ahead,
     .idle_status = "",
-    .edit_refusal = nullptr,
-    .undo_refusal = nullptr,
-    .pin_refusal = nullptr,
+    .refusals = {nullptr, nullptr, nullptr, nullptr},
 };
 
 // Developer mode's assignments are mock ones and its rows are not the catalogue's: there is
@@ -265,12 +267,16 @@ const PaneSource SOURCE_DEV = {
     .assign = dev_mock_assign,
     .assign_all = dev_mock_assign_all,
     .refresh = dev_refresh,
-    .explain = dev_explain,
+    .why = dev_why,
     .ask_ahead = dev_ask_ahead,
     .idle_status = "Developer Mode",
-    .edit_refusal = "Developer Mode: the catalogue is not changed",
-    .undo_refusal = "Developer Mode: no setting is changed",
-    .pin_refusal = "Developer Mode: no pin is changed",
+    .refusals =
+        {
+            nullptr,
+            "Developer Mode: the catalogue is not changed",
+            "Developer Mode: no setting is changed",
+            "Developer Mode: no pin is changed",
+        },
 };
 
 int32_t dev_parse_count(const char *value) {

@@ -71,20 +71,29 @@ TEST_F(Draw, SelectionColoursFollowTheFocusWithoutPadding) {
     EXPECT_TRUE(colours(2, 4, TB_BLUE, TB_WHITE));
 }
 
-TEST_F(Draw, StatusColourDependsOnFailed) {
+TEST_F(Draw, StatusColourFollowsTheOutcomesToneNotItsText) {
     start(80, 20);
     frame();
     EXPECT_EQ(grid_row(19), "");
-    state_set_status(&s, "Failed to set default application");
+    const struct {
+        Outcome outcome;
+        uint16_t fg;
+    } rows[] = {
+        {outcome_failed("Failed to set default application"), TB_RED},
+        {outcome_ok("Added: png"), TB_GREEN},
+        // The flag decides, whatever the words.
+        {outcome_ok("Failed is only a word here"), TB_GREEN},
+        {outcome_failed("No such thing"), TB_RED},
+    };
+    for (const auto &r : rows) {
+        state_report(&s, r.outcome);
+        frame();
+        EXPECT_EQ(grid_row(19), "  " + r.outcome.message);
+        EXPECT_TRUE(colours(2, 19, r.fg, TB_BLACK)) << r.outcome.message;
+    }
+    state_set_notice(&s, "Changed elsewhere");
     frame();
-    EXPECT_EQ(grid_row(19), "  Failed to set default application");
-    EXPECT_TRUE(colours(2, 19, TB_RED, TB_BLACK));
-    state_set_status(&s, "Added: png");
-    frame();
-    EXPECT_TRUE(colours(2, 19, TB_GREEN, TB_BLACK));
-    state_set_status(&s, "Fail");
-    frame();
-    EXPECT_TRUE(colours(2, 19, TB_GREEN, TB_BLACK)) << "only the six bytes Failed count";
+    EXPECT_TRUE(colours(2, 19, TB_RED, TB_BLACK)) << "a notice";
 }
 
 TEST_F(Draw, ShortTerminalsShowNoRowsAndTheStatusLast) {

@@ -9,7 +9,7 @@
 
 #include "grid.h"
 #include "screen/draw.h"
-#include "tui/shell.h"
+#include "tui/tui.h"
 #include "state/state.h"
 #include "xdg_env.h"
 

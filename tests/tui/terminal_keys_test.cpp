@@ -99,7 +99,7 @@ TEST_F(Keys, HelpOverlayListsKeysAndFilesAndAnyKeyClosesIt) {
     EXPECT_EQ(screen.find("Web Browser"), std::string::npos) << "the lists are covered";
     // q closes the help and does nothing else; so does Down.
     EXPECT_FALSE(ch('q'));
-    EXPECT_EQ(s.help_active, 0);
+    EXPECT_EQ(s.overlay, OVERLAY_NONE);
     ch('?');
     key(TB_KEY_ARROW_DOWN);
     EXPECT_EQ(s.selected, 0);

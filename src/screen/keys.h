@@ -1,0 +1,21 @@
+// What the screen says of its keys, in one table: the help overlay's lines, the help line's hints
+// and the command line's summary of the screen's keys. The screen face binds the keys to actions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The help overlay's lines (a line without a text is a section heading) and the help line.
+struct KeyHelpLine {
+    const char *keys;
+    const char *what;
+};
+struct KeyHelp {
+    std::vector<KeyHelpLine> lines;
+    std::string hints;
+};
+
+// The help of every key, made once from the table.
+const KeyHelp *keys_help();
+// The screen's keys in one sentence, for the command line's help: "Up and Down move, …, q quits."
+std::string keys_summary();
