@@ -1,6 +1,9 @@
 #include "screen/view.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "catalog/catalog.h"
 #include "catalog/ext_index.h"
@@ -16,8 +19,10 @@ void filter_apps(GList *listed, const char *search, GPtrArray *rows) {
     g_autofree char *needle = text_fold(search);
     for (GList *l = listed; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
-        g_autofree char *name = text_fold(apps_display_name(app));
-        g_autofree char *id = text_fold(apps_desktop_id(app));
+        const char *shown = apps_display_name(app);
+        const char *desktop_id = apps_desktop_id(app);
+        g_autofree char *name = text_fold(shown);
+        g_autofree char *id = text_fold(desktop_id);
         if (strstr(name, needle) != nullptr || strstr(id, needle) != nullptr)
             g_ptr_array_add(rows, app);
     }
@@ -48,10 +53,28 @@ void view_rebuild(AppState *s) {
     filter_apps(s->listed, s->search, s->view);
 }
 
-void view_take_listed(AppState *s, GList *listed) {
+bool view_relist(AppState *s) {
+    GList *fresh = apps_listed();
+    // What the list shows of each application, before and after: a change of either is a
+    // change of the list; and the application selected, to keep the selection on.
+    std::vector<std::string> before, after;
+    for (GList *l = s->listed; l != nullptr; l = l->next)
+        before.push_back(std::string(apps_desktop_id(G_APP_INFO(l->data))) + '\n' +
+                         apps_display_name(G_APP_INFO(l->data)));
+    for (GList *l = fresh; l != nullptr; l = l->next)
+        after.push_back(std::string(apps_desktop_id(G_APP_INFO(l->data))) + '\n' +
+                        apps_display_name(G_APP_INFO(l->data)));
+    std::string id;
+    if (static_cast<guint>(s->selected) < s->view->len)
+        id = apps_desktop_id(G_APP_INFO(g_ptr_array_index(s->view, s->selected)));
     g_list_free_full(s->listed, g_object_unref);
-    s->listed = listed;
+    s->listed = fresh;
     filter_apps(s->listed, s->search, s->view);
+    s->selected = std::clamp(s->selected, 0, std::max(static_cast<int32_t>(s->view->len) - 1, 0));
+    for (guint i = 0; i < s->view->len; i++)
+        if (id == apps_desktop_id(G_APP_INFO(g_ptr_array_index(s->view, i))))
+            s->selected = static_cast<int32_t>(i);
+    return after != before;
 }
 
 int32_t view_count(AppState *s) {

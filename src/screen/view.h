@@ -17,8 +17,10 @@ void view_release(AppState *s);
 // Refills view from mode and search; changes no other field but listed, which the first
 // rebuild in MODE_APPS fills.
 void view_rebuild(AppState *s);
-// Takes in listed, a new list of the applications (apps_listed), and refills the view.
-void view_take_listed(AppState *s, GList *listed);
+// MODE_APPS after a change of the registry: lists the applications anew and refills the view,
+// the selection kept on the same application where it is still listed, else on the same row.
+// True when the list changed.
+bool view_relist(AppState *s);
 // Outside MODE_APPS: lets go of the applications, so that the next visit lists them anew.
 void view_forget_listed(AppState *s);
 // Number of rows of the item pane.

@@ -324,6 +324,8 @@ void tui_scroll(AppState *s, int rows) {
 bool tui_apply(AppState *s, Reaction reaction) {
     if (reaction & REACT_ANSWERS)
         app_cache_drop(s->app_cache);
+    if (reaction & REACT_REGISTRY)
+        view_forget_listed(s);
     if (reaction & REACT_VIEW) {
         view_rebuild(s);
         if ((reaction & REACT_KEEP_IN_VIEW) && s->selected >= view_len(s) && s->selected > 0)

@@ -29,6 +29,8 @@ void tui_complete(AppState *s) {
 }
 
 bool tui_refresh(AppState *s) {
+    // Every kept answer may be out of date now, the list of applications too.
+    tui_apply(s, REACT_ANSWERS | REACT_REGISTRY);
     return s->source->refresh(s);
 }
 
@@ -37,7 +39,8 @@ Reaction tui_assign(AppState *s) {
     std::optional<Item> item = view_item(s, s->selected);
     if (app == nullptr || !item)
         return REACT_NONE;
-    state_report(s, assign_app(*item, app, s->catalog));
+    Outcome done = assign_app(*item, app, s->catalog);
+    state_report(s, done);
     return REACT_ANSWERS;
 }
 
@@ -49,7 +52,8 @@ Reaction tui_reset(AppState *s) {
     std::optional<Item> item = view_item(s, s->selected);
     if (!item)
         return REACT_NONE;
-    state_report(s, assign_reset(*item));
+    Outcome done = assign_reset(*item);
+    state_report(s, done);
     return REACT_ANSWERS;
 }
 
@@ -58,7 +62,8 @@ Reaction tui_set_for_type(AppState *s) {
     GAppInfo *app = view_app(s, s->selected);
     if (app == nullptr || type == nullptr)
         return REACT_NONE;
-    state_report(s, assign_app(item_of_type_slot(&type), app));
+    Outcome done = assign_app(item_of_type_slot(&type), app);
+    state_report(s, done);
     return REACT_ANSWERS;
 }
 
@@ -66,11 +71,13 @@ Reaction tui_set_all(AppState *s) {
     GAppInfo *app = view_app(s, s->selected);
     if (app == nullptr)
         return REACT_NONE;
-    state_report(s, assign_declared(app));
+    Outcome done = assign_declared(app);
+    state_report(s, done);
     return REACT_ANSWERS;
 }
 
 Reaction tui_undo(AppState *s) {
-    state_report(s, assign_undo());
+    Outcome done = assign_undo();
+    state_report(s, done);
     return REACT_ANSWERS;
 }

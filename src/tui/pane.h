@@ -18,8 +18,8 @@ void apps_reload(AppState *s);
 void tui_reload_head(AppState *s, int rows);
 // Lists the rest of what tui_reload_head left out; the rows there and the selection stay.
 void tui_complete(AppState *s);
-// After a change in the application registry: what the source makes of it. True when the
-// pane changed.
+// After a change in the application registry: the kept answers dropped, and what the source
+// makes of it. True when the pane changed.
 bool tui_refresh(AppState *s);
 // Makes the application at app_selected the default for the item at selected and reports the
 // outcome in status. Does nothing when there is no application there.

@@ -80,49 +80,32 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
     }
 }
 
-// What the application list shows: each row's application, and the selected one's types.
-std::vector<std::string> list_shown(AppState *s) {
-    std::vector<std::string> shown;
-    for (int32_t i = 0; i < view_len(s); i++) {
-        GAppInfo *app = view_app(s, i);
-        shown.push_back(std::string(apps_desktop_id(app)) + '\n' + apps_display_name(app));
-    }
-    shown.emplace_back(); // between the applications and the types
-    for (GList *l = s->apps; l != nullptr; l = l->next)
-        shown.emplace_back(static_cast<const char *>(l->data));
-    return shown;
-}
-
-// The application list after a change in the registry: listed anew, the selection kept on the
-// same application and type where they are still there, else on the same row.
+// The application list after a change in the registry: listed anew with the selection kept on
+// the same application (view_relist), and its types with the selection on the same type where
+// it is still there.
 bool relist_refresh(AppState *s) {
-    std::vector<std::string> before = list_shown(s);
-    GAppInfo *was = view_app(s, s->selected);
-    std::string id = was != nullptr ? apps_desktop_id(was) : "";
     auto row = static_cast<const char *>(g_list_nth_data(s->apps, s->app_selected));
     std::string type = row != nullptr ? row : "";
-    view_take_listed(s, apps_listed());
-    s->selected = std::clamp(s->selected, 0, std::max(view_len(s) - 1, 0));
-    for (int32_t i = 0; i < view_len(s); i++)
-        if (id == apps_desktop_id(view_app(s, i)))
-            s->selected = i;
-    state_take_apps(s, type_rows(view_app(s, s->selected)));
-    int32_t count = static_cast<int32_t>(g_list_length(s->apps));
+    std::vector<std::string> types_before;
+    for (GList *l = s->apps; l != nullptr; l = l->next)
+        types_before.emplace_back(static_cast<const char *>(l->data));
+    bool changed = view_relist(s);
+    state_take_apps(s, s->source->app_rows(s, s->selected));
+    std::vector<std::string> types_after;
+    for (GList *l = s->apps; l != nullptr; l = l->next)
+        types_after.emplace_back(static_cast<const char *>(l->data));
+    int32_t count = static_cast<int32_t>(types_after.size());
     s->app_selected = std::clamp(s->app_selected, 0, std::max(count - 1, 0));
-    int32_t i = 0;
-    for (GList *l = s->apps; l != nullptr; l = l->next, i++)
-        if (type == static_cast<const char *>(l->data))
-            s->app_selected = i;
-    return list_shown(s) != before;
+    auto at = std::find(types_after.begin(), types_after.end(), type);
+    if (at != types_after.end())
+        s->app_selected = static_cast<int32_t>(at - types_after.begin());
+    return changed || types_after != types_before;
 }
 
-// Every kept answer may be out of date now: GIO is asked afresh, the shown item first.
-bool registry_refresh(AppState *s) {
-    app_cache_drop(s->app_cache);
-    pinned_check(s);
-    if (s->mode == MODE_APPS)
-        return relist_refresh(s);
-    view_forget_listed(s);
+// The candidates of the item shown, asked afresh: taken in when their set differs from the
+// list shown (an application installed or removed), the selection kept on the same
+// application. A change of defaults alone (which may reorder GIO's answer) keeps the list.
+bool candidates_refresh(AppState *s) {
     g_autolist(GAppInfo) fresh = apps_for_item(s, s->selected);
     if (apps_same_set(s->apps, fresh))
         return false;
@@ -134,6 +117,13 @@ bool registry_refresh(AppState *s) {
     s->app_selected = index < static_cast<int32_t>(g_list_length(fresh)) ? index : 0;
     state_take_apps(s, g_steal_pointer(&fresh));
     return true;
+}
+
+// Every kept answer is out of date now (the loop has dropped them): a pin taken over is told,
+// and GIO is asked afresh about the item shown.
+bool registry_refresh(AppState *s) {
+    pinned_check(s);
+    return s->mode == MODE_APPS ? relist_refresh(s) : candidates_refresh(s);
 }
 
 void registry_why(AppState *s, GPtrArray *lines) {

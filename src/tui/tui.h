@@ -15,6 +15,7 @@ constexpr Reaction REACT_ANSWERS = 2; // the settings or the catalogue changed: 
 constexpr Reaction REACT_VIEW = 4;    // the item pane's rows changed
 constexpr Reaction REACT_KEEP_IN_VIEW = 8; // a row went: the selection moves up if it fell off
 constexpr Reaction REACT_PANE = 16;        // the selected item changed: its applications anew
+constexpr Reaction REACT_REGISTRY = 32;    // applications came or went: the list of them too
 
 // Start-up after the terminal is open: clear attributes, zeroed state, catalogue, view,
 // developer mode, first application list. With first_rows, that list need only hold the rows
