@@ -6,15 +6,9 @@
 
 #include "catalog/catalog.h"
 #include "catalog/type_text.h"
+#include "util/text.h"
 
 namespace {
-
-// Letter case only: "web browser" names Web Browser, but accents still tell names apart.
-std::string folded(const char *text) {
-    g_autofree char *valid = g_utf8_make_valid(text, -1);
-    g_autofree char *f = g_utf8_casefold(valid, -1);
-    return f;
-}
 
 // The spelling of type that the MIME database registers, in any letter case: GIO compares
 // types byte for byte, so IMAGE/PNG would find no application. NULL when it registers none.
@@ -39,10 +33,10 @@ Item item_of_type_slot(char *const *slot) {
 }
 
 std::optional<Item> item_lookup(Catalog *c, const char *text) {
-    std::string wanted = folded(text);
+    std::string wanted = text_casefold(text);
     for (guint i = 0; i < c->categories->len; i++) {
         auto cat = static_cast<Category *>(g_ptr_array_index(c->categories, i));
-        if (folded(cat->name) == wanted)
+        if (text_casefold(cat->name) == wanted)
             return item_of_category(cat);
     }
     g_autofree char *type = type_text_resolve(text);

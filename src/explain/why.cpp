@@ -7,13 +7,12 @@
 #include <gio/gio.h>
 
 #include "registry/aliases.h"
+#include "settings/mimeapps.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 namespace {
 
-constexpr const char *WHY_DEFAULTS = "Default Applications";
-constexpr const char *WHY_ADDED = "Added Associations";
-constexpr const char *WHY_REMOVED = "Removed Associations";
 constexpr const char *WHY_CACHE = "MIME Cache";
 
 // A folder GIO reads lists from; only application folders hold desktop files.
@@ -125,7 +124,7 @@ std::vector<Entry> entries_for(const std::vector<ListFile> &files,
         g_autoptr(GKeyFile) kf = g_key_file_new();
         if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
             continue;
-        std::vector<const char *> groups{WHY_DEFAULTS, WHY_ADDED, WHY_REMOVED};
+        std::vector<const char *> groups{MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED, MIMEAPPS_REMOVED};
         if (f.kind == ListKind::cache)
             groups = {WHY_CACHE};
         for (const char *group : groups) {
@@ -138,7 +137,7 @@ std::vector<Entry> entries_for(const std::vector<ListFile> &files,
                 Entry e{{f.path, group, std::string(*k) + "=" + (value ? value : ""), "", ""},
                         f.folder,
                         static_cast<size_t>(level - chain.begin()),
-                        f.kind != ListKind::defaults_only || group == WHY_DEFAULTS,
+                        f.kind != ListKind::defaults_only || group == MIMEAPPS_DEFAULTS,
                         f.kind == ListKind::cache,
                         ids_in(kf, group, *k),
                         {},
@@ -159,7 +158,7 @@ bool has(const std::vector<std::string> &list, const std::string &id) {
 }
 
 bool association(const Entry &e) {
-    return e.shown.group == WHY_ADDED || e.cache;
+    return e.shown.group == MIMEAPPS_ADDED || e.cache;
 }
 
 // GIO's lookup (g_app_info_get_default_for_type) replayed: for the type and then each parent in
@@ -175,7 +174,7 @@ Lookup replay(std::vector<Entry> &entries, const std::vector<ListFolder> &folder
         };
         for (size_t i = 0; i < entries.size(); i++) {
             Entry &e = entries[i];
-            if (e.level != level || !e.read || e.shown.group != WHY_DEFAULTS)
+            if (e.level != level || !e.read || e.shown.group != MIMEAPPS_DEFAULTS)
                 continue;
             for (const std::string &id : e.ids)
                 if (!taken(id)) {
@@ -192,13 +191,13 @@ Lookup replay(std::vector<Entry> &entries, const std::vector<ListFolder> &folder
             bool adds = false, removes = false;
             for (Entry &e : entries)
                 if (e.level == level && e.folder == folder && e.read &&
-                    e.shown.group == WHY_ADDED) {
+                    e.shown.group == MIMEAPPS_ADDED) {
                     added_here.insert(added_here.end(), e.ids.begin(), e.ids.end());
                     adds = true;
                 }
             for (Entry &e : entries)
                 if (e.level == level && e.folder == folder && e.read &&
-                    e.shown.group == WHY_REMOVED) {
+                    e.shown.group == MIMEAPPS_REMOVED) {
                     for (const std::string &id : e.ids)
                         if (!removes || !has(added_here, id))
                             removed_here.push_back(id);
@@ -230,13 +229,6 @@ Lookup replay(std::vector<Entry> &entries, const std::vector<ListFolder> &folder
     return {};
 }
 
-std::string listing(const std::vector<std::string> &ids) {
-    std::string out;
-    for (const std::string &id : ids)
-        out += (out.empty() ? "" : ", ") + id;
-    return out;
-}
-
 // Gives each entry up to level last its verdict: the one that gave GIO's answer decides
 // (decider, or nullptr when none of them did), every other is outranked by it or skipped, with
 // the reason.
@@ -255,8 +247,8 @@ void judge(std::vector<Entry> &entries, size_t last, const std::vector<ListFolde
             w.reason = "GIO reads only defaults from this list";
             continue;
         }
-        if (w.group == WHY_REMOVED) {
-            w.reason = decider && decider->shown.group == WHY_DEFAULTS
+        if (w.group == MIMEAPPS_REMOVED) {
+            w.reason = decider && decider->shown.group == MIMEAPPS_DEFAULTS
                            ? "Removed Associations do not undo a default"
                            : "takes applications out of the candidates";
             continue;
@@ -272,7 +264,7 @@ void judge(std::vector<Entry> &entries, size_t last, const std::vector<ListFolde
             w.reason = "names no application";
         } else if (installed.empty()) {
             w.reason = e.ids.size() == 1 ? e.ids[0] + " is not installed"
-                                         : "none of " + listing(e.ids) + " is installed";
+                                         : "none of " + text_join(e.ids) + " is installed";
         } else if (left_out.size() == installed.size()) {
             w.reason = has(e.removed, left_out[0])
                            ? "Removed Associations take " + left_out[0] + " out"
@@ -283,11 +275,11 @@ void judge(std::vector<Entry> &entries, size_t last, const std::vector<ListFolde
                 w.reason = answer.empty() ? "GIO answers nothing" : "GIO answers " + answer;
             else if (decider->cache)
                 w.reason = "an application that declares the type comes first";
-            else if (decider->shown.group == WHY_ADDED)
+            else if (decider->shown.group == MIMEAPPS_ADDED)
                 w.reason = "an earlier association comes first";
             else
                 w.reason =
-                    w.group == WHY_DEFAULTS ? "an earlier list decides" : "a default decides";
+                    w.group == MIMEAPPS_DEFAULTS ? "an earlier list decides" : "a default decides";
         }
     }
 }
@@ -476,19 +468,6 @@ std::optional<WhyType> why_target(const char *target, std::string *error) {
                        g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), "Terminal");
     }
     return why;
-}
-
-bool why_user_default(const char *type) {
-    std::vector<ListFolder> folders = paths_list_folders();
-    std::vector<ListFile> mine;
-    std::string apps = paths_user_applications();
-    for (const ListFile &f : list_files(folders))
-        if (f.kind != ListKind::cache &&
-            (folders[f.folder].path == g_get_user_config_dir() || folders[f.folder].path == apps))
-            mine.push_back(f);
-    std::vector<Entry> entries = entries_for(mine, {aliases_unalias(type)});
-    return std::any_of(entries.begin(), entries.end(),
-                       [](const Entry &e) { return e.shown.group == WHY_DEFAULTS; });
 }
 
 std::vector<std::string> why_text(const WhyType &why) {

@@ -36,8 +36,5 @@ WhyType why_type(const char *type);
 // the link's scheme first, then the file's content type as GIO reads it, with the command GIO
 // would run. nullopt with the reason in error when there is no such file.
 std::optional<WhyType> why_target(const char *target, std::string *error);
-// True when one of the user's own lists (in XDG_CONFIG_HOME or XDG_DATA_HOME/applications)
-// names a default for type.
-bool why_user_default(const char *type);
 // The explanation as lines of text, for the command line and the screen.
 std::vector<std::string> why_text(const WhyType &why);

@@ -12,8 +12,11 @@
 
 // The values one MIME type has in the user's mimeapps.list, one per group below, as the file
 // spells them; nullopt where the type has no key in that group.
-constexpr std::array<const char *, 3> MIMEAPPS_GROUPS = {
-    "Default Applications", "Added Associations", "Removed Associations"};
+constexpr const char *MIMEAPPS_DEFAULTS = "Default Applications";
+constexpr const char *MIMEAPPS_ADDED = "Added Associations";
+constexpr const char *MIMEAPPS_REMOVED = "Removed Associations";
+constexpr std::array<const char *, 3> MIMEAPPS_GROUPS = {MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED,
+                                                         MIMEAPPS_REMOVED};
 struct MimeappsEntry {
     std::array<std::optional<std::string>, MIMEAPPS_GROUPS.size()> values;
     bool operator==(const MimeappsEntry &) const = default;

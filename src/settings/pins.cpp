@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <gio/gdesktopappinfo.h>
 
+#include "registry/apps.h"
 #include "settings/mimeapps.h"
 #include "util/files.h"
 #include "util/keyfile.h"
@@ -82,12 +83,6 @@ std::string name_of(const std::string &id) {
     return app != nullptr ? g_app_info_get_name(G_APP_INFO(app)) : id;
 }
 
-// The desktop ID of app, or "" for one without.
-const char *desktop_id(GAppInfo *app) {
-    const char *id = g_app_info_get_id(app);
-    return id ? id : "";
-}
-
 } // namespace
 
 std::optional<std::string> pins_status(std::vector<PinState> *pins) {
@@ -99,7 +94,7 @@ std::optional<std::string> pins_status(std::vector<PinState> *pins) {
         PinState state{pin.type, pin.item, pin.app_id, name_of(pin.app_id), "", "", false};
         g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(pin.type.c_str(), FALSE);
         if (now != nullptr) {
-            state.current_id = desktop_id(now);
+            state.current_id = apps_desktop_id(now);
             state.current_name = g_app_info_get_name(now);
         }
         state.held = state.current_id == pin.app_id;
@@ -162,11 +157,11 @@ Outcome pins_pin(const Item &item) {
         names.clear();
         for (const char *type : item.types) {
             g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(type, FALSE);
-            if (now == nullptr || *desktop_id(now) == '\0') {
+            if (now == nullptr || *apps_desktop_id(now) == '\0') {
                 missing.push_back(type);
                 continue;
             }
-            request.pins.emplace_back(type, desktop_id(now));
+            request.pins.emplace_back(type, apps_desktop_id(now));
             if (std::find(names.begin(), names.end(), g_app_info_get_name(now)) == names.end())
                 names.push_back(g_app_info_get_name(now));
         }

@@ -80,9 +80,15 @@ char *text_fold(const char *s) {
     return g_utf8_casefold(stripped, -1);
 }
 
-std::string text_join(const std::vector<std::string> &items) {
+std::string text_join(const std::vector<std::string> &items, const char *separator) {
     std::string out;
     for (const std::string &item : items)
-        out += (out.empty() ? "" : ", ") + item;
+        out += (out.empty() ? "" : separator) + item;
     return out;
+}
+
+std::string text_casefold(const char *text) {
+    g_autofree char *valid = g_utf8_make_valid(text, -1);
+    g_autofree char *folded = g_utf8_casefold(valid, -1);
+    return folded;
 }

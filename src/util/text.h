@@ -23,5 +23,8 @@ char *text_fold(const char *s);
 // byte), 0 when len is 0.
 size_t text_last_char_len(const char *s, size_t len);
 
-// The items separated by ", ", as messages list types.
-std::string text_join(const std::vector<std::string> &items);
+// The items separated by separator (", " as messages list types).
+std::string text_join(const std::vector<std::string> &items, const char *separator = ", ");
+// text case-folded as GLib folds it (letter case only: accents still tell words apart), made
+// valid UTF-8 first; for names a user types in any letter case.
+std::string text_casefold(const char *text);
