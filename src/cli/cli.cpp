@@ -170,6 +170,20 @@ std::string command_help(const Command &c) {
     return out + "\n";
 }
 
+// The commands that take --json, in the table's order.
+std::string json_help() {
+    std::vector<std::string> names;
+    for (const Command &c : commands)
+        if (takes_option(c, "--json"))
+            names.push_back(c.name);
+    if (names.empty())
+        return "";
+    std::string last = names.back();
+    names.pop_back();
+    return "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
+           " prints one JSON document instead.\n";
+}
+
 // The screen's keys in brief. Written here by hand until the screen's key table, which feeds
 // the screen's own help, can give these lines too.
 std::string cli_screen_keys() {
@@ -197,8 +211,8 @@ std::string full_help() {
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
-           "\n"
-           "--json after list, show, get or why prints one JSON document instead.\n"
+           "\n" +
+           json_help() +
            "\n"
            "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
            "\n" +
