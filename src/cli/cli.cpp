@@ -1,4 +1,5 @@
-// The command table, and what reads the command line against it: dispatch, options and help.
+// The command table and what reads the command line against it (dispatch, options, help), and
+// the messages every command gives.
 #include "cli/cli.h"
 
 #include <algorithm>
@@ -27,45 +28,6 @@ namespace {
 void say(const std::string &message) {
     fprintf(stderr, "quarve: %s\n", record_plain(message.c_str()).c_str());
 }
-
-} // namespace
-
-bool cli_option(const Cli *cli, std::string_view option) {
-    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
-}
-
-int cli_usage_error(const std::string &message) {
-    fprintf(stderr, "quarve: %s\nTry 'quarve --help'.\n", record_plain(message.c_str()).c_str());
-    return CLI_USAGE;
-}
-
-int cli_failure(const std::string &message) {
-    say(message);
-    return CLI_FAILED;
-}
-
-void cli_warning(const std::string &message) {
-    fprintf(stderr, "quarve: warning: %s\n", record_plain(message.c_str()).c_str());
-}
-
-int cli_report(const Outcome &outcome) {
-    if (!outcome.ok)
-        return cli_failure(outcome.message);
-    printf("%s\n", record_plain(outcome.message.c_str()).c_str());
-    if (!outcome.warning.empty())
-        cli_warning(outcome.warning);
-    return CLI_OK;
-}
-
-int cli_unknown_item(const char *item) {
-    if (item_looks_like_path(item))
-        return cli_failure(std::string("not an item: ") + item +
-                           "; quarve why FILE explains a file");
-    return cli_failure(std::string("unknown item ") + item +
-                       ": not a category, a MIME type or a known file extension");
-}
-
-namespace {
 
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
@@ -333,6 +295,41 @@ int run(int argc, char **argv) {
 }
 
 } // namespace
+
+bool cli_option(const Cli *cli, std::string_view option) {
+    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
+
+int cli_usage_error(const std::string &message) {
+    fprintf(stderr, "quarve: %s\nTry 'quarve --help'.\n", record_plain(message.c_str()).c_str());
+    return CLI_USAGE;
+}
+
+int cli_failure(const std::string &message) {
+    say(message);
+    return CLI_FAILED;
+}
+
+void cli_warning(const std::string &message) {
+    fprintf(stderr, "quarve: warning: %s\n", record_plain(message.c_str()).c_str());
+}
+
+int cli_report(const Outcome &outcome) {
+    if (!outcome.ok)
+        return cli_failure(outcome.message);
+    printf("%s\n", record_plain(outcome.message.c_str()).c_str());
+    if (!outcome.warning.empty())
+        cli_warning(outcome.warning);
+    return CLI_OK;
+}
+
+int cli_unknown_item(const char *item) {
+    if (item_looks_like_path(item))
+        return cli_failure(std::string("not an item: ") + item +
+                           "; quarve why FILE explains a file");
+    return cli_failure(std::string("unknown item ") + item +
+                       ": not a category, a MIME type or a known file extension");
+}
 
 int cli_main(int argc, char **argv) {
     int status = run(argc, argv);

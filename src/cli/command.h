@@ -22,13 +22,16 @@ struct Cli {
     std::vector<std::string> options;
 };
 
+// The arguments after the command's name, its options taken out.
 using CliArgs = std::vector<const char *>;
 
+// True when option was given.
 bool cli_option(const Cli *cli, std::string_view option);
 // The message on standard error with the hint to --help; exit status 2.
 int cli_usage_error(const std::string &message);
 // The message on standard error; exit status 1.
 int cli_failure(const std::string &message);
+// What a success leaves the user to know, on standard error.
 void cli_warning(const std::string &message);
 // An outcome of the core as the command's result: its message on standard output, or on
 // standard error with exit status 1 when it failed.
@@ -40,6 +43,8 @@ int cli_unknown_item(const char *item);
 // name in any letter case. NULL with the reason when there is more than one, or none (then why
 // is none).
 GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::string *why);
+
+// The commands of the table, each given its arguments and returning its exit status.
 
 // Queries.
 int cmd_list(Cli *cli, const CliArgs &args);
