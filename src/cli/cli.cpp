@@ -1,25 +1,22 @@
+// The command table and what reads the command line against it (dispatch, options, help), and
+// the messages every command gives.
 #include "cli/cli.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalog/catalog.h"
-#include "catalog/ext_index.h"
 #include "catalog/item.h"
-#include "explain/why.h"
-#include "registry/apps.h"
-#include "settings/assign.h"
+#include "cli/command.h"
+#include "cli/record.h"
 #include "settings/change.h"
-#include "settings/pins.h"
-#include "term/cells.h"
-#include "util/json.h"
 #include "util/paths.h"
+#include "util/text.h"
 
 #ifndef QUARVE_VERSION
 #define QUARVE_VERSION "unknown"
@@ -27,25 +24,15 @@
 
 namespace {
 
-constexpr int CLI_OK = 0;
-constexpr int CLI_FAILED = 1;
-constexpr int CLI_USAGE = 2;
+// A line for the user on standard error, which keeps standard output for what a script reads.
+void say(const std::string &message) {
+    fprintf(stderr, "quarve: %s\n", record_plain(message.c_str()).c_str());
+}
 
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
 
-// What a command works on: the user's catalogue, read as the screen reads it, and the options
-// given.
-struct Cli {
-    Catalog *catalog;
-    std::vector<std::string> options;
-};
-
-bool cli_option(const Cli *cli, std::string_view option) {
-    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
-}
-
-using CommandRun = int (*)(Cli *cli, const std::vector<const char *> &args);
+using CommandRun = int (*)(Cli *cli, const CliArgs &args);
 
 struct Command {
     const char *name;
@@ -57,447 +44,7 @@ struct Command {
     CommandRun run;
 };
 
-// Text from files and desktop entries as the screen shows it: control characters and bytes
-// that are not UTF-8 become U+FFFD, so that output stays plain text and tab-separated.
-std::string plain(const char *text) {
-    std::string out;
-    TermCell cell;
-    char utf8[8];
-    while (cells_next(&text, &cell)) {
-        out.append(utf8, static_cast<size_t>(g_unichar_to_utf8(cell.ch, utf8)));
-        for (int i = 0; i < cell.nmarks; i++)
-            out.append(utf8, static_cast<size_t>(g_unichar_to_utf8(cell.marks[i], utf8)));
-    }
-    return out;
-}
-
-int usage_error(const std::string &message) {
-    fprintf(stderr, "quarve: %s\nTry 'quarve --help'.\n", plain(message.c_str()).c_str());
-    return CLI_USAGE;
-}
-
-int failure(const std::string &message) {
-    fprintf(stderr, "quarve: %s\n", plain(message.c_str()).c_str());
-    return CLI_FAILED;
-}
-
-// An outcome of the core as the command's result: its message on standard output, or on
-// standard error with exit status 1 when it failed.
-int report(const Outcome &outcome) {
-    if (!outcome.ok)
-        return failure(outcome.message);
-    printf("%s\n", plain(outcome.message.c_str()).c_str());
-    if (!outcome.warning.empty())
-        fprintf(stderr, "quarve: warning: %s\n", plain(outcome.warning.c_str()).c_str());
-    return CLI_OK;
-}
-
-int unknown_item(const char *item) {
-    if (item_looks_like_path(item))
-        return failure(std::string("not an item: ") + item + "; quarve why FILE explains a file");
-    return failure(std::string("unknown item ") + item +
-                   ": not a category, a MIME type or a known file extension");
-}
-
-// The document --json asks for, on standard output.
-int print_json(Json *j) {
-    printf("%s\n", j->out.c_str());
-    return CLI_OK;
-}
-
-int cmd_list(Cli *cli, const std::vector<const char *> &) {
-    Catalog *c = cli->catalog;
-    bool json = cli_option(cli, "--json");
-    Json j;
-    json_begin_array(&j);
-    if (cli_option(cli, "--apps")) {
-        g_autolist(GAppInfo) apps = apps_listed();
-        for (GList *l = apps; l != nullptr; l = l->next) {
-            auto app = G_APP_INFO(l->data);
-            if (!json) {
-                printf("%s\t%s\n", plain(apps_desktop_id(app)).c_str(),
-                       plain(apps_display_name(app)).c_str());
-                continue;
-            }
-            json_begin_object(&j);
-            json_key(&j, "id");
-            json_string(&j, apps_desktop_id(app));
-            json_key(&j, "name");
-            json_string(&j, apps_display_name(app));
-            json_end_object(&j);
-        }
-    } else if (!cli_option(cli, "--types")) {
-        for (guint i = 0; i < c->categories->len; i++) {
-            const char *name = static_cast<Category *>(g_ptr_array_index(c->categories, i))->name;
-            if (json)
-                json_string(&j, name);
-            else
-                printf("%s\n", plain(name).c_str());
-        }
-    } else {
-        for (guint i = 0; i < c->mime_types->len; i++) {
-            auto type = static_cast<const char *>(g_ptr_array_index(c->mime_types, i));
-            const char *label = ext_index_label(c, type);
-            if (!json) {
-                printf("%s\t%s\n", plain(type).c_str(), plain(label).c_str());
-                continue;
-            }
-            json_begin_object(&j);
-            json_key(&j, "type");
-            json_string(&j, type);
-            json_key(&j, "label");
-            json_string(&j, label);
-            json_end_object(&j);
-        }
-    }
-    json_end_array(&j);
-    return json ? print_json(&j) : CLI_OK;
-}
-
-int cmd_show(Cli *cli, const std::vector<const char *> &args) {
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    g_autolist(GAppInfo) apps = apps_candidates(*item);
-    g_autolist(GAppInfo) defaults = apps_defaults(*item);
-    bool json = cli_option(cli, "--json");
-    Json j;
-    json_begin_array(&j);
-    for (GList *l = apps; l != nullptr; l = l->next) {
-        auto app = G_APP_INFO(l->data);
-        const char *path = apps_desktop_file(app);
-        bool is_default = apps_list_has(defaults, app);
-        if (!json) {
-            printf("%c %s\t%s\t%s\n", is_default ? '*' : ' ', plain(apps_desktop_id(app)).c_str(),
-                   plain(apps_display_name(app)).c_str(), path ? plain(path).c_str() : "");
-            continue;
-        }
-        json_begin_object(&j);
-        json_key(&j, "id");
-        json_string(&j, apps_desktop_id(app));
-        json_key(&j, "name");
-        json_string(&j, apps_display_name(app));
-        json_key(&j, "file");
-        json_string_or_null(&j, path);
-        json_key(&j, "default");
-        json_bool(&j, is_default);
-        json_end_object(&j);
-    }
-    json_end_array(&j);
-    return json ? print_json(&j) : CLI_OK;
-}
-
-int cmd_get(Cli *cli, const std::vector<const char *> &args) {
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    bool json = cli_option(cli, "--json");
-    Json j;
-    json_begin_array(&j);
-    for (const char *type : item->types) {
-        g_autoptr(GAppInfo) app = apps_default_for_type(type);
-        if (!json) {
-            printf("%s\t%s\n", plain(type).c_str(), app ? plain(apps_desktop_id(app)).c_str() : "");
-            continue;
-        }
-        json_begin_object(&j);
-        json_key(&j, "type");
-        json_string(&j, type);
-        json_key(&j, "default");
-        json_string_or_null(&j, app ? apps_desktop_id(app) : nullptr);
-        json_end_object(&j);
-    }
-    json_end_array(&j);
-    return json ? print_json(&j) : CLI_OK;
-}
-
-std::string fold_case(const char *text) {
-    g_autofree char *valid = g_utf8_make_valid(text, -1);
-    g_autofree char *folded = g_utf8_casefold(valid, -1);
-    return folded;
-}
-
-// The application of apps APP names: its desktop ID (with or without ".desktop"), else its name
-// in any letter case. NULL with the reason when there is more than one, or none (then why is
-// none).
-GAppInfo *find_app(GList *apps, const char *wanted, const char *none, std::string *why) {
-    std::string id = wanted;
-    if (!g_str_has_suffix(wanted, ".desktop"))
-        id += ".desktop";
-    for (GList *l = apps; l != nullptr; l = l->next)
-        if (id == apps_desktop_id(G_APP_INFO(l->data)))
-            return G_APP_INFO(l->data);
-    std::string name = fold_case(wanted), matches;
-    GAppInfo *found = nullptr;
-    int count = 0;
-    for (GList *l = apps; l != nullptr; l = l->next) {
-        auto app = G_APP_INFO(l->data);
-        if (fold_case(apps_display_name(app)) == name) {
-            found = app;
-            count++;
-            matches += std::string(matches.empty() ? "" : ", ") + apps_desktop_id(app);
-        }
-    }
-    if (count == 1)
-        return found;
-    *why = count == 0 ? none : "more than one application has that name: " + matches;
-    return nullptr;
-}
-
-int cmd_set(Cli *cli, const std::vector<const char *> &args) {
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    g_autolist(GAppInfo) apps = apps_candidates(*item);
-    std::string why;
-    GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
-    if (app == nullptr)
-        return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-    Outcome done = assign_app(*item, app, cli->catalog);
-    int status = report(done);
-    std::string also;
-    for (const OutcomeType &t : done.types)
-        if (t.detail == "subtype")
-            also += (also.empty() ? "" : ", ") + t.type;
-    if (done.ok && !also.empty())
-        printf("Also set for: %s\n", plain(also.c_str()).c_str());
-    return status;
-}
-
-int cmd_reset(Cli *cli, const std::vector<const char *> &args) {
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    int status = report(assign_reset(*item));
-    return status == CLI_OK ? cmd_get(cli, args) : status;
-}
-
-// app --json: the application and each type it declares, as one JSON object.
-void print_app_json(Catalog *c, GAppInfo *app, char **types) {
-    Json j;
-    json_begin_object(&j);
-    json_key(&j, "id");
-    json_string(&j, apps_desktop_id(app));
-    json_key(&j, "name");
-    json_string(&j, apps_display_name(app));
-    json_key(&j, "file");
-    json_string_or_null(&j, apps_desktop_file(app));
-    json_key(&j, "types");
-    json_begin_array(&j);
-    for (char **t = types; *t != nullptr; t++) {
-        json_begin_object(&j);
-        json_key(&j, "type");
-        json_string(&j, *t);
-        json_key(&j, "label");
-        json_string(&j, ext_index_label(c, *t));
-        json_key(&j, "default");
-        json_bool(&j, apps_is_default_for(app, *t));
-        json_end_object(&j);
-    }
-    json_end_array(&j);
-    json_end_object(&j);
-    printf("%s\n", j.out.c_str());
-}
-
-int cmd_app(Cli *cli, const std::vector<const char *> &args) {
-    g_autolist(GAppInfo) apps = apps_listed();
-    std::string why;
-    GAppInfo *app = find_app(
-        apps, args[0], "no application that declares MIME types (see quarve list --apps)", &why);
-    if (app == nullptr)
-        return failure(std::string(args[0]) + ": " + why);
-    if (cli_option(cli, "--set-all"))
-        return report(assign_declared(app));
-    g_auto(GStrv) types = apps_declared_types(app);
-    if (cli_option(cli, "--json")) {
-        print_app_json(cli->catalog, app, types);
-        return CLI_OK;
-    }
-    for (char **t = types; *t != nullptr; t++)
-        printf("%c %s\t%s\n", apps_is_default_for(app, *t) ? '*' : ' ', plain(*t).c_str(),
-               plain(ext_index_label(cli->catalog, *t)).c_str());
-    return CLI_OK;
-}
-
-int cmd_undo(Cli *, const std::vector<const char *> &) {
-    return report(assign_undo());
-}
-
-// pin ITEM [APP]: APP is set first, as set sets it; without it the item's defaults stay.
-int cmd_pin(Cli *cli, const std::vector<const char *> &args) {
-    if (args.empty() || args.size() > 2)
-        return usage_error(args.empty() ? "pin: missing argument" : "pin: too many arguments");
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    if (args.size() == 1)
-        return report(pins_pin(*item));
-    g_autolist(GAppInfo) apps = apps_candidates(*item);
-    std::string why;
-    GAppInfo *app = find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
-    if (app == nullptr)
-        return failure(std::string(args[1]) + " for " + args[0] + ": " + why);
-    // The default and its pins in one step: a pin that cannot be written changes nothing.
-    int status = report(assign_app(*item, app, cli->catalog, true));
-    if (status == CLI_OK)
-        printf("Pinned %s to %s\n", plain(item->name).c_str(),
-               plain(apps_display_name(app)).c_str());
-    return status;
-}
-
-int cmd_unpin(Cli *cli, const std::vector<const char *> &args) {
-    std::optional<Item> item = item_lookup(cli->catalog, args[0]);
-    if (!item)
-        return unknown_item(args[0]);
-    return report(pins_unpin(*item));
-}
-
-void pins_json(const std::vector<PinState> &pins) {
-    Json j;
-    json_begin_array(&j);
-    for (const PinState &pin : pins) {
-        json_begin_object(&j);
-        json_key(&j, "type");
-        json_string(&j, pin.type);
-        json_key(&j, "item");
-        json_string(&j, pin.item);
-        json_key(&j, "pinned");
-        json_string(&j, pin.app_id);
-        json_key(&j, "current");
-        json_string_or_null(&j, pin.current_id.empty() ? nullptr : pin.current_id.c_str());
-        json_key(&j, "state");
-        json_string(&j, pin.held ? "held" : "changed");
-        json_end_object(&j);
-    }
-    json_end_array(&j);
-    printf("%s\n", j.out.c_str());
-}
-
-// Exit status 1 when a pin has been changed, so that a status bar or a script can ask.
-int cmd_pins(Cli *cli, const std::vector<const char *> &) {
-    bool restore = cli_option(cli, "--restore"), json = cli_option(cli, "--json");
-    if (!restore && cli_option(cli, "--quiet"))
-        return usage_error("pins: --quiet goes with --restore");
-    if (restore) {
-        Outcome done = pins_restore();
-        if (done.ok && cli_option(cli, "--quiet"))
-            done.message.clear();
-        if (!done.ok || !done.message.empty())
-            return report(done);
-        if (!done.warning.empty())
-            fprintf(stderr, "quarve: warning: %s\n", plain(done.warning.c_str()).c_str());
-        return CLI_OK;
-    }
-    std::vector<PinState> pins;
-    if (auto error = pins_status(&pins))
-        return failure(*error);
-    if (json)
-        pins_json(pins);
-    bool held = true;
-    for (const PinState &pin : pins) {
-        held = held && pin.held;
-        if (!json)
-            printf("%s\t%s\t%s\t%s\n", plain(pin.type.c_str()).c_str(),
-                   plain(pin.app_id.c_str()).c_str(), plain(pin.current_id.c_str()).c_str(),
-                   pin.held ? "held" : "changed");
-    }
-    return held ? CLI_OK : CLI_FAILED;
-}
-
-void json_why(Json *j, const WhyType &why) {
-    json_begin_object(j);
-    json_key(j, "type");
-    json_string(j, why.type);
-    json_key(j, "default");
-    if (why.id) {
-        json_begin_object(j);
-        json_key(j, "id");
-        json_string(j, *why.id);
-        json_key(j, "name");
-        json_string(j, why.name.value_or(""));
-        json_key(j, "file");
-        json_string_or_null(j, why.file ? why.file->c_str() : nullptr);
-        json_end_object(j);
-    } else {
-        json_null(j);
-    }
-    json_key(j, "decided_by");
-    if (why.decided_file) {
-        json_begin_object(j);
-        json_key(j, "file");
-        json_string(j, *why.decided_file);
-        json_key(j, "group");
-        json_string(j, why.decided_group.value_or(""));
-        json_end_object(j);
-    } else {
-        json_null(j);
-    }
-    json_key(j, "inherited_from");
-    json_string_or_null(j, why.inherited_from ? why.inherited_from->c_str() : nullptr);
-    json_key(j, "declared");
-    json_bool(j, why.declared);
-    json_key(j, "decision");
-    json_string(j, why.decision);
-    json_key(j, "lists");
-    json_begin_array(j);
-    for (const WhyList &e : why.lists) {
-        json_begin_object(j);
-        for (const auto &[key, value] : {std::pair{"file", &e.file},
-                                         {"group", &e.group},
-                                         {"value", &e.value},
-                                         {"verdict", &e.verdict},
-                                         {"reason", &e.reason}}) {
-            json_key(j, key);
-            json_string(j, *value);
-        }
-        json_end_object(j);
-    }
-    json_end_array(j);
-    json_key(j, "command");
-    json_string_or_null(j, why.command ? why.command->c_str() : nullptr);
-    json_key(j, "terminal");
-    json_bool(j, why.terminal);
-    json_key(j, "passed");
-    json_bool(j, why.passed);
-    json_end_object(j);
-}
-
-int cmd_why(Cli *cli, const std::vector<const char *> &args) {
-    const char *text = args[0];
-    std::vector<WhyType> whys;
-    std::optional<Item> item = item_lookup(cli->catalog, text);
-    g_autofree char *scheme = g_uri_parse_scheme(text);
-    bool file = g_file_test(text, G_FILE_TEST_EXISTS) || g_file_test(text, G_FILE_TEST_IS_SYMLINK);
-    // A category by its name; then a link or a file that is there, as gio open takes them; then
-    // a type or an extension. What only looks like a path is a file that is not there.
-    if (item && (item->category || (scheme == nullptr && !file))) {
-        for (const char *type : item->types)
-            whys.push_back(why_type(type));
-    } else if (scheme != nullptr || file || item_looks_like_path(text)) {
-        std::string error;
-        std::optional<WhyType> target = why_target(text, &error);
-        if (!target)
-            return failure(error);
-        whys.push_back(*target);
-    } else {
-        return failure(std::string("unknown item ") + text +
-                       ": not a category, a MIME type, a known file extension, a file or a URL");
-    }
-    if (cli_option(cli, "--json")) {
-        Json j;
-        json_begin_array(&j);
-        for (const WhyType &w : whys)
-            json_why(&j, w);
-        json_end_array(&j);
-        return print_json(&j);
-    }
-    for (const WhyType &w : whys)
-        for (const std::string &line : why_text(w))
-            printf("%s\n", plain(line.c_str()).c_str());
-    return CLI_OK;
-}
-
-int cmd_help(Cli *, const std::vector<const char *> &args);
+int cmd_help(Cli *, const CliArgs &args);
 
 constexpr Command commands[] = {
     {"list", "list [--types | --apps]", 0, "--types --apps --json",
@@ -557,6 +104,11 @@ bool has_word(std::string_view words, std::string_view word) {
     return false;
 }
 
+// True when option is one of those command takes.
+bool takes_option(const Command &command, std::string_view option) {
+    return command.options != nullptr && has_word(command.options, option);
+}
+
 const Command *find_command(std::string_view name) {
     for (const Command &c : commands)
         if (name == c.name)
@@ -580,6 +132,28 @@ std::string command_help(const Command &c) {
     return out + "\n";
 }
 
+// The commands that take --json, in the table's order.
+std::string json_help() {
+    std::vector<std::string> names;
+    for (const Command &c : commands)
+        if (takes_option(c, "--json"))
+            names.push_back(c.name);
+    if (names.empty())
+        return "";
+    std::string last = names.back();
+    names.pop_back();
+    return "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
+           " prints one JSON document instead.\n";
+}
+
+// The screen's keys in brief. Written here by hand until the screen's key table, which feeds
+// the screen's own help, can give these lines too.
+std::string cli_screen_keys() {
+    return "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
+           "default, u undoes, r resets, p pins, R puts pins back, i explains, / searches,\n"
+           "1, 2 and 3 switch lists, q quits.\n";
+}
+
 std::string full_help() {
     std::string out = "Usage: quarve                 choose default applications full-screen\n"
                       "       quarve COMMAND [ARGUMENTS]\n"
@@ -599,38 +173,31 @@ std::string full_help() {
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
-           "\n"
-           "--json after list, show, get or why prints one JSON document instead.\n"
+           "\n" +
+           json_help() +
            "\n"
            "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
-           "\n"
-           "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, r resets, p pins, R puts pins back, i explains, / searches,\n"
-           "1, 2 and 3 switch lists, q quits.\n"
+           "\n" +
+           cli_screen_keys() +
            "\n"
            "Files:\n";
     for (const UsedFile &f : paths_used())
-        out += "  " + plain(f.path.c_str()) + "\n      " + f.what + "\n";
+        out += "  " + record_plain(f.path.c_str()) + "\n      " + f.what + "\n";
     return out + "\nPress ? inside for every key; see quarve(1).\n";
 }
 
-int cmd_help(Cli *, const std::vector<const char *> &args) {
+int cmd_help(Cli *, const CliArgs &args) {
     if (args.empty()) {
         fputs(full_help().c_str(), stdout);
         return CLI_OK;
     }
     if (args.size() > 1)
-        return usage_error("help: too many arguments");
+        return cli_usage_error("help: too many arguments");
     const Command *c = find_command(args[0]);
     if (c == nullptr)
-        return usage_error(std::string("help: unknown command ") + args[0]);
+        return cli_usage_error(std::string("help: unknown command ") + args[0]);
     printf("Usage: quarve %s\n%s", c->usage, command_help(*c).c_str());
     return CLI_OK;
-}
-
-// True when option is one of those command takes.
-bool takes_option(const Command &command, std::string_view option) {
-    return command.options != nullptr && has_word(command.options, option);
 }
 
 // The options given that the usage offers as alternatives ("[--a | --b]"), as a usage error's
@@ -667,7 +234,7 @@ std::optional<std::string> clashing_options(std::string_view usage,
 // Options that stand alone: no arguments after them.
 int lone_option(std::string_view option, int argc) {
     if (argc > 2)
-        return usage_error(std::string(option) + ": too many arguments");
+        return cli_usage_error(std::string(option) + ": too many arguments");
     if (option == "--help" || option == "-h")
         return cmd_help(nullptr, {});
     if (option == "--version" || option == "-V") {
@@ -675,8 +242,10 @@ int lone_option(std::string_view option, int argc) {
         return CLI_OK;
     }
     // For the completion scripts: the commands, each with its one-line summary.
+    std::vector<Record> out;
     for (const Command &c : commands)
-        printf("%s\t%s\n", c.name, c.summary);
+        out.push_back({{record_text("name", c.name), record_text("summary", c.summary)}});
+    record_print(out, false);
     return CLI_OK;
 }
 
@@ -690,10 +259,10 @@ int run(int argc, char **argv) {
             return lone_option(name, argc);
     const Command *command = find_command(name);
     if (command == nullptr)
-        return usage_error(
+        return cli_usage_error(
             std::string(name.starts_with("-") ? "unknown option " : "unknown command ") +
             argv[first]);
-    std::vector<const char *> args;
+    CliArgs args;
     Cli cli{nullptr, {}};
     bool options = true;
     for (int i = first + 1; i < argc; i++) {
@@ -703,23 +272,23 @@ int run(int argc, char **argv) {
         else if (options && takes_option(*command, a))
             cli.options.push_back(std::string(a));
         else if (options && a.starts_with("-") && a.size() > 1)
-            return usage_error(std::string("unknown option ") + argv[i]);
+            return cli_usage_error(std::string("unknown option ") + argv[i]);
         else
             args.push_back(argv[i]);
     }
     if (command->args >= 0 && static_cast<int>(args.size()) < command->args)
-        return usage_error(std::string(command->name) + ": missing argument");
+        return cli_usage_error(std::string(command->name) + ": missing argument");
     if (command->args >= 0 && static_cast<int>(args.size()) > command->args)
-        return usage_error(std::string(command->name) + ": too many arguments");
+        return cli_usage_error(std::string(command->name) + ": too many arguments");
     if (auto clash = clashing_options(command->usage, cli.options))
-        return usage_error(*clash);
+        return cli_usage_error(*clash);
     // What a run left half done, and a catalogue that is not the user's, are said first.
     std::string recovered = change_recover_at_start();
     if (!recovered.empty())
-        fprintf(stderr, "quarve: %s\n", plain(recovered.c_str()).c_str());
+        say(recovered);
     cli.catalog = catalog_new();
     if (cli.catalog->load_problem != nullptr)
-        fprintf(stderr, "quarve: %s\n", plain(cli.catalog->load_problem).c_str());
+        say(cli.catalog->load_problem);
     int status = command->run(&cli, args);
     catalog_free(cli.catalog);
     return status;
@@ -727,10 +296,45 @@ int run(int argc, char **argv) {
 
 } // namespace
 
+bool cli_option(const Cli *cli, std::string_view option) {
+    return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
+
+int cli_usage_error(const std::string &message) {
+    fprintf(stderr, "quarve: %s\nTry 'quarve --help'.\n", record_plain(message.c_str()).c_str());
+    return CLI_USAGE;
+}
+
+int cli_failure(const std::string &message) {
+    say(message);
+    return CLI_FAILED;
+}
+
+void cli_warning(const std::string &message) {
+    fprintf(stderr, "quarve: warning: %s\n", record_plain(message.c_str()).c_str());
+}
+
+int cli_report(const Outcome &outcome) {
+    if (!outcome.ok)
+        return cli_failure(outcome.message);
+    printf("%s\n", record_plain(outcome.message.c_str()).c_str());
+    if (!outcome.warning.empty())
+        cli_warning(outcome.warning);
+    return CLI_OK;
+}
+
+int cli_unknown_item(const char *item) {
+    if (item_looks_like_path(item))
+        return cli_failure(std::string("not an item: ") + item +
+                           "; quarve why FILE explains a file");
+    return cli_failure(std::string("unknown item ") + item +
+                       ": not a category, a MIME type or a known file extension");
+}
+
 int cli_main(int argc, char **argv) {
     int status = run(argc, argv);
     // Output a script never got (a full disk, a closed pipe) must not pass for success.
     if (fflush(stdout) != 0 || ferror(stdout))
-        return failure(std::string("cannot write the output: ") + g_strerror(errno));
+        return cli_failure(std::string("cannot write the output: ") + g_strerror(errno));
     return status;
 }
