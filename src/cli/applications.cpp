@@ -6,17 +6,7 @@
 #include "settings/assign.h"
 #include "util/text.h"
 
-namespace {
-
-// Letter case only, as catalog/item.cpp folds category names. util/text.h's text_fold also
-// drops accents, which would let a name match more applications than it does.
-std::string fold_case(const char *text) {
-    g_autofree char *valid = g_utf8_make_valid(text, -1);
-    g_autofree char *folded = g_utf8_casefold(valid, -1);
-    return folded;
-}
-
-} // namespace
+namespace {} // namespace
 
 GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::string *why) {
     std::string id = wanted;
@@ -25,12 +15,12 @@ GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::s
     for (GList *l = apps; l != nullptr; l = l->next)
         if (id == apps_desktop_id(G_APP_INFO(l->data)))
             return G_APP_INFO(l->data);
-    std::string name = fold_case(wanted);
+    std::string name = text_casefold(wanted);
     std::vector<std::string> matches;
     GAppInfo *found = nullptr;
     for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
-        if (fold_case(apps_display_name(app)) == name) {
+        if (text_casefold(apps_display_name(app)) == name) {
             found = app;
             matches.push_back(apps_desktop_id(app));
         }

@@ -14,6 +14,7 @@
 #include "catalog/item.h"
 #include "cli/command.h"
 #include "cli/record.h"
+#include "screen/keys.h"
 #include "settings/change.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -31,6 +32,8 @@ void say(const std::string &message) {
 
 // The help's column of descriptions.
 constexpr int CLI_HELP_COLUMN = 18;
+// The width the help's prose is wrapped to.
+constexpr size_t CLI_HELP_WIDTH = 80;
 
 using CommandRun = int (*)(Cli *cli, const CliArgs &args);
 
@@ -146,12 +149,21 @@ std::string json_help() {
            " prints one JSON document instead.\n";
 }
 
-// The screen's keys in brief. Written here by hand until the screen's key table, which feeds
-// the screen's own help, can give these lines too.
+// The screen's keys in brief, from the table that gives the screen's own help.
 std::string cli_screen_keys() {
-    return "On the screen: Up and Down move, Tab goes to the applications, Enter makes one the\n"
-           "default, u undoes, r resets, p pins, R puts pins back, i explains, / searches,\n"
-           "1, 2 and 3 switch lists, q quits.\n";
+    // One sentence from the screen's own table, wrapped without breaking a part of it.
+    std::string out, line = "On the screen:";
+    std::vector<std::string> parts = keys_summary();
+    for (size_t i = 0; i < parts.size(); i++) {
+        std::string part = parts[i] + (i + 1 < parts.size() ? "," : ".");
+        if (line.size() + 1 + part.size() > CLI_HELP_WIDTH) {
+            out += line + "\n";
+            line = part;
+        } else {
+            line += " " + part;
+        }
+    }
+    return out + line + "\n";
 }
 
 std::string full_help() {

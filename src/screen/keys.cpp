@@ -90,9 +90,9 @@ const KeyHelp *keys_help() {
     return &help;
 }
 
-std::string keys_summary() {
-    std::string out;
+std::vector<std::string> keys_summary() {
+    std::vector<std::string> parts;
     for (const KeyText *k : ranked([](const KeyText &t) { return t.summary ? t.summary_rank : 0; }))
-        out += (out.empty() ? "" : ", ") + std::string(k->summary);
-    return out + ".";
+        parts.emplace_back(k->summary);
+    return parts;
 }

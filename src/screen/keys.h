@@ -17,5 +17,6 @@ struct KeyHelp {
 
 // The help of every key, made once from the table.
 const KeyHelp *keys_help();
-// The screen's keys in one sentence, for the command line's help: "Up and Down move, …, q quits."
-std::string keys_summary();
+// The screen's keys in the parts of one sentence, for the command line's help: "Up and Down
+// move", "Tab goes to the applications", …, "q quits".
+std::vector<std::string> keys_summary();
