@@ -249,7 +249,7 @@ Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) 
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{id, apps_display_name(app), item.name, {}, {}, "", ""};
+        JournalEntry entry{id, apps_display_name(app), item.name, {}, {}, "", "", ""};
         // mimeapps.list gets everything GIO would write; a desktop list, which holds only
         // defaults, gets the new default where it names one.
         for (size_t i = 0; i < lists.size(); i++) {
@@ -326,7 +326,7 @@ Outcome assign_reset(const Item &item) {
         std::vector<OpenList> lists;
         if (auto refusal = open_lists(types, &lists))
             return refusal;
-        JournalEntry entry{"", "", item.name, {}, {}, "", ""};
+        JournalEntry entry{"", "", item.name, {}, {}, "", "", ""};
         for (size_t i = 0; i < lists.size(); i++)
             for (const std::string &t : types) {
                 MimeappsEntry before = mimeapps_entry(lists[i].text, t.c_str());
@@ -382,8 +382,9 @@ Outcome assign_undo() {
         JournalEntry last = journal.back();
         if (!journal_unpack(&last))
             return "the journal's newest entry is damaged: " + paths_journal();
-        what =
-            last.app_id.empty() ? "the reset of " + last.item : last.app_name + " for " + last.item;
+        what = !last.what.empty()    ? last.what
+               : last.app_id.empty() ? "the reset of " + last.item
+                                     : last.app_name + " for " + last.item;
         c->what = "the undo of " + what;
         // Each list the entry changed, the user's mimeapps.list first.
         std::vector<std::string> files = {""};
@@ -428,6 +429,19 @@ Outcome assign_undo() {
             }
         }
         add_lists(c, lists, nullptr);
+        // Every other file the entry wrote whole (a folder's cache, a list of terminals) gets
+        // its earlier bytes back when it is as the change left it, and is named otherwise.
+        for (const JournalFile &f : last.files) {
+            bool list = std::any_of(lists.begin(), lists.end(),
+                                    [&](const OpenList &l) { return l.path == f.path; });
+            if (list)
+                continue;
+            std::optional<std::string> now = files_read(f.path.c_str());
+            if (journal_sum(now) == f.after_sum)
+                c->files.push_back({f.path, now, f.before, false, false});
+            else
+                done.types.push_back({f.path, "changed since"});
+        }
         c->journal.drop = true;
         c->journal.drop_count = journal.size();
         c->journal.drop_token = last.token;
@@ -453,7 +467,7 @@ Outcome assign_undo() {
         if (std::find(left.begin(), left.end(), t.type) == left.end())
             left.push_back(t.type);
     bool any = std::any_of(change.files.begin(), change.files.end(),
-                           [](const ChangeFile &f) { return f.list && f.written; });
+                           [](const ChangeFile &f) { return f.written; });
     if (types.empty() && !any)
         done = {false, "Failed to undo " + what + ": changed since: " + text_join(left), done.types,
                 ""};

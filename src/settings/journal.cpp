@@ -14,6 +14,7 @@ constexpr const char *JOURNAL_KEY_APP = "app";
 constexpr const char *JOURNAL_KEY_NAME = "name";
 constexpr const char *JOURNAL_KEY_ITEM = "item";
 constexpr const char *JOURNAL_KEY_TOKEN = "token";
+constexpr const char *JOURNAL_KEY_WHAT = "what";
 // Every type's settings before and its default after, and every file the change wrote whole,
 // in one compressed text: an entry of thousands of types stays a few kilobytes, and only the
 // entry an undo takes back is unpacked.
@@ -183,7 +184,9 @@ bool read_group(GKeyFile *kf, const char *group, JournalEntry *entry) {
         g_key_file_get_string_list(kf, group, JOURNAL_KEY_TYPES, nullptr, nullptr);
     if (app == nullptr || name == nullptr || item == nullptr || (types == nullptr && !packed))
         return false;
-    *entry = JournalEntry{app, name, item, {}, {}, token != nullptr ? token : "", ""};
+    g_autofree char *what = g_key_file_get_string(kf, group, JOURNAL_KEY_WHAT, nullptr);
+    *entry = JournalEntry{
+        app, name, item, {}, {}, token != nullptr ? token : "", "", what != nullptr ? what : ""};
     if (packed != nullptr) {
         entry->packed = packed;
         return true;
@@ -306,6 +309,8 @@ std::string journal_text(const std::vector<JournalEntry> &entries) {
         g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_ITEM, e.item.c_str());
         if (!e.token.empty())
             g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_TOKEN, e.token.c_str());
+        if (!e.what.empty())
+            g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_WHAT, e.what.c_str());
         std::string packed = e.packed.empty() ? pack(e) : e.packed;
         g_key_file_set_string(kf, group.c_str(), JOURNAL_KEY_PACKED, packed.c_str());
     }

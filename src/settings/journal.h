@@ -39,6 +39,9 @@ struct JournalEntry {
     // types and files as the journal keeps them, packed, from journal_load_packed until
     // journal_unpack: a change that only adds or takes off an entry need not unpack the others.
     std::string packed;
+    // What an undo calls a change of other files than the lists ("kitty as the terminal"); ""
+    // for an assignment or a reset, named by its application and item.
+    std::string what;
 };
 
 // True when the entry names no type (a hand-edited journal): there is nothing to take back.

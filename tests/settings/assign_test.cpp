@@ -215,7 +215,7 @@ TEST_F(Assign, ADamagedJournalIsKeptAsideAndTheJournalKeepsTheLastHundred) {
     EXPECT_EQ(entries[0].app_id, "beta.desktop");
     EXPECT_EQ(entries[0].types.size(), 3u);
     for (int i = 0; i < 120; i++)
-        entries.push_back({"x.desktop", "X", "Item " + std::to_string(i), {}, {}, "", ""});
+        entries.push_back({"x.desktop", "X", "Item " + std::to_string(i), {}, {}, "", "", ""});
     std::string error;
     ASSERT_TRUE(journal_save(entries, &error)) << error;
     entries = journal_load();
