@@ -1,3 +1,4 @@
+// The built-in catalogue and what a search finds in it.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -21,8 +22,6 @@ class Catalogue : public CoreTest {
         return rows;
     }
 };
-
-class CatalogView : public QuarveTest {};
 
 } // namespace
 
@@ -75,17 +74,6 @@ TEST_F(Catalogue, MimeTypesMatchThroughTheirTypeOrTheirLabel) {
               (V{"text/html", "text/plain", "text/x-csrc", "text/x-javascript", "text/x-python"}));
     EXPECT_EQ(filtered(MODE_EXTENSIONS, "fold"), V{"inode/directory"});
     EXPECT_EQ(filtered(MODE_EXTENSIONS, "").size(), 45u);
-}
-
-TEST_F(CatalogView, LabelsOutsideTheViewAreEmpty) {
-    start();
-    EXPECT_EQ(view_label_of(-1), "");
-    EXPECT_EQ(view_label_of(14), "");
-    EXPECT_EQ(view_label_of(0), "Web Browser");
-    g_strlcpy(s.search, "zzz", sizeof s.search);
-    view_rebuild(&s);
-    EXPECT_EQ(view_count(&s), 0);
-    EXPECT_EQ(view_label_of(0), "");
 }
 
 TEST_F(Catalogue, InvalidUtf8InNamesIsSearchedSafely) {

@@ -1,5 +1,7 @@
-// Saving changes only what quarve owns in the catalogue file, writes through links, and edits
-// that cannot be right (junk, developer mode) leave the file alone.
+// Saving changes only what quarve owns in the catalogue file and writes through links; edits
+// that cannot be right (junk) and files that cannot be written leave the file alone.
+#include <algorithm>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,24 +10,14 @@
 
 namespace {
 
-class Keep : public QuarveTest {
+class Keep : public CoreTest {
   protected:
     void SetUp() override {
         env.add_app("viewer", "Viewer", {"image/png", "text/html"});
         env.register_apps();
     }
-    std::string path() { return env.config_dir + "/quarve/mimetypes.ini"; }
-    void add(const char *text) {
-        ch('a');
-        type(text);
-        key(TB_KEY_ENTER);
-    }
-    int row_of(const char *type) {
-        for (int i = 0; i < view_count(&s); i++)
-            if (view_item_name(&s, i) == std::string(type))
-                return i;
-        return -1;
-    }
+    // The first category, where a start of the screen has its selection.
+    Category *first() { return static_cast<Category *>(g_ptr_array_index(cat->categories, 0)); }
 };
 
 // Comments, a translation, an unknown key, an unknown group and a group whose name differs
@@ -52,120 +44,130 @@ const std::string HAND_WRITTEN = "# my catalogue, kept with my dotfiles\n"
 
 } // namespace
 
-TEST_F(Keep, AddAndDeleteChangeOnlyTheKeysQuarveOwns) {
-    write_file(path(), HAND_WRITTEN);
-    start();
-    add("png");
-    ASSERT_STREQ(s.status, "Added: png");
+TEST_F(Keep, SavesKeepWhatIsNotQuarvesAndGoThroughLinksOrFailLosingNothing) {
+    const std::string path = env.catalogue_path(), dotfiles = env.root + "/dotfiles/quarve.ini",
+                      store = env.root + "/store/quarve.ini";
+    const std::string web = "[Categories]\nWeb Browser=text/html;\n";
     std::string after_add = HAND_WRITTEN;
     after_add.replace(after_add.find("Web Browser=text/html;\n"), 23,
                       "Web Browser=text/html;image/png;\n");
     after_add.replace(after_add.find("mimetypes=text/html;"), 20, "mimetypes=image/png;text/html;");
-    EXPECT_EQ(read_file(path()), after_add);
-    EXPECT_FALSE(g_file_test((path() + ".bak").c_str(), G_FILE_TEST_EXISTS));
-
-    ch('2');
-    s.selected = row_of("text/plain");
-    ch('d');
-    ASSERT_STREQ(s.status, "Deleted: text/plain");
     std::string after_delete = after_add;
     after_delete.replace(after_delete.find("mimetypes=image/png;text/html;text/plain;"), 41,
                          "mimetypes=image/png;text/html;");
-    EXPECT_EQ(read_file(path()), after_delete);
+    // Each step in turn: the files arranged and the catalogue read (or kept), then the edit.
+    const struct {
+        const char *what;
+        std::function<void()> arrange;
+        std::function<Outcome()> act;
+        bool ok;
+        std::string message;
+        std::string file;  // the file the catalogue is kept in
+        std::string bytes; // what it holds after
+        std::string link;  // what the catalogue path links to
+        // A folder without rights: root writes in it all the same, and how the message ends is
+        // the system's.
+        bool folder;
+    } steps[] = {
+        {"an add changes only the keys quarve owns",
+         [&] {
+             write_file(path, HAND_WRITTEN);
+             load();
+         },
+         [&] { return catalog_add(cat, first(), "png"); }, true, "Added: png", path, after_add,
+         "(not a link)", false},
+        {"so does a delete", [] {}, [&] { return catalog_delete(cat, "text/plain"); }, true,
+         "Deleted: text/plain", path, after_delete, "(not a link)", false},
+        {"a linked file is written through its link",
+         [&] {
+             unlink(path.c_str());
+             write_file(dotfiles, web);
+             ASSERT_EQ(symlink("../../dotfiles/quarve.ini", path.c_str()), 0);
+             load();
+         },
+         [&] { return catalog_add(cat, first(), "png"); }, true, "Added: png", dotfiles,
+         "[Categories]\nWeb Browser=text/html;image/png;\n\n"
+         "[Extra]\nmimetypes=image/png;text/html;\n",
+         "../../dotfiles/quarve.ini", false},
+        {"a link to a read-only file fails and loses nothing",
+         [&] {
+             unlink(path.c_str());
+             write_file(store, web);
+             chmod(store.c_str(), 0444);
+             ASSERT_EQ(symlink(store.c_str(), path.c_str()), 0);
+             load();
+         },
+         [&] { return catalog_add(cat, first(), "png"); }, false,
+         "Failed to save config: " + store + " is read-only", store, web, store, false},
+        {"a link into a read-only folder fails and loses nothing",
+         [&] {
+             chmod(store.c_str(), 0644);
+             chmod((env.root + "/store").c_str(), 0555);
+         },
+         [&] { return catalog_add(cat, first(), "gif"); }, false, "Failed to save config: ", store,
+         web, store, true},
+    };
+    for (const auto &step : steps) {
+        if (step.folder && geteuid() == 0)
+            continue;
+        step.arrange();
+        Outcome done = step.act();
+        if (step.folder) {
+            EXPECT_FALSE(done.ok) << step.what;
+            EXPECT_EQ(done.message.rfind(step.message, 0), 0u) << step.what << ": " << done.message;
+        } else {
+            EXPECT_TRUE(outcome_is(done, step.ok, step.message)) << step.what;
+        }
+        EXPECT_EQ(read_file(step.file), step.bytes) << step.what;
+        EXPECT_EQ(link_of(path), step.link) << step.what;
+        EXPECT_FALSE(g_file_test((path + ".bak").c_str(), G_FILE_TEST_EXISTS)) << step.what;
+    }
 }
 
 TEST_F(Keep, ATranslationInTheUsersLanguageIsNoCategory) {
     g_setenv("LANGUAGE", "de", TRUE);
-    write_file(path(), "[Categories]\nBrowsers=text/html;\nBrowsers[de]=text/html;\n");
-    start();
+    write_file(env.catalogue_path(),
+               "[Categories]\nBrowsers=text/html;\nBrowsers[de]=text/html;\n");
+    load();
     EXPECT_EQ(names(), std::vector<std::string>{"Browsers"});
-    add("png");
-    EXPECT_EQ(read_file(path()), "[Categories]\nBrowsers=text/html;image/png;\n"
-                                 "Browsers[de]=text/html;\n\n[Extra]\n"
-                                 "mimetypes=image/png;text/html;\n");
-}
-
-TEST_F(Keep, ALinkedFileIsWrittenThroughItsLink) {
-    write_file(env.root + "/dotfiles/quarve.ini", "[Categories]\nWeb Browser=text/html;\n");
-    g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
-    ASSERT_EQ(symlink("../../dotfiles/quarve.ini", path().c_str()), 0);
-    start();
-    add("png");
-    EXPECT_STREQ(s.status, "Added: png");
-    g_autofree char *link = g_file_read_link(path().c_str(), nullptr);
-    ASSERT_NE(link, nullptr) << "the link is still a link";
-    EXPECT_STREQ(link, "../../dotfiles/quarve.ini");
-    EXPECT_EQ(read_file(env.root + "/dotfiles/quarve.ini"),
-              "[Categories]\nWeb Browser=text/html;image/png;\n\n"
-              "[Extra]\nmimetypes=image/png;text/html;\n");
-}
-
-TEST_F(Keep, AnUnwritableTargetFailsAndLosesNothing) {
-    const std::string before = "[Categories]\nWeb Browser=text/html;\n";
-    write_file(env.root + "/store/quarve.ini", before);
-    chmod((env.root + "/store/quarve.ini").c_str(), 0444);
-    g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
-    ASSERT_EQ(symlink((env.root + "/store/quarve.ini").c_str(), path().c_str()), 0);
-    start();
-    add("png");
-    EXPECT_EQ(std::string(s.status),
-              "Failed to save config: " + env.root + "/store/quarve.ini is read-only");
-    EXPECT_EQ(read_file(env.root + "/store/quarve.ini"), before);
-    EXPECT_TRUE(g_file_test(path().c_str(), G_FILE_TEST_IS_SYMLINK));
-    if (geteuid() == 0)
-        return; // root writes into any folder: the folder case needs a user without rights
-    chmod((env.root + "/store/quarve.ini").c_str(), 0644);
-    chmod((env.root + "/store").c_str(), 0555);
-    add("gif");
-    EXPECT_EQ(std::string(s.status).rfind("Failed to save config: ", 0), 0u) << s.status;
-    EXPECT_EQ(read_file(env.root + "/store/quarve.ini"), before);
+    EXPECT_TRUE(outcome_is(catalog_add(cat, first(), "png"), true, "Added: png"));
+    EXPECT_EQ(read_file(env.catalogue_path()), "[Categories]\nBrowsers=text/html;image/png;\n"
+                                               "Browsers[de]=text/html;\n\n[Extra]\n"
+                                               "mimetypes=image/png;text/html;\n");
 }
 
 TEST_F(Keep, JunkIsRefusedAndNothingIsSaved) {
-    start();
+    load();
     for (const char *junk : {"hello world", "r; ls", "a/b/c", "image/", "/png", "zzzqq"}) {
-        for (int mode : {'1', '2'}) {
-            ch(static_cast<uint32_t>(mode));
-            guint before = s.catalog->mime_types->len;
-            add(junk);
-            EXPECT_EQ(std::string(s.status), std::string("Failed to add ") + junk +
-                                                 ": not a MIME type or a known file extension");
-            EXPECT_EQ(s.catalog->mime_types->len, before) << junk;
+        // To the first category, as the category list adds, and to the MIME type list alone.
+        for (Category *target : {first(), static_cast<Category *>(nullptr)}) {
+            guint before = cat->mime_types->len;
+            Outcome refused = catalog_add(cat, target, junk);
+            EXPECT_TRUE(outcome_is(refused, false,
+                                   std::string("Failed to add ") + junk +
+                                       ": not a MIME type or a known file extension"));
+            EXPECT_TRUE(refused.types.empty()) << junk << ": the catalogue did not change";
+            EXPECT_EQ(cat->mime_types->len, before) << junk;
         }
     }
     EXPECT_EQ(category_types(0), (std::vector<std::string>{"text/html", "x-scheme-handler/http",
                                                            "x-scheme-handler/https"}));
-    EXPECT_FALSE(g_file_test(path().c_str(), G_FILE_TEST_EXISTS));
-    add("Image/X-Mine");
-    EXPECT_STREQ(s.status, "Added: Image/X-Mine") << "a MIME type keeps its case";
-    EXPECT_NE(row_of("Image/X-Mine"), -1);
-}
-
-TEST_F(Keep, DeveloperModeChangesNoCatalogue) {
-    g_setenv("QUARVE_DEV", "5", TRUE);
-    start();
-    add("image/x-dev");
-    EXPECT_STREQ(s.status, "Developer Mode: the catalogue is not changed");
-    ch('2');
-    s.status[0] = '\0';
-    ch('d');
-    EXPECT_STREQ(s.status, "Developer Mode: the catalogue is not changed");
-    s.selected = 4;
-    add("png");
-    EXPECT_STREQ(s.status, "Developer Mode: the catalogue is not changed");
-    EXPECT_EQ(category_types(0).size(), 3u);
-    EXPECT_EQ(s.catalog->mime_types->len, 45u);
-    EXPECT_FALSE(g_file_test((env.config_dir + "/quarve").c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_FALSE(g_file_test(env.catalogue_path().c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_TRUE(outcome_is(catalog_add(cat, nullptr, "Image/X-Mine"), true, "Added: Image/X-Mine"))
+        << "a MIME type keeps its case";
+    std::vector<std::string> listed = types();
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "Image/X-Mine"), listed.end());
 }
 
 TEST_F(Keep, ATypeAddedToACategoryIsInTheMimeListOnce) {
-    start();
-    add("image/x-new");
-    add("image/x-new");
-    ch('2');
-    int row = row_of("image/x-new");
-    ASSERT_NE(row, -1);
-    EXPECT_EQ(row_of("image/x-new"), row);
-    EXPECT_STREQ(view_item_name(&s, row - 1), "image/webp") << "in its sorted place";
-    EXPECT_EQ(s.catalog->mime_types->len, 46u) << "entered once";
+    load();
+    ASSERT_TRUE(catalog_add(cat, first(), "image/x-new").ok);
+    catalog_add(cat, first(), "image/x-new");
+    std::vector<std::string> listed = types();
+    auto at = std::find(listed.begin(), listed.end(), "image/x-new");
+    ASSERT_NE(at, listed.end());
+    ASSERT_NE(at, listed.begin());
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "image/x-new"), 1);
+    EXPECT_EQ(*(at - 1), "image/webp") << "in its sorted place";
+    EXPECT_EQ(cat->mime_types->len, 46u) << "entered once";
 }

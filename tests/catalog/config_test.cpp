@@ -9,7 +9,7 @@ namespace {
 
 class Config : public CoreTest {
   protected:
-    std::string path() { return env.config_dir + "/quarve/mimetypes.ini"; }
+    std::string path() { return env.catalogue_path(); }
     std::string saved() { return read_file(path()); }
 };
 

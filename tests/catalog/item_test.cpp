@@ -19,7 +19,7 @@ std::vector<std::string> list(const Item &item) {
 } // namespace
 
 TEST_F(Items, TypedTextNamesACategoryATypeOrNothing) {
-    write_file(env.config_dir + "/quarve/mimetypes.ini",
+    write_file(env.catalogue_path(),
                "[Categories]\nPictures=image/png;image/gif;\nÉclair=text/plain;\n");
     load();
     using V = std::vector<std::string>;
@@ -83,7 +83,7 @@ TEST_F(Items, EditsAndUndoReportTheirOutcome) {
     EXPECT_EQ(cases[0].outcome.types.size(), 1u) << "the catalogue changed";
     EXPECT_TRUE(cases[1].outcome.types.empty()) << "nothing changed";
     // A save that fails says so through the flag, whatever the catalogue in memory holds.
-    chmod((env.config_dir + "/quarve/mimetypes.ini").c_str(), 0444);
+    chmod((env.catalogue_path()).c_str(), 0444);
     Outcome failed = catalog_add(cat, nullptr, "png");
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.message.rfind("Failed to save config: ", 0), 0u) << failed.message;

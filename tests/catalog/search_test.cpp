@@ -55,7 +55,7 @@ TEST_F(Search, ExtensionsOfEveryTableAreKeptOnceAndFolded) {
 }
 
 TEST_F(Search, AccentsAndCompatibilityFormsAreIgnored) {
-    write_file(env.config_dir + "/quarve/mimetypes.ini",
+    write_file(env.catalogue_path(),
                "[Categories]\nCafé=text/plain;\nİnternet=text/html;\nＦｕｌｌ=image/png;\n"
                "ﬁles=inode/directory;\nCase=text/x-csrc;\n");
     load();

@@ -6,9 +6,23 @@
 
 quarve=$1
 src=$2
+
+# Stops the test as failed: what every case stands on is missing, so no verdict would be true.
+give_up() {
+    echo "FAILED $1"
+    exit 1
+}
+
+# Each shell the test runs: scripts/install-deps --test installs them all, so one that is missing
+# fails the test rather than skipping it.
+need() {
+    command -v "$1" >/dev/null ||
+        give_up "$1 is not installed (scripts/install-deps --test installs it)"
+}
+
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-"$src/scripts/make-registry" --demo "$root"
+"$src/scripts/make-registry" --demo "$root" || give_up "the demo desktop could not be made"
 mkdir -p "$root/bin" "$root/config/quarve"
 ln -s "$(cd "$(dirname "$quarve")" && pwd)/$(basename "$quarve")" "$root/bin/quarve"
 cat >"$root/config/quarve/mimetypes.ini" <<'INI'
@@ -29,12 +43,17 @@ unset XDG_CURRENT_DESKTOP QUARVE_DEV
 
 passed=0
 failed=0
-skipped=0
 
-# The program's own command list, which an older quarve does not have.
-has_command_list() {
-    quarve --list-commands >/dev/null 2>&1
-}
+# The program's own command list, one "NAME<Tab>SUMMARY" line a command. The completions read it
+# too: were it empty or failing, a case and its completion would agree on nothing at all. So it
+# must answer and hold every command the cases complete, each with its summary.
+commands=$(quarve --list-commands) || give_up "quarve --list-commands failed"
+for command in app get help list set show undo; do
+    grep -q "^$command"$'\t'"." <<<"$commands" ||
+        give_up "quarve --list-commands has no $command with its summary: ${commands:-nothing}"
+done
+# shellcheck disable=SC2034 # for the tests that source this file
+command_names=$(cut -f1 <<<"$commands")
 
 # Compares what a case gave with what it should give, one candidate a line in any order.
 verdict() {
@@ -50,12 +69,14 @@ verdict() {
     fi
 }
 
-skip() {
-    skipped=$((skipped + 1))
-    echo "skipped $1: quarve has no --list-commands"
+# A case whose shell could not answer at all fails, whatever it was to offer.
+broken() {
+    failed=$((failed + 1))
+    printf 'FAILED %s\n  %s\n' "$1" "$2"
 }
 
+# A run that checked nothing fails too.
 finish() {
-    echo "$passed passed, $failed failed, $skipped skipped"
-    [[ $failed -eq 0 ]]
+    echo "$passed passed, $failed failed"
+    [[ $failed -eq 0 && $passed -gt 0 ]]
 }

@@ -6,6 +6,7 @@
 set -uo pipefail
 # shellcheck source=env.sh
 . "$(dirname "$0")/env.sh"
+need zsh
 
 lines=()
 buffers=()
@@ -19,14 +20,10 @@ expect() {
     matches+=("$(printf '%s\n' "$@")")
 }
 
-if has_command_list; then
-    # shellcheck disable=SC2046 # one word a command
-    expect 'quarve ' 'quarve ' $(quarve --list-commands | cut -f1)
-    expect 'quarve sh' 'quarve show ' show
-    expect 'quarve help und' 'quarve help undo ' undo
-else
-    skip "the command cases"
-fi
+# shellcheck disable=SC2086 # one word a command
+expect 'quarve ' 'quarve ' $command_names
+expect 'quarve sh' 'quarve show ' show
+expect 'quarve help und' 'quarve help undo ' undo
 expect 'quarve --v' 'quarve --version ' --version
 expect 'quarve list --t' 'quarve list --types ' --types
 expect 'quarve show We' 'quarve show Web\ Browser ' 'Web Browser'

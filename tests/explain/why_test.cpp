@@ -1,4 +1,6 @@
 // Why a type opens where it does: every list layer GIO reads, the verdicts, and GIO's own word.
+// Each setup of the lists is a case of its own, so that GIO in the process of the case reads
+// them first, as a fresh `gio mime` does.
 #include <functional>
 #include <sys/stat.h>
 
@@ -20,193 +22,203 @@ class Why : public CoreTest {
                    "[Desktop Entry]\nType=Application\nName=Hidden\nExec=/bin/true %f\n"
                    "Hidden=true\nMimeType=image/png;\n");
     }
-    // What the real command says about target, through jq's filter: one line per value.
-    std::vector<std::string> why_json(const std::string &target, const std::string &filter) {
-        std::string cmd =
-            std::string(QUARVE_BINARY) + " why --json '" + target + "' | jq -r '" + filter + "'";
-        g_autofree char *out = nullptr;
-        const char *argv[] = {"sh", "-c", cmd.c_str(), nullptr};
-        if (!g_spawn_sync(nullptr, const_cast<char **>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
-                          nullptr, &out, nullptr, nullptr, nullptr))
-            return {};
-        std::vector<std::string> lines;
-        g_auto(GStrv) parts = g_strsplit(out ? out : "", "\n", -1);
-        for (char **p = parts; *p != nullptr && **p != '\0'; p++)
-            lines.push_back(*p);
-        return lines;
-    }
     std::string rel(const std::string &path) {
         return path.rfind(env.root, 0) == 0 ? path.substr(env.root.size() + 1) : path;
     }
 };
 
+// The name of a case made of what it says: "the user's list" is TheUsersList.
+std::string case_name(const char *what) {
+    std::string name;
+    bool word = false;
+    for (const char *p = what; *p != '\0'; p++) {
+        if (g_ascii_isalnum(*p))
+            name += word ? *p : g_ascii_toupper(*p);
+        if (*p != '\'')
+            word = g_ascii_isalnum(*p);
+    }
+    return name;
+}
+
+// One setup of the list layers, and what GIO and the explanation make of it.
+struct Layers {
+    const char *what;
+    std::vector<std::pair<std::string, std::string>> files; // relative path, contents
+    bool gnome;
+    const char *type;
+    std::string answer;                // GIO's default
+    std::string decider;               // the deciding file, "" for none
+    std::string inherited;             // the parent type GIO answered for, "" for none
+    std::vector<std::string> verdicts; // "verdict file [group]" per list entry, in order
+};
+
+const std::string USER = "config/mimeapps.list";
+
+const Layers LAYERS[] = {
+    {"the user's list",
+     {{USER, "[Default Applications]\nimage/png=beta.desktop\n"}},
+     false,
+     "image/png",
+     "beta.desktop",
+     USER,
+     "",
+     {"decides config/mimeapps.list [Default Applications]"}},
+    {"a desktop-specific list of the user's outranks the user's list",
+     {{USER, "[Default Applications]\nimage/png=beta.desktop\n"},
+      {"config/gnome-mimeapps.list",
+       "[Default Applications]\nimage/png=gamma.desktop\n[Added Associations]\n"
+       "image/png=beta.desktop;\n"}},
+     true,
+     "image/png",
+     "gamma.desktop",
+     "config/gnome-mimeapps.list",
+     "",
+     {"decides config/gnome-mimeapps.list [Default Applications]",
+      "skipped config/gnome-mimeapps.list [Added Associations]",
+      "outranked config/mimeapps.list [Default Applications]"}},
+    {"the system's configuration folder",
+     {{"system-config/mimeapps.list", "[Default Applications]\nimage/png=gamma.desktop\n"}},
+     false,
+     "image/png",
+     "gamma.desktop",
+     "system-config/mimeapps.list",
+     "",
+     {"decides system-config/mimeapps.list [Default Applications]"}},
+    {"an application folder's list, after the configuration folders",
+     {{"data/applications/mimeapps.list", "[Default Applications]\nimage/png=gamma.desktop\n"},
+      {"system-config/mimeapps.list", "[Default Applications]\nimage/png=beta.desktop\n"}},
+     false,
+     "image/png",
+     "beta.desktop",
+     "system-config/mimeapps.list",
+     "",
+     {"decides system-config/mimeapps.list [Default Applications]",
+      "outranked data/applications/mimeapps.list [Default Applications]"}},
+    {"Removed Associations do not undo a default",
+     {{USER, "[Default Applications]\nimage/png=beta.desktop\n[Removed Associations]\n"
+             "image/png=beta.desktop;\n"}},
+     false,
+     "image/png",
+     "beta.desktop",
+     USER,
+     "",
+     {"decides config/mimeapps.list [Default Applications]",
+      "skipped config/mimeapps.list [Removed Associations]"}},
+    {"the older defaults.list",
+     {{"system-data/applications/defaults.list",
+       "[Default Applications]\nimage/png=gamma.desktop\n"}},
+     false,
+     "image/png",
+     "gamma.desktop",
+     "system-data/applications/defaults.list",
+     "",
+     {"decides system-data/applications/defaults.list [Default Applications]"}},
+    {"a default naming an application that is not installed",
+     {{USER, "[Default Applications]\nimage/png=ghost.desktop\n"}},
+     false,
+     "image/png",
+     "alpha.desktop",
+     "",
+     "",
+     {"skipped config/mimeapps.list [Default Applications]"}},
+    {"no list at all: GIO's own choice", {}, false, "image/png", "alpha.desktop", "", "", {}},
+    {"a sub-class with no application of its own inherits its parent's default",
+     {{USER, "[Default Applications]\ntext/plain=gamma.desktop\n"}},
+     false,
+     "text/x-csrc",
+     "gamma.desktop",
+     USER,
+     "text/plain",
+     {"decides config/mimeapps.list [Default Applications]"}},
+    {"a sub-class an application declares itself inherits nothing",
+     {{USER, "[Default Applications]\ntext/plain=gamma.desktop\n"}},
+     false,
+     "text/x-chdr",
+     "delta.desktop",
+     "",
+     "",
+     {}},
+    {"a default naming a Hidden=true application: GIO answers with it",
+     {{USER, "[Default Applications]\nimage/png=hidden.desktop\n"}},
+     false,
+     "image/png",
+     "hidden.desktop",
+     USER,
+     "",
+     {"decides config/mimeapps.list [Default Applications]"}},
+    {"an association whose first application is not installed: the next one decides",
+     {{USER, "[Added Associations]\nimage/png=gone.desktop;beta.desktop;\n"}},
+     false,
+     "image/png",
+     "beta.desktop",
+     USER,
+     "",
+     {"decides config/mimeapps.list [Added Associations]"}},
+    {"a removal does not hold back the declarations read after it in its own folder",
+     {{"data/applications/mimeapps.list", "[Removed Associations]\nimage/png=alpha.desktop;\n"}},
+     false,
+     "image/png",
+     "alpha.desktop",
+     "",
+     "",
+     {"skipped data/applications/mimeapps.list [Removed Associations]"}},
+    {"two lists naming the same default: the first decides",
+     {{USER, "[Default Applications]\nimage/png=beta.desktop\n"},
+      {"system-config/mimeapps.list", "[Default Applications]\nimage/png=beta.desktop\n"}},
+     false,
+     "image/png",
+     "beta.desktop",
+     USER,
+     "",
+     {"decides config/mimeapps.list [Default Applications]",
+      "outranked system-config/mimeapps.list [Default Applications]"}},
+};
+
+class WhyLayers : public Why, public ::testing::WithParamInterface<Layers> {};
+
+// An application whose command writes down how it was started, for a type, and a target to open
+// with it.
+struct Command {
+    const char *what;
+    const char *code;
+    const char *type;
+    std::string target; // relative to the root when it does not begin with a scheme
+    bool passed;
+};
+
+const Command COMMANDS[] = {
+    {"a link, to an application that takes files only", "%f", "x-scheme-handler/gopher",
+     "gopher://example.org/1", false},
+    {"a file, to one that takes links: its path", "%u", "text/plain", "note.txt", true},
+    {"a file: link, to one that takes files", "%f", "text/plain", "file://note.txt", true},
+};
+
+class WhyCommand : public Why, public ::testing::WithParamInterface<Command> {};
+
 } // namespace
 
-TEST_F(Why, EveryListLayerIsJudgedAsGioResolvesIt) {
-    const std::string user = "config/mimeapps.list";
-    const struct {
-        const char *what;
-        std::vector<std::pair<std::string, std::string>> files; // relative path, contents
-        bool gnome;
-        const char *type;
-        std::string answer;                // GIO's default
-        std::string decider;               // the deciding file, "" for none
-        std::string inherited;             // the parent type GIO answered for, "" for none
-        std::vector<std::string> verdicts; // "verdict file [group]" per list entry, in order
-    } cases[] = {
-        {"the user's list",
-         {{user, "[Default Applications]\nimage/png=beta.desktop\n"}},
-         false,
-         "image/png",
-         "beta.desktop",
-         user,
-         "",
-         {"decides config/mimeapps.list [Default Applications]"}},
-        {"a desktop-specific list of the user's outranks the user's list",
-         {{user, "[Default Applications]\nimage/png=beta.desktop\n"},
-          {"config/gnome-mimeapps.list",
-           "[Default Applications]\nimage/png=gamma.desktop\n[Added Associations]\n"
-           "image/png=beta.desktop;\n"}},
-         true,
-         "image/png",
-         "gamma.desktop",
-         "config/gnome-mimeapps.list",
-         "",
-         {"decides config/gnome-mimeapps.list [Default Applications]",
-          "skipped config/gnome-mimeapps.list [Added Associations]",
-          "outranked config/mimeapps.list [Default Applications]"}},
-        {"the system's configuration folder",
-         {{"system-config/mimeapps.list", "[Default Applications]\nimage/png=gamma.desktop\n"}},
-         false,
-         "image/png",
-         "gamma.desktop",
-         "system-config/mimeapps.list",
-         "",
-         {"decides system-config/mimeapps.list [Default Applications]"}},
-        {"an application folder's list, after the configuration folders",
-         {{"data/applications/mimeapps.list", "[Default Applications]\nimage/png=gamma.desktop\n"},
-          {"system-config/mimeapps.list", "[Default Applications]\nimage/png=beta.desktop\n"}},
-         false,
-         "image/png",
-         "beta.desktop",
-         "system-config/mimeapps.list",
-         "",
-         {"decides system-config/mimeapps.list [Default Applications]",
-          "outranked data/applications/mimeapps.list [Default Applications]"}},
-        {"Removed Associations do not undo a default",
-         {{user, "[Default Applications]\nimage/png=beta.desktop\n[Removed Associations]\n"
-                 "image/png=beta.desktop;\n"}},
-         false,
-         "image/png",
-         "beta.desktop",
-         user,
-         "",
-         {"decides config/mimeapps.list [Default Applications]",
-          "skipped config/mimeapps.list [Removed Associations]"}},
-        {"the older defaults.list",
-         {{"system-data/applications/defaults.list",
-           "[Default Applications]\nimage/png=gamma.desktop\n"}},
-         false,
-         "image/png",
-         "gamma.desktop",
-         "system-data/applications/defaults.list",
-         "",
-         {"decides system-data/applications/defaults.list [Default Applications]"}},
-        {"a default naming an application that is not installed",
-         {{user, "[Default Applications]\nimage/png=ghost.desktop\n"}},
-         false,
-         "image/png",
-         "alpha.desktop",
-         "",
-         "",
-         {"skipped config/mimeapps.list [Default Applications]"}},
-        {"no list at all: GIO's own choice", {}, false, "image/png", "alpha.desktop", "", "", {}},
-        {"a sub-class with no application of its own inherits its parent's default",
-         {{user, "[Default Applications]\ntext/plain=gamma.desktop\n"}},
-         false,
-         "text/x-csrc",
-         "gamma.desktop",
-         user,
-         "text/plain",
-         {"decides config/mimeapps.list [Default Applications]"}},
-        {"a sub-class an application declares itself inherits nothing",
-         {{user, "[Default Applications]\ntext/plain=gamma.desktop\n"}},
-         false,
-         "text/x-chdr",
-         "delta.desktop",
-         "",
-         "",
-         {}},
-        {"a default naming a Hidden=true application: GIO answers with it",
-         {{user, "[Default Applications]\nimage/png=hidden.desktop\n"}},
-         false,
-         "image/png",
-         "hidden.desktop",
-         user,
-         "",
-         {"decides config/mimeapps.list [Default Applications]"}},
-        {"an association whose first application is not installed: the next one decides",
-         {{user, "[Added Associations]\nimage/png=gone.desktop;beta.desktop;\n"}},
-         false,
-         "image/png",
-         "beta.desktop",
-         user,
-         "",
-         {"decides config/mimeapps.list [Added Associations]"}},
-        {"a removal does not hold back the declarations read after it in its own folder",
-         {{"data/applications/mimeapps.list",
-           "[Removed Associations]\nimage/png=alpha.desktop;\n"}},
-         false,
-         "image/png",
-         "alpha.desktop",
-         "",
-         "",
-         {"skipped data/applications/mimeapps.list [Removed Associations]"}},
-        {"two lists naming the same default: the first decides",
-         {{user, "[Default Applications]\nimage/png=beta.desktop\n"},
-          {"system-config/mimeapps.list", "[Default Applications]\nimage/png=beta.desktop\n"}},
-         false,
-         "image/png",
-         "beta.desktop",
-         user,
-         "",
-         {"decides config/mimeapps.list [Default Applications]",
-          "outranked system-config/mimeapps.list [Default Applications]"}},
-    };
-    for (const auto &c : cases) {
-        for (const char *stale :
-             {"config/mimeapps.list", "config/gnome-mimeapps.list", "system-config/mimeapps.list",
-              "data/applications/mimeapps.list", "system-data/applications/defaults.list"})
-            unlink((env.root + "/" + stale).c_str());
-        for (const auto &[path, contents] : c.files)
-            write_file(env.root + "/" + path, contents);
-        if (c.gnome)
-            g_setenv("XDG_CURRENT_DESKTOP", "GNOME", TRUE);
-        else
-            g_unsetenv("XDG_CURRENT_DESKTOP");
-        // GIO in a process of its own is the judge; this process's GIO read other lists before.
-        EXPECT_EQ(gio_default(c.type), c.answer) << c.what;
-        std::vector<std::string> lines =
-            why_json(c.type, ".[0] | .default.id, (.decided_by.file // \"-\"), "
-                             "(.inherited_from // \"-\"), .decision, "
-                             "(.lists[] | .verdict + \" \" + .file + \" [\" + .group + \"]\")");
-        ASSERT_GE(lines.size(), 4u) << c.what;
-        EXPECT_EQ(lines[0], c.answer) << c.what << ": the default shown is GIO's";
-        EXPECT_EQ(lines[1] == "-" ? "" : rel(lines[1]), c.decider) << c.what;
-        EXPECT_EQ(lines[2] == "-" ? "" : lines[2], c.inherited) << c.what;
-        EXPECT_EQ(lines[3].find("no list shown explains it"), std::string::npos)
-            << c.what << ": quarve's reading of the lists ends where GIO's does";
-        std::vector<std::string> verdicts;
-        for (size_t i = 4; i < lines.size(); i++) {
-            std::string v = lines[i];
-            size_t at = v.find(env.root + "/");
-            if (at != std::string::npos)
-                v.erase(at, env.root.size() + 1);
-            verdicts.push_back(v);
-        }
-        EXPECT_EQ(verdicts, c.verdicts) << c.what;
-    }
+TEST_P(WhyLayers, EveryListLayerIsJudgedAsGioResolvesIt) {
+    const Layers &c = GetParam();
+    for (const auto &[path, contents] : c.files)
+        write_file(env.root + "/" + path, contents);
+    if (c.gnome)
+        g_setenv("XDG_CURRENT_DESKTOP", "GNOME", TRUE);
+    // GIO in a process of its own is the judge.
+    EXPECT_EQ(gio_default(c.type), c.answer) << c.what;
+    WhyType why = why_type(c.type);
+    EXPECT_EQ(why.id.value_or(""), c.answer) << c.what << ": the default shown is GIO's";
+    EXPECT_EQ(rel(why.decided_file.value_or("")), c.decider) << c.what;
+    EXPECT_EQ(why.inherited_from.value_or(""), c.inherited) << c.what;
+    EXPECT_EQ(why.decision.find("no list shown explains it"), std::string::npos)
+        << c.what << ": quarve's reading of the lists ends where GIO's does";
+    std::vector<std::string> verdicts;
+    for (const WhyList &list : why.lists)
+        verdicts.push_back(list.verdict + " " + rel(list.file) + " [" + list.group + "]");
+    EXPECT_EQ(verdicts, c.verdicts) << c.what;
 }
+
+INSTANTIATE_TEST_SUITE_P(Lists, WhyLayers, ::testing::ValuesIn(LAYERS),
+                         [](const auto &info) { return case_name(info.param.what); });
 
 TEST_F(Why, FilesByTheirContentLinksAndTerminalsGetTheirCommand) {
     write_file(env.apps_dir + "/term.desktop",
@@ -260,47 +272,43 @@ TEST_F(Why, FilesAreTypedAsGioTypesThem) {
     }
 }
 
-TEST_F(Why, TheCommandShownIsTheOneGioRuns) {
+TEST_P(WhyCommand, TheCommandShownIsTheOneGioRuns) {
+    const Command &c = GetParam();
     // A program that writes down how many arguments gio open starts it with, and each.
     const std::string record = env.root + "/record", args = env.root + "/args";
     write_file(record, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" >" + args + ".part; mv " + args +
                            ".part " + args + "\n");
     ASSERT_EQ(chmod(record.c_str(), 0755), 0);
-    const std::string note = env.root + "/note.txt";
-    write_file(note, "hello\n");
-    const struct {
-        const char *what;
-        const char *code;
-        const char *type;
-        std::string target;
-        bool passed;
-    } cases[] = {
-        {"a link, to an application that takes files only", "%f", "x-scheme-handler/gopher",
-         "gopher://example.org/1", false},
-        {"a file, to one that takes links: its path", "%u", "text/plain", note, true},
-        {"a file: link, to one that takes files", "%f", "text/plain", "file://" + note, true},
-    };
-    for (const auto &c : cases) {
-        write_file(env.apps_dir + "/record.desktop",
-                   "[Desktop Entry]\nType=Application\nName=Record\nExec=" + record + " " + c.code +
-                       "\nMimeType=" + c.type + ";\n");
-        write_file(env.apps_dir + "/mimeinfo.cache",
-                   std::string("[MIME Cache]\n") + c.type + "=record.desktop;\n");
-        unlink(args.c_str());
-        std::vector<std::string> shown = why_json(c.target, ".[0] | .command, .passed");
-        ASSERT_EQ(shown.size(), 2u) << c.what;
-        EXPECT_EQ(shown[1], c.passed ? "true" : "false") << c.what;
-        const char *open[] = {"gio", "open", c.target.c_str(), nullptr};
-        ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<char **>(open), nullptr, G_SPAWN_SEARCH_PATH,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
-        for (int i = 0; i < 500 && !g_file_test(args.c_str(), G_FILE_TEST_EXISTS); i++)
-            g_usleep(10000);
-        int argc = 0;
-        g_auto(GStrv) argv = nullptr;
-        ASSERT_TRUE(g_shell_parse_argv(shown[0].c_str(), &argc, &argv, nullptr)) << shown[0];
-        std::string ours = std::to_string(argc - 1) + "\n";
-        for (int i = 1; i < argc; i++)
-            ours += std::string(argv[i]) + "\n";
-        EXPECT_EQ(ours, read_file(args)) << c.what << ": " << shown[0];
-    }
+    write_file(env.root + "/note.txt", "hello\n");
+    write_file(env.apps_dir + "/record.desktop",
+               "[Desktop Entry]\nType=Application\nName=Record\nExec=" + record + " " + c.code +
+                   "\nMimeType=" + c.type + ";\n");
+    write_file(env.apps_dir + "/mimeinfo.cache",
+               std::string("[MIME Cache]\n") + c.type + "=record.desktop;\n");
+    g_autofree char *scheme = g_uri_parse_scheme(c.target.c_str());
+    std::string target = c.target;
+    if (scheme == nullptr)
+        target = env.root + "/" + c.target;
+    else if (target.rfind("file://", 0) == 0)
+        target = "file://" + env.root + "/" + c.target.substr(7);
+    std::string error;
+    std::optional<WhyType> why = why_target(target.c_str(), &error);
+    ASSERT_TRUE(why) << c.what << ": " << error;
+    ASSERT_TRUE(why->command) << c.what;
+    EXPECT_EQ(why->passed, c.passed) << c.what;
+    const char *open[] = {"gio", "open", target.c_str(), nullptr};
+    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<char **>(open), nullptr, G_SPAWN_SEARCH_PATH,
+                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    for (int i = 0; i < 500 && !g_file_test(args.c_str(), G_FILE_TEST_EXISTS); i++)
+        g_usleep(10000);
+    int argc = 0;
+    g_auto(GStrv) argv = nullptr;
+    ASSERT_TRUE(g_shell_parse_argv(why->command->c_str(), &argc, &argv, nullptr)) << *why->command;
+    std::string ours = std::to_string(argc - 1) + "\n";
+    for (int i = 1; i < argc; i++)
+        ours += std::string(argv[i]) + "\n";
+    EXPECT_EQ(ours, read_file(args)) << c.what << ": " << *why->command;
 }
+
+INSTANTIATE_TEST_SUITE_P(Targets, WhyCommand, ::testing::ValuesIn(COMMANDS),
+                         [](const auto &info) { return case_name(info.param.what); });

@@ -1,7 +1,6 @@
 // The change engine in the process: the user's bytes as the user wrote them (CRLF ones too), a
 // change that changes nothing, the writers' lock held across nested changes and found where the
 // state folder cannot take it, and a catalogue that does not parse named where it breaks.
-#include <gio/gdesktopappinfo.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -23,10 +22,9 @@ class Engine : public CoreTest {
         env.register_apps();
         load();
     }
-    std::string list_path() { return env.config_dir + "/mimeapps.list"; }
-    Outcome set(const char *item, const char *id) {
-        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(id);
-        return assign_app(*item_lookup(cat, item), G_APP_INFO(app), cat);
+    Outcome set(const char *item_name, const char *id) {
+        g_autoptr(GAppInfo) chosen = app(id);
+        return assign_app(item(item_name), chosen, cat);
     }
     // Whether another process could take the writers' lock now.
     bool lock_free() {
@@ -51,7 +49,7 @@ TEST_F(Engine, ListsKeepTheirBytesAndReadAsGKeyFileReadsThem) {
         {"no line feed at the end", "# mine\n[Default Applications]\ntext/plain=alpha.desktop"},
     };
     for (const auto &l : lists) {
-        write_file(list_path(), l.text);
+        write_file(env.list_path(), l.text);
         g_autoptr(GKeyFile) kf = g_key_file_new();
         ASSERT_TRUE(
             g_key_file_load_from_data(kf, l.text.data(), l.text.size(), G_KEY_FILE_NONE, nullptr));
@@ -61,27 +59,27 @@ TEST_F(Engine, ListsKeepTheirBytesAndReadAsGKeyFileReadsThem) {
                   std::string(theirs))
             << l.what;
         ASSERT_TRUE(set("text/plain", "beta.desktop").ok) << l.what;
-        std::string after = read_file(list_path());
+        std::string after = read_file(env.list_path());
         EXPECT_EQ(gio_default("text/plain"), "beta.desktop") << l.what << ":\n" << after;
         if (l.text.find('\r') != std::string::npos) {
             EXPECT_EQ(after.find('\n'), after.find("\r\n") + 1) << "every line CRLF:\n" << after;
         }
-        ASSERT_TRUE(assign_reset(*item_lookup(cat, "text/plain")).ok) << l.what;
+        ASSERT_TRUE(assign_reset(item("text/plain")).ok) << l.what;
         ASSERT_EQ(assign_undo().message, "Undone: the reset of text/plain") << l.what;
-        EXPECT_EQ(read_file(list_path()), after) << l.what;
+        EXPECT_EQ(read_file(env.list_path()), after) << l.what;
         ASSERT_EQ(assign_undo().message, "Undone: Beta for text/plain") << l.what;
-        EXPECT_EQ(read_file(list_path()), l.text) << l.what << ": the user's bytes exactly";
+        EXPECT_EQ(read_file(env.list_path()), l.text) << l.what << ": the user's bytes exactly";
     }
 }
 
 TEST_F(Engine, AChangeThatChangesNothingWritesNothingAndIsNotJournaled) {
     ASSERT_EQ(set("text/plain", "beta.desktop").message, "Beta is now default for text/plain");
     struct stat before {};
-    stat(list_path().c_str(), &before);
+    stat(env.list_path().c_str(), &before);
     EXPECT_EQ(set("text/plain", "beta.desktop").message,
               "Beta already is the default for text/plain");
     struct stat after {};
-    stat(list_path().c_str(), &after);
+    stat(env.list_path().c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(journal_load().size(), 1u);
     EXPECT_EQ(assign_undo().message, "Undone: Beta for text/plain");
@@ -120,7 +118,7 @@ TEST_F(Engine, AStateFolderThatCannotBeWrittenStopsNoChange) {
 }
 
 TEST_F(Engine, ACatalogueThatDoesNotParseIsNamedWithItsLine) {
-    const std::string path = env.config_dir + "/quarve/mimetypes.ini";
+    const std::string path = env.catalogue_path();
     write_file(path, "[Categories]\nWeb Browser=text/html;\n\nthis is no key\n");
     load();
     ASSERT_NE(cat->load_problem, nullptr);

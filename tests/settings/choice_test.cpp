@@ -1,6 +1,5 @@
 // A choice that takes effect: sub-classes the application declares, a note on types it does not
 // declare, the user's desktop lists, and handing an item back to the system.
-#include <gio/gdesktopappinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,23 +18,16 @@ class Choice : public CoreTest {
         env.add_app("text", "Text", {"text/plain"});
         env.register_apps();
     }
-    std::string list_path() { return env.config_dir + "/mimeapps.list"; }
-    std::string default_for(const char *type) {
-        g_autoptr(GAppInfo) d = g_app_info_get_default_for_type(type, FALSE);
-        return d ? g_app_info_get_id(d) : "";
-    }
-    GAppInfo *app(const char *id) { return G_APP_INFO(g_desktop_app_info_new(id)); }
 };
 
 } // namespace
 
 TEST_F(Choice, SubClassesTheApplicationDeclaresFollowUnlessSomethingElseSpeaksForThem) {
-    write_file(env.config_dir + "/quarve/mimetypes.ini",
-               "[Categories]\nSongs=audio/ogg;\nOpus=audio/x-opus+ogg;\n");
-    write_file(list_path(), "[Default Applications]\naudio/x-flac+ogg=old.desktop\n");
+    write_file(env.catalogue_path(), "[Categories]\nSongs=audio/ogg;\nOpus=audio/x-opus+ogg;\n");
+    write_file(env.list_path(), "[Default Applications]\naudio/x-flac+ogg=old.desktop\n");
     load();
     g_autoptr(GAppInfo) mpv = app("mpv.desktop");
-    Outcome set = assign_app(category("Songs"), mpv, cat);
+    Outcome set = assign_app(item("Songs"), mpv, cat);
     ASSERT_TRUE(set.ok) << set.message;
     EXPECT_EQ(set.message, "mpv is now default for Songs") << "the status stays as it is";
     const struct {
@@ -56,10 +48,10 @@ TEST_F(Choice, SubClassesTheApplicationDeclaresFollowUnlessSomethingElseSpeaksFo
     EXPECT_EQ(assign_undo().message, "Undone: mpv for Songs");
     EXPECT_EQ(default_for("audio/x-vorbis+ogg"), "old.desktop");
     // Listed by a category of its own, a sub-class is that category's business.
-    write_file(env.config_dir + "/quarve/mimetypes.ini",
+    write_file(env.catalogue_path(),
                "[Categories]\nSongs=audio/ogg;\nVorbis=audio/x-vorbis+ogg;\n");
     load();
-    EXPECT_TRUE(assign_app(category("Songs"), mpv, cat).types.empty());
+    EXPECT_TRUE(assign_app(item("Songs"), mpv, cat).types.empty());
     EXPECT_EQ(default_for("audio/x-vorbis+ogg"), "old.desktop");
 }
 
@@ -69,24 +61,25 @@ TEST_F(Choice, ResetHandsTheItemBackAndUndoBringsItAgain) {
                              "video/mp4=old.desktop\n\n[Added Associations]\n"
                              "audio/ogg=mpv.desktop;\n";
     const std::string gnome = "[Default Applications]\naudio/ogg=mpv.desktop\n";
-    write_file(list_path(), mine);
+    write_file(env.list_path(), mine);
     write_file(env.root + "/dotfiles/gnome.list", gnome);
     ASSERT_EQ(symlink("../dotfiles/gnome.list", (env.config_dir + "/gnome-mimeapps.list").c_str()),
               0);
-    write_file(env.config_dir + "/quarve/mimetypes.ini", "[Categories]\nSongs=audio/ogg;\n");
+    write_file(env.catalogue_path(), "[Categories]\nSongs=audio/ogg;\n");
     load();
     EXPECT_EQ(default_for("audio/ogg"), "mpv.desktop");
-    Outcome reset = assign_reset(category("Songs"));
+    Outcome reset = assign_reset(item("Songs"));
     EXPECT_TRUE(reset.ok);
     EXPECT_EQ(reset.message, "Reset: Songs to the system defaults");
     EXPECT_EQ(default_for("audio/ogg"), "old.desktop") << "the first registered again";
-    EXPECT_EQ(read_file(list_path()), "# kept\n[Default Applications]\nvideo/mp4=old.desktop\n");
+    EXPECT_EQ(read_file(env.list_path()),
+              "# kept\n[Default Applications]\nvideo/mp4=old.desktop\n");
     EXPECT_EQ(read_file(env.root + "/dotfiles/gnome.list"), "");
     EXPECT_TRUE(
         g_file_test((env.config_dir + "/gnome-mimeapps.list").c_str(), G_FILE_TEST_IS_SYMLINK));
     EXPECT_EQ(assign_undo().message, "Undone: the reset of Songs");
     // Every entry is back, each in its place: the file as the user had it.
-    EXPECT_EQ(read_file(list_path()), mine);
+    EXPECT_EQ(read_file(env.list_path()), mine);
     EXPECT_EQ(read_file(env.root + "/dotfiles/gnome.list"), gnome);
     EXPECT_EQ(default_for("audio/ogg"), "mpv.desktop");
 }
@@ -95,20 +88,19 @@ TEST_F(Choice, ASystemDesktopListIsOutrankedAndLeftAlone) {
     g_setenv("XDG_CURRENT_DESKTOP", "GNOME", TRUE);
     const std::string system = "[Default Applications]\naudio/ogg=old.desktop\n";
     write_file(env.root + "/system-config/gnome-mimeapps.list", system);
-    write_file(env.config_dir + "/quarve/mimetypes.ini", "[Categories]\nSongs=audio/ogg;\n");
+    write_file(env.catalogue_path(), "[Categories]\nSongs=audio/ogg;\n");
     load();
     g_autoptr(GAppInfo) mpv = app("mpv.desktop");
-    EXPECT_TRUE(assign_app(category("Songs"), mpv, cat).ok);
+    EXPECT_TRUE(assign_app(item("Songs"), mpv, cat).ok);
     EXPECT_EQ(default_for("audio/ogg"), "mpv.desktop");
     EXPECT_EQ(read_file(env.root + "/system-config/gnome-mimeapps.list"), system);
     // A text editor as the song player: allowed, and said.
     g_autoptr(GAppInfo) text = app("text.desktop");
-    EXPECT_EQ(assign_app(category("Songs"), text, cat).message,
+    EXPECT_EQ(assign_app(item("Songs"), text, cat).message,
               "Text is now default for Songs; it does not declare audio/ogg");
     // A sub-class of a type it declares is declared.
-    write_file(env.config_dir + "/quarve/mimetypes.ini",
-               "[Categories]\nMixed=text/x-csrc;audio/ogg;\n");
+    write_file(env.catalogue_path(), "[Categories]\nMixed=text/x-csrc;audio/ogg;\n");
     load();
-    EXPECT_EQ(assign_app(category("Mixed"), text, cat).message,
+    EXPECT_EQ(assign_app(item("Mixed"), text, cat).message,
               "Text is now default for Mixed; it does not declare audio/ogg");
 }

@@ -1,7 +1,6 @@
 // Pins: their file written with the user's care, and quarve's own changes of a pinned type
 // taken as the user's new choice.
 #include <functional>
-#include <gio/gdesktopappinfo.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,10 +19,9 @@ class Pins : public CoreTest {
         env.register_apps();
         load();
     }
-    Item type(const char *name) { return *item_lookup(cat, name); }
-    Outcome assign(const char *item, const char *app) {
-        g_autoptr(GDesktopAppInfo) info = g_desktop_app_info_new(app);
-        return assign_app(type(item), G_APP_INFO(info));
+    Outcome assign(const char *item_name, const char *id) {
+        g_autoptr(GAppInfo) chosen = app(id);
+        return assign_app(item(item_name), chosen);
     }
     // The application each pin names, "type=app" in the file's order.
     std::vector<std::string> pinned() {
@@ -49,23 +47,22 @@ TEST_F(Pins, TheFileKeepsCommentsKeysAndLinksAndARefusalChangesNothing) {
     g_mkdir_with_parents((env.config_dir + "/quarve").c_str(), 0755);
     ASSERT_EQ(symlink(dotfiles.c_str(), path().c_str()), 0);
     ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
-    EXPECT_EQ(pins_pin(type("text/plain")).message, "Pinned text/plain to Alpha");
+    EXPECT_EQ(pins_pin(item("text/plain")).message, "Pinned text/plain to Alpha");
     const std::string pinned =
         HAND_WRITTEN + "\n[text/plain]\napp=alpha.desktop\nitem=text/plain\n";
     EXPECT_EQ(read_file(dotfiles), pinned);
-    g_autofree char *link = g_file_read_link(path().c_str(), nullptr);
-    EXPECT_EQ(link, dotfiles);
+    EXPECT_EQ(link_of(path()), dotfiles);
     chmod(dotfiles.c_str(), 0444);
-    EXPECT_EQ(pins_unpin(type("text/plain")).message,
+    EXPECT_EQ(pins_unpin(item("text/plain")).message,
               "Failed to unpin text/plain: " + dotfiles + " is read-only");
     EXPECT_EQ(read_file(dotfiles), pinned);
 }
 
 TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
     ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
-    ASSERT_TRUE(pins_pin(type("text/plain")).ok);
+    ASSERT_TRUE(pins_pin(item("text/plain")).ok);
     // image/png has GIO's fallback, no default of the user's: an undo takes its pin off.
-    ASSERT_TRUE(pins_pin(type("image/png")).ok);
+    ASSERT_TRUE(pins_pin(item("image/png")).ok);
     const struct {
         std::function<Outcome()> change;
         V pins;
@@ -85,10 +82,10 @@ TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
     }
     // A pin that could not follow would be put back over the user's choice: no change then.
     chmod(path().c_str(), 0444);
-    std::string settings = read_file(env.config_dir + "/mimeapps.list");
+    std::string settings = read_file(env.list_path());
     Outcome refused = assign("text/plain", "beta.desktop");
     EXPECT_EQ(refused.message, "Failed to set default application: " + path() +
                                    " is read-only, and a pinned type's pin would not follow");
-    EXPECT_EQ(read_file(env.config_dir + "/mimeapps.list"), settings);
+    EXPECT_EQ(read_file(env.list_path()), settings);
     EXPECT_TRUE(assign("image/png", "beta.desktop").ok) << "a type without a pin";
 }

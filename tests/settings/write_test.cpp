@@ -1,7 +1,6 @@
 // One computed write per change: what GIO itself would have written, the user's bytes around
 // it kept, and the odd files and folders a real home holds.
 #include <functional>
-#include <gio/gdesktopappinfo.h>
 #include <glib/gstdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,26 +25,8 @@ class Write : public CoreTest {
         env.add_app("beta", "Beta", {"text/plain", "image/png", "image/gif"});
         env.add_app("gamma", "Gamma", {"text/plain", "image/png", "image/gif"});
         env.register_apps();
-        write_file(env.config_dir + "/quarve/mimetypes.ini",
-                   "[Categories]\nTwo=text/plain;image/png;\n");
+        write_file(env.catalogue_path(), "[Categories]\nTwo=text/plain;image/png;\n");
         load();
-    }
-    std::string list_path() { return env.config_dir + "/mimeapps.list"; }
-    GAppInfo *app(const char *id) { return G_APP_INFO(g_desktop_app_info_new(id)); }
-    // Every key of the three groups, as "group/type=value" lines, whatever the order.
-    static std::vector<std::string> keys_of(const std::string &bytes) {
-        g_autoptr(GKeyFile) kf = g_key_file_new();
-        g_key_file_load_from_data(kf, bytes.data(), bytes.size(), G_KEY_FILE_NONE, nullptr);
-        std::vector<std::string> out;
-        for (const char *group : MIMEAPPS_GROUPS) {
-            g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
-            for (char **k = keys; k && *k; k++) {
-                g_autofree char *v = g_key_file_get_value(kf, group, *k, nullptr);
-                out.push_back(std::string(group) + "/" + *k + "=" + v);
-            }
-        }
-        std::sort(out.begin(), out.end());
-        return out;
     }
     std::string run(const std::string &cmd) {
         g_autofree char *out = nullptr;
@@ -67,10 +48,10 @@ TEST_F(Write, TheChangeIsWhatGioItselfWouldWrite) {
     };
     for (const char *start : starts) {
         // GIO's own write, one call per type, in a process of its own on the same start.
-        write_file(list_path(), start);
+        write_file(env.list_path(), start);
         run("gio mime text/plain beta.desktop");
         run("gio mime image/png beta.desktop");
-        std::string gio = read_file(list_path());
+        std::string gio = read_file(env.list_path());
         std::string ours =
             mimeapps_with_default(start, {"text/plain", "image/png"}, "beta.desktop");
         EXPECT_EQ(keys_of(ours), keys_of(gio)) << "from:\n" << start << "ours:\n" << ours;
@@ -80,12 +61,12 @@ TEST_F(Write, TheChangeIsWhatGioItselfWouldWrite) {
 TEST_F(Write, AnAssignmentAndItsUndoKeepCommentsModeAndEveryOtherByte) {
     const std::string mine = "# kept by hand\n[Default Applications]\n# the viewer\n"
                              "video/mp4=alpha.desktop\n\n[Other]\nx=y\n";
-    write_file(list_path(), mine);
-    chmod(list_path().c_str(), 0640);
+    write_file(env.list_path(), mine);
+    chmod(env.list_path().c_str(), 0640);
     g_autoptr(GAppInfo) beta = app("beta.desktop");
-    Outcome set = assign_app(category("Two"), beta);
+    Outcome set = assign_app(item("Two"), beta);
     ASSERT_TRUE(set.ok) << set.message;
-    std::string after = read_file(list_path());
+    std::string after = read_file(env.list_path());
     EXPECT_EQ(after.rfind("# kept by hand\n[Default Applications]\n# the viewer\n"
                           "video/mp4=alpha.desktop\n",
                           0),
@@ -94,25 +75,26 @@ TEST_F(Write, AnAssignmentAndItsUndoKeepCommentsModeAndEveryOtherByte) {
     EXPECT_NE(after.find("[Other]\nx=y\n"), std::string::npos) << after;
     Outcome undone = assign_undo();
     EXPECT_EQ(undone.message, "Undone: Beta for Two");
-    EXPECT_EQ(read_file(list_path()), mine);
+    EXPECT_EQ(read_file(env.list_path()), mine);
     struct stat st;
-    ASSERT_EQ(stat(list_path().c_str(), &st), 0);
+    ASSERT_EQ(stat(env.list_path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(Write, AFileChangedBetweenReadAndWriteIsNotOverwritten) {
-    write_file(list_path(), "[Default Applications]\nvideo/mp4=alpha.desktop\n");
+    write_file(env.list_path(), "[Default Applications]\nvideo/mp4=alpha.desktop\n");
     std::optional<std::string> read;
-    ASSERT_FALSE(mimeapps_open(list_path().c_str(), &read));
-    write_file(list_path(), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
+    ASSERT_FALSE(mimeapps_open(env.list_path().c_str(), &read));
+    write_file(env.list_path(), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
     bool changed = false;
     g_autoptr(GError) error = nullptr;
-    EXPECT_FALSE(files_replace_if(list_path().c_str(), std::string("[Default Applications]\n"),
+    EXPECT_FALSE(files_replace_if(env.list_path().c_str(), std::string("[Default Applications]\n"),
                                   read, &changed, &error));
     EXPECT_TRUE(changed);
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(std::string(error->message), list_path() + " changed while quarve was writing it");
-    EXPECT_EQ(read_file(list_path()), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
+    EXPECT_EQ(std::string(error->message),
+              env.list_path() + " changed while quarve was writing it");
+    EXPECT_EQ(read_file(env.list_path()), "[Default Applications]\nvideo/mp4=gamma.desktop\n");
 }
 
 TEST_F(Write, OddFilesAndFoldersGiveAClearAnswer) {
@@ -137,14 +119,14 @@ TEST_F(Write, OddFilesAndFoldersGiveAClearAnswer) {
              write_file(journal, "");
              chmod(journal.c_str(), 0444);
          },
-         [&] { return assign_app(category("Two"), beta); }, true, "Beta is now default for Two",
+         [&] { return assign_app(item("Two"), beta); }, true, "Beta is now default for Two",
          "it cannot be undone: "},
         {"an undo that could not take its entry off refuses before changing anything",
          [&] {
              chmod(journal.c_str(), 0644);
              g_autoptr(GAppInfo) gamma = app("gamma.desktop");
-             assign_app(category("Two"), gamma); // a real change: one that changes nothing
-                                                 // leaves no entry to take off
+             assign_app(item("Two"), gamma); // a real change: one that changes nothing
+                                             // leaves no entry to take off
              chmod(journal.c_str(), 0444);
          },
          [] { return assign_undo(); }, false,
@@ -152,10 +134,10 @@ TEST_F(Write, OddFilesAndFoldersGiveAClearAnswer) {
         {"a read-only settings folder is named, with nothing left behind",
          [&] {
              chmod(journal.c_str(), 0644);
-             g_unlink(list_path().c_str());
+             g_unlink(env.list_path().c_str());
              chmod(env.config_dir.c_str(), 0555);
          },
-         [&] { return assign_app(category("Two"), beta); }, false,
+         [&] { return assign_app(item("Two"), beta); }, false,
          "Failed to set default application: " + env.config_dir + " is read-only", ""},
     };
     for (const auto &c : cases) {
@@ -172,7 +154,7 @@ TEST_F(Write, OddFilesAndFoldersGiveAClearAnswer) {
 }
 
 TEST_F(Write, DamagedCataloguesAreEachKeptAndUserAliasesCount) {
-    const std::string path = env.config_dir + "/quarve/mimetypes.ini";
+    const std::string path = env.catalogue_path();
     for (const char *damaged : {"first slip\n", "second slip\n", "third slip\n"}) {
         write_file(path, damaged);
         load();

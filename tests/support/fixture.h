@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "grid.h"
+#include "readback.h"
 #include "screen/draw.h"
-#include "tui/tui.h"
 #include "state/state.h"
+#include "tui/tui.h"
 #include "xdg_env.h"
 
 class QuarveTest : public ::testing::Test {
@@ -74,6 +75,8 @@ struct FileSizeLimit {
     rlimit old{};
 };
 
+#include <gio/gdesktopappinfo.h>
+
 #include "catalog/catalog.h"
 #include "screen/view.h"
 
@@ -133,8 +136,10 @@ class CoreTest : public ::testing::Test {
     std::vector<std::string> names() { return catalog_names(cat); }
     std::vector<std::string> types() { return catalog_types(cat); }
     std::vector<std::string> category_types(guint i) { return catalog_category_types(cat, i); }
-    // The category named name, as an item.
-    Item category(const char *name) { return *item_lookup(cat, name); }
+    // The item text names, as a typed name finds it (a test that names none fails).
+    Item item(const char *text) { return item_lookup(cat, text).value(); }
+    // The installed application id ("beta.desktop"): a new reference, NULL when there is none.
+    GAppInfo *app(const char *id) { return G_APP_INFO(g_desktop_app_info_new(id)); }
 
     XdgEnv env; // first: the environment must exist before any GLib call
     Catalog *cat = nullptr;

@@ -19,6 +19,9 @@ struct XdgEnv {
                  const std::vector<std::string> &types);
     // Writes mimeinfo.cache for the applications added so far, in the order they were added.
     void register_apps();
+    // The user's own settings list, and quarve's catalogue file.
+    std::string list_path() const { return config_dir + "/mimeapps.list"; }
+    std::string catalogue_path() const { return config_dir + "/quarve/mimetypes.ini"; }
 
     std::string root;
     std::string config_dir; // XDG_CONFIG_HOME
