@@ -244,9 +244,8 @@ std::optional<std::string>
 change_run(Change *change, const std::function<std::optional<std::string>(Change *)> &make,
            const std::function<std::optional<std::string>(const Change &)> &check) {
     Turn turn;
-    if (auto busy = take_turn(&turn))
+    if (auto busy = change_take_turn(&turn, &change->recovered))
         return busy;
-    change->recovered = turn.recovered;
     // What writes killed before they could finish left beside the files: a change that finds
     // nothing to do cleans up too.
     for (const std::string &path : paths_desktop_lists())
@@ -298,6 +297,21 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
         raced_path = error->substr(0, error->find(" changed while quarve was writing it"));
     }
     return raced_path + " keeps changing while quarve writes it; nothing was changed";
+}
+
+std::optional<std::string> change_take_turn(Turn *turn, std::string *recovered, int wait_ms) {
+    recovered->clear();
+    if (auto busy = take_turn(turn, wait_ms))
+        return busy;
+    if (!turn->outermost)
+        return std::nullopt;
+    std::optional<Outcome> mended = change_recover();
+    if (!mended)
+        return std::nullopt;
+    if (!mended->ok)
+        return mended->message; // the turn's destructor lets the lock go
+    *recovered = mended->message;
+    return std::nullopt;
 }
 
 std::optional<Outcome> change_recover() {
@@ -371,7 +385,8 @@ std::string change_recover_at_start() {
         return "";
     // A quarve that holds the lock is mid-change, and mends what it finds itself.
     Turn turn;
-    if (auto busy = take_turn(&turn, 0))
+    std::string recovered;
+    if (auto busy = change_take_turn(&turn, &recovered, 0))
         return *busy == TURN_BUSY ? "" : *busy;
-    return turn.recovered;
+    return recovered;
 }

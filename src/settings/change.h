@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "settings/journal.h"
+#include "settings/turn.h"
 #include "util/outcome.h"
 
 // One file of a change.
@@ -58,6 +59,12 @@ std::optional<std::string>
 change_run(Change *change, const std::function<std::optional<std::string>(Change *)> &make,
            const std::function<std::optional<std::string>(const Change &)> &check);
 
+// Takes the writers' turn (see take_turn) and, when it takes the lock, first finishes or takes
+// back a change another run left recorded, so that nothing is computed from files that
+// disagree: *recovered says so in one line. The reason when the turn cannot be taken, or when
+// the change left behind cannot be mended (changes then wait until it can).
+std::optional<std::string> change_take_turn(Turn *turn, std::string *recovered,
+                                            int wait_ms = TURN_WAIT_MS);
 // Finishes or takes back a change another run left recorded. Only under the writers' lock.
 // nullopt when there was none; else one line saying what was done (ok), or why it could not be
 // (not ok: changes must wait until it can).

@@ -4,6 +4,7 @@
 
 #include "registry/apps.h"
 #include "settings/assign.h"
+#include "settings/change.h"
 #include "settings/pins.h"
 #include "settings/turn.h"
 #include "util/text.h"
@@ -13,7 +14,8 @@ Outcome pins_restore() {
     // Held from the check to the last assignment: a pin that quarve itself moves meanwhile (a
     // choice made on the screen) is never taken for a change to undo.
     Turn turn;
-    if (auto busy = take_turn(&turn))
+    std::string recovered;
+    if (auto busy = change_take_turn(&turn, &recovered))
         return outcome_failed(failed + *busy);
     std::vector<PinState> pins;
     if (auto error = pins_status(&pins))
@@ -68,6 +70,8 @@ Outcome pins_restore() {
     if (!gone.empty())
         warnings.insert(warnings.begin(),
                         "left alone, its application is no longer installed: " + text_join(gone));
+    if (!recovered.empty())
+        warnings.insert(warnings.begin(), recovered);
     for (const std::string &w : warnings)
         done.warning += (done.warning.empty() ? "" : "; ") + w;
     if (!failure.empty()) {

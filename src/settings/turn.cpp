@@ -3,7 +3,6 @@
 #include <glib.h>
 #include <vector>
 
-#include "settings/change.h"
 #include "util/files.h"
 #include "util/paths.h"
 
@@ -63,17 +62,6 @@ std::optional<std::string> take_turn(Turn *turn, int wait_ms) {
     }
     turn_depth = 1;
     turn->held = true;
-    // Before anything else under the lock: a change another run left half done is finished or
-    // taken back, so that nothing is computed from files that disagree.
-    if (auto recovered = change_recover()) {
-        turn->recovered = recovered->message;
-        if (!recovered->ok) {
-            turn->held = false;
-            turn_depth = 0;
-            files_unlock(turn_fd);
-            turn_fd = -1;
-            return recovered->message;
-        }
-    }
+    turn->outermost = true;
     return std::nullopt;
 }

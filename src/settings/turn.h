@@ -16,9 +16,7 @@ constexpr const char *TURN_BUSY = "another quarve is changing the settings";
 // throughout instead of waiting for itself.
 struct Turn {
     bool held = false;
-    // What the outermost turn found and mended first: a change another run left half done
-    // (killed between its files), finished or taken back. One line, or "".
-    std::string recovered;
+    bool outermost = false; // this turn took the lock; the turns inside it only count
     Turn() = default;
     Turn(const Turn &) = delete;
     Turn &operator=(const Turn &) = delete;
@@ -27,7 +25,8 @@ struct Turn {
 
 // Takes the turn, waiting a few seconds for another quarve process. The reason when it could
 // not be taken ("another quarve is changing the settings", or the folder the lock cannot be
-// made in and what to do about it).
+// made in and what to do about it). A change takes its turn through change_take_turn, which
+// first mends what an interrupted run left.
 std::optional<std::string> take_turn(Turn *turn, int wait_ms = TURN_WAIT_MS);
 // The folder of the lock, and of the record of a change under way: quarve's folder in the
 // user's state folder, or in the runtime folder when that one cannot be written.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "registry/app_cache.h"
 #include "screen/draw.h"
 #include "screen/view.h"
 #include "state/state.h"
@@ -319,21 +318,6 @@ void scroll_into_view(int32_t selected, int32_t *scroll, int rows) {
 void tui_scroll(AppState *s, int rows) {
     scroll_into_view(s->selected, &s->scroll, rows);
     scroll_into_view(s->app_selected, &s->app_scroll, rows);
-}
-
-bool tui_apply(AppState *s, Reaction reaction) {
-    if (reaction & REACT_ANSWERS)
-        app_cache_drop(s->app_cache);
-    if (reaction & REACT_REGISTRY)
-        view_forget_listed(s);
-    if (reaction & REACT_VIEW) {
-        view_rebuild(s);
-        if ((reaction & REACT_KEEP_IN_VIEW) && s->selected >= view_len(s) && s->selected > 0)
-            s->selected--;
-    }
-    if (reaction & REACT_PANE)
-        apps_reload(s);
-    return (reaction & REACT_QUIT) != 0;
 }
 
 bool tui_event(AppState *s, const tb_event *ev) {

@@ -9,6 +9,21 @@
 // defaults at once, before the registry watch reports the change, and GIO's other answers
 // (whose order a new default may change) are asked afresh too.
 
+bool tui_apply(AppState *s, Reaction reaction) {
+    if (reaction & REACT_ANSWERS)
+        app_cache_drop(s->app_cache);
+    if (reaction & REACT_REGISTRY)
+        view_forget_listed(s);
+    if (reaction & REACT_VIEW) {
+        view_rebuild(s);
+        if ((reaction & REACT_KEEP_IN_VIEW) && s->selected >= view_len(s) && s->selected > 0)
+            s->selected--;
+    }
+    if (reaction & REACT_PANE)
+        apps_reload(s);
+    return (reaction & REACT_QUIT) != 0;
+}
+
 GList *apps_for_item(AppState *s, int32_t index) {
     std::optional<Item> item = view_item(s, index);
     return item ? app_cache_candidates(s->app_cache, *item) : nullptr;
