@@ -93,6 +93,13 @@ constexpr Command commands[] = {
      "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
      "pin the\ndefault again and say so (--quiet: only what went wrong)",
      cmd_pins},
+    {"terminal", "terminal [APP] [--json]", -1, "--json",
+     "show the terminal emulators and the one GIO uses, or prefer one",
+     "the terminal emulators installed (MARK \"*\" for the one the\nuser prefers), the "
+     "ones xdg-terminals.list prefers, and the\nterminal GIO starts programs that run in a "
+     "terminal in;\nwith APP, put APP first in $XDG_CONFIG_HOME/xdg-terminals.list\n(undo "
+     "takes it back); --json: as JSON",
+     cmd_terminal},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };

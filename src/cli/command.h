@@ -57,6 +57,8 @@ int cmd_reset(Cli *cli, const CliArgs &args);
 int cmd_undo(Cli *cli, const CliArgs &args);
 // Applications.
 int cmd_app(Cli *cli, const CliArgs &args);
+// Terminal.
+int cmd_terminal(Cli *cli, const CliArgs &args);
 // Pins.
 int cmd_pin(Cli *cli, const CliArgs &args);
 int cmd_unpin(Cli *cli, const CliArgs &args);

@@ -37,6 +37,18 @@ Record why_record(const WhyType &why) {
                                    {{record_text("file", *why.decided_file),
                                      record_text("group", why.decided_group.value_or(""))}},
                                    FIELD_IN_JSON);
+    // false for an application that does not run in a terminal, as before there was more to say.
+    Field terminal = record_flag("terminal", false, FIELD_IN_JSON);
+    if (why.terminal) {
+        std::vector<Record> argv;
+        for (const std::string &word : why.terminal->argv)
+            argv.push_back({{record_text(nullptr, word)}});
+        terminal = record_object(
+            "terminal",
+            {{record_text_or_null("program", or_null(why.terminal->program)),
+              record_array("argv", std::move(argv)), record_text("rule", why.terminal->rule)}},
+            FIELD_IN_JSON);
+    }
     return {{record_text("type", why.type, FIELD_IN_JSON), std::move(by_default),
              std::move(decided_by),
              record_text_or_null("inherited_from", or_null(why.inherited_from), FIELD_IN_JSON),
@@ -44,8 +56,7 @@ Record why_record(const WhyType &why) {
              record_text("decision", why.decision, FIELD_IN_JSON),
              record_array("lists", std::move(lists), FIELD_IN_JSON),
              record_text_or_null("command", or_null(why.command), FIELD_IN_JSON),
-             record_flag("terminal", why.terminal, FIELD_IN_JSON),
-             record_flag("passed", why.passed, FIELD_IN_JSON),
+             std::move(terminal), record_flag("passed", why.passed, FIELD_IN_JSON),
              record_array("text", std::move(text), FIELD_IN_TSV)}};
 }
 

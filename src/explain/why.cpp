@@ -7,6 +7,8 @@
 #include <gio/gio.h>
 
 #include "registry/aliases.h"
+#include "registry/apps.h"
+#include "registry/terminal.h"
 #include "settings/mimeapps.h"
 #include "util/paths.h"
 #include "util/text.h"
@@ -373,6 +375,32 @@ std::string command_for(GAppInfo *app, const std::string &uri, bool *passed) {
     return out;
 }
 
+// The terminal GIO starts app in and the whole command it runs, for an application that asks
+// for one; command is the application's own, a shell line as GIO parses it.
+std::optional<WhyTerminal> terminal_of(GAppInfo *app, const char *command) {
+    if (!apps_runs_in_terminal(app))
+        return std::nullopt;
+    TerminalFound found = terminal_gio(app);
+    std::vector<std::string> words;
+    g_auto(GStrv) argv = nullptr;
+    if (command != nullptr && g_shell_parse_argv(command, nullptr, &argv, nullptr))
+        for (char **a = argv; *a != nullptr; a++)
+            words.emplace_back(*a);
+    return WhyTerminal{found.program, found.option, terminal_argv(found, words), found.rule,
+                       found.known};
+}
+
+// word as a shell line shows it: quoted only where it has to be.
+std::string shell_word(const std::string &word) {
+    bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
+        return g_ascii_isalnum(c) || strchr("/._+-=:,@%", c) != nullptr;
+    });
+    if (plain)
+        return word;
+    g_autofree char *quoted = g_shell_quote(word.c_str());
+    return quoted;
+}
+
 } // namespace
 
 WhyType why_type(const char *type) {
@@ -389,6 +417,7 @@ WhyType why_type(const char *type) {
         if (gio_file != nullptr)
             why.file = gio_file;
         why.declared = aliases_covers(g_app_info_get_supported_types(app), type);
+        why.terminal = terminal_of(app, g_app_info_get_commandline(app));
     }
     std::vector<ListFolder> folders = paths_list_folders();
     std::vector<ListFile> files = list_files(folders);
@@ -464,8 +493,7 @@ std::optional<WhyType> why_target(const char *target, std::string *error) {
     WhyType why = why_type(type.c_str());
     if (app != nullptr) {
         why.command = command_for(app, uri, &why.passed);
-        why.terminal = G_IS_DESKTOP_APP_INFO(app) &&
-                       g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), "Terminal");
+        why.terminal = terminal_of(app, why.command->c_str());
     }
     return why;
 }
@@ -486,10 +514,23 @@ std::vector<std::string> why_text(const WhyType &why) {
         lines.push_back("  " + e.verdict + ": " + e.file + " [" + e.group + "]");
         lines.push_back("      " + e.value + (e.reason.empty() ? "" : " (" + e.reason + ")"));
     }
-    if (why.command)
-        lines.push_back("  command: " + *why.command + (why.terminal ? " (in a terminal)" : "") +
+    const std::optional<WhyTerminal> &terminal = why.terminal;
+    if (why.command) {
+        // The whole line that runs: the terminal and its option before the application's own.
+        std::string line = *why.command;
+        if (terminal && terminal->program)
+            line = shell_word(*terminal->program) +
+                   (terminal->option ? " " + *terminal->option : "") + " " + line;
+        lines.push_back("  command: " + line +
+                        (terminal && !terminal->program ? " (in a terminal)" : "") +
                         (why.passed ? ""
                                     : " (the link is not passed: the application takes "
                                       "files only)"));
+    }
+    if (terminal && terminal->program)
+        lines.push_back("  terminal: " + *terminal->program + " (" + terminal->rule + ")");
+    else if (terminal)
+        lines.push_back("  terminal: no terminal: GIO will refuse to start it (" + terminal->rule +
+                        ": none of " + text_join(terminal->known) + ")");
     return lines;
 }

@@ -15,6 +15,17 @@ struct WhyList {
     std::string reason;  // why it was skipped or outranked; "" when it decides
 };
 
+// The terminal GIO starts an application that asks for one in (Terminal=true).
+struct WhyTerminal {
+    std::optional<std::string> program; // nullopt: GIO finds none and refuses to start it
+    std::optional<std::string> option;  // between the terminal and the command ("-e")
+    // The whole command: the terminal, its option, then the application's own (for a type, its
+    // Exec line with the field codes as written).
+    std::vector<std::string> argv;
+    std::string rule;               // "the first of GLib 2.74's terminals found in PATH"
+    std::vector<std::string> known; // the terminals it looks for, in its order
+};
+
 struct WhyType {
     std::string type;
     // GIO's answer; nullopt when it has none.
@@ -25,9 +36,9 @@ struct WhyType {
     bool declared = false; // the default application declares the type or a parent type of it
     std::string decision;  // one line: what decides, in words
     std::vector<WhyList> lists;
-    std::optional<std::string> command; // for a file or a link: what GIO would run
-    bool terminal = false;              // the application asks for a terminal
-    bool passed = true;                 // the file or link reaches the command
+    std::optional<std::string> command;  // for a file or a link: what GIO would run
+    std::optional<WhyTerminal> terminal; // for an application that asks for a terminal
+    bool passed = true;                  // the file or link reaches the command
 };
 
 // The explanation of type.

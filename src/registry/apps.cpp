@@ -128,3 +128,8 @@ bool apps_is_default_for(GAppInfo *app, const char *type) {
     g_autoptr(GAppInfo) current = apps_default_for_type(type);
     return current != nullptr && g_app_info_equal(current, app);
 }
+
+bool apps_runs_in_terminal(GAppInfo *app) {
+    return G_IS_DESKTOP_APP_INFO(app) &&
+           g_desktop_app_info_get_boolean(G_DESKTOP_APP_INFO(app), G_KEY_FILE_DESKTOP_KEY_TERMINAL);
+}

@@ -40,3 +40,5 @@ GList *apps_listed();
 char **apps_declared_types(GAppInfo *app);
 // True when app is the current default of type.
 bool apps_is_default_for(GAppInfo *app, const char *type);
+// True when app asks to be started in a terminal (Terminal=true in its desktop file).
+bool apps_runs_in_terminal(GAppInfo *app);

@@ -12,6 +12,7 @@
 #include "catalog/catalog.h"
 #include "registry/aliases.h"
 #include "registry/apps.h"
+#include "registry/terminal.h"
 #include "settings/change.h"
 #include "settings/journal.h"
 #include "settings/list_text.h"
@@ -313,7 +314,10 @@ Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) 
             done.types.push_back({t, "subtype"});
     if (!change.journal.error.empty())
         journal_warning = "it cannot be undone: " + change.journal.error;
-    done.warning = joined(joined(change.recovered, journal_warning), later);
+    // Said right after the success: every link or file the default opens will fail to start.
+    std::string no_terminal =
+        terminal_missing(app) ? "it runs in a terminal and GIO finds none" : "";
+    done.warning = joined(no_terminal, joined(joined(change.recovered, journal_warning), later));
     return done;
 }
 

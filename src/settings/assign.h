@@ -21,7 +21,8 @@ struct Catalog;
 // the application declares, that no category lists and that the user's lists name no default
 // for (in the outcome's types, detail "subtype"). "NAME is now default for ITEM", followed by
 // "; it does not declare TYPE, …" for types the application does not declare, or "Failed to
-// set default application: why".
+// set default application: why". An application that runs in a terminal when GIO finds none to
+// start it in is set all the same, with the warning "it runs in a terminal and GIO finds none".
 Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog = nullptr, bool pin = false);
 // Hands the item's types back to the system: the user's own entries for them go from
 // mimeapps.list and the user's desktop lists, in one step, in the journal. "Reset: ITEM to the

@@ -250,7 +250,10 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
     // nothing to do cleans up too.
     for (const std::string &path : paths_desktop_lists())
         files_sweep(path.c_str());
-    for (const std::string &path : {paths_settings(), paths_pins(), paths_journal()})
+    for (const std::string &path : paths_terminal_desktop_lists())
+        files_sweep(path.c_str());
+    for (const std::string &path :
+         {paths_settings(), paths_pins(), paths_journal(), paths_terminal_list()})
         files_sweep(path.c_str());
     mimeapps_sweep();
     std::string raced_path;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ constexpr int32_t DEV_DEFAULT_COUNT = 10;
 constexpr size_t DEV_LABEL_CAP = 64;
 // Characters of the extension column in the rows of an application's MIME types.
 constexpr int32_t TYPE_LABEL_COLUMNS = 8;
+// What follows the name of an application that runs in a terminal.
+constexpr const char *SOURCE_TERMINAL_MARK = " [terminal]";
 
 // The MIME types app declares as rows of the application pane; none for no application.
 GList *type_rows(GAppInfo *app) {
@@ -76,6 +79,10 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
         auto app = G_APP_INFO(l->data);
         text_format(out[i].text, sizeof out[i].text, "%s %s",
                     apps_list_has(defaults, app) ? "*" : " ", apps_display_name(app));
+        // After the name, whatever it says: told apart from graphical ones before choosing.
+        size_t used = strlen(out[i].text);
+        if (apps_runs_in_terminal(app))
+            text_format(out[i].text + used, sizeof out[i].text - used, "%s", SOURCE_TERMINAL_MARK);
         out[i].file = apps_desktop_file(app);
     }
 }

@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr const char *PATHS_TERMINAL_LIST = "xdg-terminals.list";
+
 std::string join(const char *folder, const char *name, const char *more = nullptr) {
     g_autofree char *path = g_build_filename(folder, name, more, nullptr);
     return path;
@@ -58,6 +60,33 @@ std::string paths_user_applications() {
     return join(g_get_user_data_dir(), "applications");
 }
 
+std::string paths_terminal_list() {
+    return join(g_get_user_config_dir(), PATHS_TERMINAL_LIST);
+}
+
+std::vector<std::string> paths_terminal_desktop_lists() {
+    std::vector<std::string> paths;
+    for (const std::string &desktop : paths_desktops())
+        paths.push_back(
+            join(g_get_user_config_dir(), (desktop + "-" + PATHS_TERMINAL_LIST).c_str()));
+    return paths;
+}
+
+std::vector<std::string> paths_terminal_lists() {
+    std::vector<std::string> folders{g_get_user_config_dir()};
+    for (const char *const *d = g_get_system_config_dirs(); *d != nullptr; d++)
+        folders.push_back(*d);
+    for (const char *const *d = g_get_system_data_dirs(); *d != nullptr; d++)
+        folders.push_back(join(*d, "xdg-terminal-exec"));
+    std::vector<std::string> desktops = paths_desktops(), paths;
+    for (const std::string &folder : folders) {
+        for (const std::string &desktop : desktops)
+            paths.push_back(join(folder.c_str(), (desktop + "-" + PATHS_TERMINAL_LIST).c_str()));
+        paths.push_back(join(folder.c_str(), PATHS_TERMINAL_LIST));
+    }
+    return paths;
+}
+
 std::vector<ListFolder> paths_list_folders() {
     std::vector<ListFolder> folders{{g_get_user_config_dir(), false}};
     for (const char *const *d = g_get_system_config_dirs(); *d != nullptr; d++)
@@ -81,6 +110,7 @@ std::vector<UsedFile> paths_used() {
         {paths_settings(), "the default applications (through GIO)"},
         {paths_journal(), "the undo journal"},
         {paths_pins(), "the pins: MIME types held to their application"},
+        {paths_terminal_list(), "the preferred terminal emulators, for xdg-terminal-exec"},
         {std::string(PATHS_MIME_TYPES) + ", " + PATHS_GLOBS2 + ", " + PATHS_GLOBS,
          "extension labels (read only)"},
     };

@@ -29,6 +29,17 @@ std::string paths_runtime_folder();
 std::string paths_journal();
 // $XDG_DATA_HOME/applications: the user's own applications.
 std::string paths_user_applications();
+// $XDG_CONFIG_HOME/xdg-terminals.list: the terminal emulators the user prefers, one desktop ID
+// a line, as xdg-terminal-exec reads them.
+std::string paths_terminal_list();
+// The user's own desktop-specific terminal lists ($XDG_CONFIG_HOME/NAME-xdg-terminals.list, one
+// for each desktop name, in its order), whether they exist or not: they outrank
+// xdg-terminals.list.
+std::vector<std::string> paths_terminal_desktop_lists();
+// Every terminal list xdg-terminal-exec reads, in its order: in each configuration folder (the
+// user's, then the system's) the desktop-specific lists and then xdg-terminals.list, and last
+// the same names under each system data folder's xdg-terminal-exec folder.
+std::vector<std::string> paths_terminal_lists();
 
 // A folder GIO reads default-application lists from.
 struct ListFolder {
