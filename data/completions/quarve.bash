@@ -72,6 +72,19 @@ _quarve_applications() {
     done < <(quarve list --apps 2>/dev/null)
 }
 
+# The terminal emulators' desktop IDs, without ".desktop", from quarve terminal's lines
+# "M ID<tab>NAME<tab>FILE" before the preferred ones; nothing from a quarve without the command.
+_quarve_terminals() {
+    local id _
+    [[ $'\n'$(_quarve_commands)$'\n' == *$'\n'terminal$'\n'* ]] || return 0
+    while IFS=$'\t' read -r id _; do
+        [[ $id == Preferred* ]] && break
+        [[ $id == [*\ ]\ * ]] || continue
+        id=${id:2}
+        printf '%s\n' "${id%.desktop}"
+    done < <(quarve terminal 2>/dev/null)
+}
+
 # Fills COMPREPLY with the words on stdin that begin with the current word, written so that the
 # shell reads them back as they are: escaped where no quote is open, and plain inside an open
 # quote, which readline closes after a single match. Typed in lower case, the word matches in
@@ -113,6 +126,7 @@ _quarve() {
     list) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply <<<$'--types\n--apps\n--json' ;;
     help) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_commands) ;;
     app) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_applications) ;;
+    terminal) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_terminals; echo --json) ;;
     *)
         [[ $_quarve_item_commands == *" $command "* ]] || return 0
         if [[ $COMP_CWORD -eq 2 ]]; then

@@ -40,14 +40,25 @@ function __quarve_applications
     quarve list --apps 2>/dev/null | string replace -r '\t.*' '' | string replace -r '^[* ] ' '' | string replace -r '\.desktop$' ''
 end
 
+# The terminal emulators' desktop IDs, without ".desktop", from quarve terminal's lines
+# "M ID<tab>NAME<tab>FILE" before the preferred ones, each described by its name.
+function __quarve_terminals
+    contains terminal (__quarve_commands | string replace -r '\t.*' ''); or return 0
+    for line in (quarve terminal 2>/dev/null)
+        string match -q 'Preferred*' -- $line; and return 0
+        string replace -rf '^[* ] (.+?)(?:\.desktop)?\t([^\t]*)\t.*$' '$1\t$2' -- $line
+    end
+end
+
 complete -c quarve -f
 complete -c quarve -n '__quarve_at 1' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 1' -s h -l help -d 'show the help'
 complete -c quarve -n '__quarve_at 1' -s V -l version -d 'show the version'
 complete -c quarve -n '__quarve_at 2 list' -l types -d 'the MIME types and their labels'
 complete -c quarve -n '__quarve_at 2 list' -l apps -d 'the applications'
-complete -c quarve -n '__quarve_at 2 list show get why' -l json -d 'one JSON document'
+complete -c quarve -n '__quarve_at 2 list show get why terminal' -l json -d 'one JSON document'
 complete -c quarve -n '__quarve_at 2 help' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 2 app' -a '(__quarve_applications)'
+complete -c quarve -n '__quarve_at 2 terminal' -a '(__quarve_terminals)'
 complete -c quarve -n '__quarve_at 2 show get set why pin unpin reset' -a '(__quarve_items types)'
 complete -c quarve -n '__quarve_at 3 set' -a '(__quarve_candidates)'

@@ -84,4 +84,6 @@ expect 'quarve get png '
 expect 'quarve set nothing-at-all '
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect 'quarve terminal ' kitty xterm --json
+expect 'quarve terminal x' xterm
 finish

@@ -48,7 +48,7 @@ failed=0
 # too: were it empty or failing, a case and its completion would agree on nothing at all. So it
 # must answer and hold every command the cases complete, each with its summary.
 commands=$(quarve --list-commands) || give_up "quarve --list-commands failed"
-for command in app get help list set show undo; do
+for command in app get help list set show terminal undo; do
     grep -q "^$command"$'\t'"." <<<"$commands" ||
         give_up "quarve --list-commands has no $command with its summary: ${commands:-nothing}"
 done

@@ -57,4 +57,7 @@ expect 'quarve undo '
 expect "quarve show 'Web Browser' "
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect 'quarve terminal ' kitty xterm
+expect 'quarve terminal --j' --json
+expect 'quarve terminal x' xterm
 finish

@@ -38,6 +38,9 @@ expect "quarve set 'Web Browser' " "quarve set 'Web Browser' " chromium firefox-
     org.gnome.gedit vim
 expect 'quarve set Web\ Browser fi' 'quarve set Web\ Browser firefox-esr ' firefox-esr
 expect 'quarve set "Notes & \"Drafts\"" ' 'quarve set "Notes & \"Drafts\"" ' org.gnome.gedit vim
+expect 'quarve terminal ' 'quarve terminal ' kitty xterm
+expect 'quarve terminal --j' 'quarve terminal --json ' --json
+expect 'quarve terminal x' 'quarve terminal xterm ' xterm
 expect 'quarve undo ' 'quarve undo '
 expect 'quarve nosuchcommand ' 'quarve nosuchcommand '
 
