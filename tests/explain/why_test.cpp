@@ -195,6 +195,24 @@ const Command COMMANDS[] = {
 
 class WhyCommand : public Why, public ::testing::WithParamInterface<Command> {};
 
+// A PATH of stub terminal programs, and the one GIO starts a terminal application in ("" for
+// none: it refuses to start it).
+struct TerminalPath {
+    const char *what;
+    std::vector<std::string> stubs;
+    std::string chosen;
+};
+
+const TerminalPath TERMINAL_PATHS[] = {
+    {"no terminal", {}, ""},
+    {"only xterm", {"xterm"}, "xterm"},
+    {"gnome-terminal before xterm", {"xterm", "gnome-terminal"}, "gnome-terminal"},
+    {"terminals outside GLib's list", {"kitty", "x-terminal-emulator"}, ""},
+    {"the distribution's kgx before tilix", {"tilix", "kgx"}, "kgx"},
+};
+
+class WhyTerminalPath : public Why, public ::testing::WithParamInterface<TerminalPath> {};
+
 } // namespace
 
 TEST_P(WhyLayers, EveryListLayerIsJudgedAsGioResolvesIt) {
@@ -240,7 +258,11 @@ TEST_F(Why, FilesByTheirContentLinksAndTerminalsGetTheirCommand) {
     EXPECT_EQ(link->type, "x-scheme-handler/gopher");
     EXPECT_EQ(link->command, "/bin/true --open 'gopher://example.org/1'");
     EXPECT_TRUE(link->terminal);
-    EXPECT_EQ(why_text(*link).back(),
+    g_setenv("PATH", env.root.c_str(), TRUE); // no terminal in it
+    link = why_target("gopher://example.org/1", &error);
+    ASSERT_TRUE(link);
+    std::vector<std::string> text = why_text(*link);
+    EXPECT_EQ(text[text.size() - 2],
               "  command: /bin/true --open 'gopher://example.org/1' (in a terminal)");
     EXPECT_FALSE(why_target((env.root + "/missing").c_str(), &error));
     EXPECT_EQ(error, "no such file: " + env.root + "/missing");
@@ -311,4 +333,54 @@ TEST_P(WhyCommand, TheCommandShownIsTheOneGioRuns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, WhyCommand, ::testing::ValuesIn(COMMANDS),
+                         [](const auto &info) { return case_name(info.param.what); });
+
+TEST_P(WhyTerminalPath, TheTerminalShownIsTheOneGioStarts) {
+    const TerminalPath &c = GetParam();
+    // Each stub writes down how it was started: the path it was run by, then its arguments.
+    const std::string bin = env.root + "/bin", args = env.root + "/args";
+    for (const std::string &stub : c.stubs) {
+        write_file(bin + "/" + stub, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" >" + args +
+                                         ".part; /bin/mv " + args + ".part " + args + "\n");
+        ASSERT_EQ(chmod((bin + "/" + stub).c_str(), 0755), 0);
+    }
+    write_file(env.apps_dir + "/mutt.desktop",
+               "[Desktop Entry]\nType=Application\nName=Mutt\nExec=/bin/true -f %u\n"
+               "Terminal=true\nMimeType=x-scheme-handler/mailto;\n");
+    write_file(env.apps_dir + "/mimeinfo.cache",
+               "[MIME Cache]\nx-scheme-handler/mailto=mutt.desktop;\n");
+    g_autofree char *gio = g_find_program_in_path("gio");
+    ASSERT_NE(gio, nullptr);
+    g_setenv("PATH", bin.c_str(), TRUE);
+    std::string error;
+    std::optional<WhyType> why = why_target("mailto:someone@example.org", &error);
+    ASSERT_TRUE(why && why->terminal) << c.what << ": " << error;
+    const char *open[] = {gio, "open", "mailto:someone@example.org", nullptr};
+    g_autofree char *err = nullptr;
+    int status = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<char **>(open), nullptr, G_SPAWN_DEFAULT, nullptr,
+                             nullptr, nullptr, &err, &status, nullptr));
+    if (c.chosen.empty()) {
+        EXPECT_FALSE(why->terminal->program) << c.what;
+        EXPECT_NE(status, 0) << c.what;
+        EXPECT_NE(std::string(err).find("Unable to find terminal required for application"),
+                  std::string::npos)
+            << c.what << ": " << err;
+        EXPECT_EQ(why_text(*why).back().rfind("  terminal: no terminal: GIO will refuse to start "
+                                              "it (the first of GLib ",
+                                              0),
+                  0u)
+            << c.what;
+        return;
+    }
+    EXPECT_EQ(why->terminal->program, bin + "/" + c.chosen) << c.what;
+    for (int i = 0; i < 500 && !g_file_test(args.c_str(), G_FILE_TEST_EXISTS); i++)
+        g_usleep(10000);
+    std::string started;
+    for (const std::string &word : why->terminal->argv)
+        started += word + "\n";
+    EXPECT_EQ(started, read_file(args)) << c.what << ": GIO's launch is the judge";
+}
+
+INSTANTIATE_TEST_SUITE_P(Path, WhyTerminalPath, ::testing::ValuesIn(TERMINAL_PATHS),
                          [](const auto &info) { return case_name(info.param.what); });
