@@ -79,7 +79,8 @@ constexpr Command commands[] = {
      "explain why a file, link or item opens where it does",
      "for each MIME type of ITEM, or the type GIO gives FILE or URL\nas gio open does: GIO's "
      "default, every list that names the\ntype and the one that decides, whether the application"
-     "\ndeclares the type, and for a FILE or URL the command GIO\nwould run",
+     "\ndeclares the type, for one that runs in a terminal the\nterminal GIO starts it in, and "
+     "for a FILE or URL the command\nGIO would run",
      cmd_why},
     {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
      "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "

@@ -258,7 +258,7 @@ TEST_F(Why, FilesByTheirContentLinksAndTerminalsGetTheirCommand) {
     EXPECT_EQ(link->type, "x-scheme-handler/gopher");
     EXPECT_EQ(link->command, "/bin/true --open 'gopher://example.org/1'");
     EXPECT_TRUE(link->terminal);
-    g_setenv("PATH", env.root.c_str(), TRUE); // no terminal in it
+    PathOnly path(env.root); // no terminal in it
     link = why_target("gopher://example.org/1", &error);
     ASSERT_TRUE(link);
     std::vector<std::string> text = why_text(*link);
@@ -351,7 +351,7 @@ TEST_P(WhyTerminalPath, TheTerminalShownIsTheOneGioStarts) {
                "[MIME Cache]\nx-scheme-handler/mailto=mutt.desktop;\n");
     g_autofree char *gio = g_find_program_in_path("gio");
     ASSERT_NE(gio, nullptr);
-    g_setenv("PATH", bin.c_str(), TRUE);
+    PathOnly path(bin);
     std::string error;
     std::optional<WhyType> why = why_target("mailto:someone@example.org", &error);
     ASSERT_TRUE(why && why->terminal) << c.what << ": " << error;

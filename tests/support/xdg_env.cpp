@@ -85,6 +85,16 @@ void XdgEnv::register_apps() {
     write_file(apps_dir + "/mimeinfo.cache", cache);
 }
 
+PathOnly::PathOnly(const std::string &folder) {
+    const char *path = g_getenv("PATH");
+    before_ = path != nullptr ? path : "";
+    g_setenv("PATH", folder.c_str(), TRUE);
+}
+
+PathOnly::~PathOnly() {
+    g_setenv("PATH", before_.c_str(), TRUE);
+}
+
 std::string read_file(const std::string &path) {
     g_autofree char *contents = nullptr;
     gsize len = 0;

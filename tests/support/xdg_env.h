@@ -32,6 +32,18 @@ struct XdgEnv {
     std::vector<std::pair<std::string, std::vector<std::string>>> apps_;
 };
 
+// PATH set to folder alone while it lives, so that what a test starts finds programs only there;
+// the earlier PATH comes back after it.
+struct PathOnly {
+    explicit PathOnly(const std::string &folder);
+    ~PathOnly();
+    PathOnly(const PathOnly &) = delete;
+    PathOnly &operator=(const PathOnly &) = delete;
+
+  private:
+    std::string before_;
+};
+
 // Whole contents of a file, or "" when it cannot be read.
 std::string read_file(const std::string &path);
 // Writes contents to path, creating missing folders.

@@ -176,3 +176,23 @@ TEST_F(StatusLine, TheItemPaneHasNothingOutsideItsRows) {
     EXPECT_EQ(view_count(&s), 0);
     EXPECT_EQ(view_label_of(0), "");
 }
+
+TEST_F(StatusLine, AnApplicationThatRunsInATerminalIsMarkedAndItsChoiceWarned) {
+    three();
+    const std::string beta = env.apps_dir + "/beta.desktop";
+    write_file(beta, read_file(beta) + "Terminal=true\n");
+    PathOnly path(env.root); // no terminal GIO knows
+    start();
+    frame();
+    EXPECT_NE(grid_row(5).find(" Beta [terminal] "), std::string::npos) << grid_row(5);
+    EXPECT_NE(grid_row(4).find(" Alpha "), std::string::npos) << grid_row(4);
+    EXPECT_EQ(grid_row(4).find("[terminal]"), std::string::npos) << grid_row(4);
+    key(TB_KEY_TAB);
+    key(TB_KEY_ARROW_DOWN);
+    key(TB_KEY_ENTER);
+    EXPECT_STREQ(s.status,
+                 "Beta is now default for Three; it runs in a terminal and GIO finds none");
+    key(TB_KEY_ARROW_UP);
+    key(TB_KEY_ENTER);
+    EXPECT_STREQ(s.status, "Alpha is now default for Three");
+}
