@@ -331,6 +331,8 @@ int cli_failure(const std::string &message) {
 }
 
 void cli_warning(const std::string &message) {
+    // After what it qualifies, also where both streams go to one pipe.
+    fflush(stdout);
     fprintf(stderr, "quarve: warning: %s\n", record_plain(message.c_str()).c_str());
 }
 
