@@ -41,7 +41,7 @@ struct Command {
     const char *name;
     const char *usage;   // as --help shows it, the name included
     int args;            // how many arguments it takes after its name
-    const char *options; // the options it takes, blank separated, or NULL
+    const char *options; // the options it takes, blank separated ("--a=": one with a value)
     const char *summary; // one line, for completion scripts
     const char *help;    // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
@@ -93,6 +93,22 @@ constexpr Command commands[] = {
      "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
      "pin the\ndefault again and say so (--quiet: only what went wrong)",
      cmd_pins},
+    {"export", "export [FILE] [--format home-manager]", -1,
+     "--format=", "write the user's default applications as a profile",
+     "the user's own default applications as a profile (see\nquarve(1)): to FILE, or without it "
+     "to standard output;\n--format home-manager: as "
+     "home-manager's\nxdg.mimeApps.defaultApplications",
+     cmd_export},
+    {"apply", "apply FILE [--dry-run] [--pin]", 1, "--dry-run --pin",
+     "make the default applications of a profile true",
+     "make every line of the profile FILE true, all or nothing, as\none assignment that one undo "
+     "takes back; --dry-run: print\nTYPE<tab>FROM<tab>TO for each type it would change instead; "
+     "\n--pin: pin what it sets too",
+     cmd_apply},
+    {"check", "check FILE [--json]", 1, "--json", "tell whether GIO does what a profile declares",
+     "each type of the profile FILE that GIO opens elsewhere:\nTYPE<tab>DECLARED<tab>GIO<tab>WHAT "
+     "DECIDES; exit status 0 when\nnone does, 1 on drift, 2 when FILE cannot be read",
+     cmd_check},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
@@ -110,6 +126,11 @@ bool has_word(std::string_view words, std::string_view word) {
 // True when option is one of those command takes.
 bool takes_option(const Command &command, std::string_view option) {
     return command.options != nullptr && has_word(command.options, option);
+}
+
+// True when option is one that command takes with a value.
+bool takes_value(const Command &command, std::string_view option) {
+    return takes_option(command, std::string(option) + "=");
 }
 
 const Command *find_command(std::string_view name) {
@@ -283,6 +304,13 @@ int run(int argc, char **argv) {
             options = false;
         else if (options && takes_option(*command, a))
             cli.options.push_back(std::string(a));
+        else if (options && takes_value(*command, a.substr(0, a.find('='))) &&
+                 a.find('=') != std::string_view::npos)
+            cli.options.push_back(std::string(a));
+        else if (options && takes_value(*command, a) && i + 1 < argc)
+            cli.options.push_back(std::string(a) + "=" + argv[++i]);
+        else if (options && takes_value(*command, a))
+            return cli_usage_error(std::string(a) + " needs a value");
         else if (options && a.starts_with("-") && a.size() > 1)
             return cli_usage_error(std::string("unknown option ") + argv[i]);
         else
@@ -310,6 +338,14 @@ int run(int argc, char **argv) {
 
 bool cli_option(const Cli *cli, std::string_view option) {
     return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
+
+std::optional<std::string> cli_value(const Cli *cli, std::string_view option) {
+    for (const std::string &given : cli->options)
+        if (given.starts_with(option) && given.size() > option.size() &&
+            given[option.size()] == '=')
+            return given.substr(option.size() + 1);
+    return std::nullopt;
 }
 
 int cli_usage_error(const std::string &message) {

@@ -320,8 +320,10 @@ std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice
             continue;
         requests.push_back({choices[n].item.name, {}});
         for (const char *t : choices[n].item.types)
-            if (owner[slot[t]] == n)
+            if (owner[slot[t]] == n) {
                 requests.back().pins.emplace_back(t, apps_desktop_id(choices[n].app));
+                plan->pinned.push_back(t);
+            }
     }
     return pins_in_change(c, types, lists[0].text, requests);
 }

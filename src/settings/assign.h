@@ -54,6 +54,7 @@ struct AssignPlan {
     std::vector<GAppInfo *> apps;
     std::vector<std::string> subtypes; // the declared sub-classes among types
     std::vector<std::string> changed;  // the types whose settings change in some list
+    std::vector<std::string> pinned;   // the types the choices pin
     std::string journal_warning;       // "it cannot be undone: why", or ""
 };
 
