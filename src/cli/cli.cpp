@@ -102,12 +102,12 @@ constexpr Command commands[] = {
     {"apply", "apply FILE [--dry-run] [--pin]", 1, "--dry-run --pin",
      "make the default applications of a profile true",
      "make every line of the profile FILE true, all or nothing, as\none assignment that one undo "
-     "takes back; --dry-run: print\nTYPE<tab>FROM<tab>TO for each type it would change instead; "
-     "\n--pin: pin what it sets too",
+     "takes back; --dry-run: print\nTYPE<tab>FROM<tab>TO for each type it would change "
+     "instead;\n--pin: pin what it sets too",
      cmd_apply},
     {"check", "check FILE [--json]", 1, "--json", "tell whether GIO does what a profile declares",
      "each type of the profile FILE that GIO opens elsewhere:\nTYPE<tab>DECLARED<tab>GIO<tab>WHAT "
-     "DECIDES; exit status 0 when\nnone does, 1 on drift, 2 when FILE cannot be read",
+     "DECIDES; exit status\n0 when none does, 1 on drift, 2 when FILE cannot be read",
      cmd_check},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
@@ -166,8 +166,17 @@ std::string json_help() {
         return "";
     std::string last = names.back();
     names.pop_back();
-    return "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
-           " prints one JSON document instead.\n";
+    std::string line = "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
+                       " prints one JSON document instead.";
+    // Wrapped at the help's width, between words.
+    for (size_t start = 0; line.size() - start > CLI_HELP_WIDTH;) {
+        size_t space = line.rfind(' ', start + CLI_HELP_WIDTH);
+        if (space == std::string::npos || space <= start)
+            break;
+        line[space] = '\n';
+        start = space + 1;
+    }
+    return line + "\n";
 }
 
 // The screen's keys in brief, from the table that gives the screen's own help.
@@ -206,10 +215,15 @@ std::string full_help() {
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
+           "\n"
+           "Setting up a new machine from a profile kept in the dotfiles:\n"
+           "  quarve export defaults.ini    # on the old machine\n"
+           "  quarve apply defaults.ini     # on the new one\n"
            "\n" +
            json_help() +
            "\n"
-           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed; check: drift), 2\n"
+           "wrong usage (check, apply: a profile that cannot be read).\n"
            "\n" +
            cli_screen_keys() +
            "\n"
