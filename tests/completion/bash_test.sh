@@ -84,4 +84,8 @@ expect 'quarve get png '
 expect 'quarve set nothing-at-all '
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+# A profile's file, its options, and export's formats.
+expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
+expect 'quarve apply --d' --dry-run
+expect 'quarve export --format ' home-manager profile
 finish

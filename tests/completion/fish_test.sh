@@ -57,4 +57,7 @@ expect 'quarve undo '
 expect "quarve show 'Web Browser' "
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
+expect 'quarve apply x --d' --dry-run
+expect 'quarve export --format ' home-manager profile
 finish

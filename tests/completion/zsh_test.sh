@@ -40,6 +40,10 @@ expect 'quarve set Web\ Browser fi' 'quarve set Web\ Browser firefox-esr ' firef
 expect 'quarve set "Notes & \"Drafts\"" ' 'quarve set "Notes & \"Drafts\"" ' org.gnome.gedit vim
 expect 'quarve undo ' 'quarve undo '
 expect 'quarve nosuchcommand ' 'quarve nosuchcommand '
+expect "quarve check $root/config/quarve/mimet" "quarve check $root/config/quarve/mimetypes.ini " \
+    mimetypes.ini
+expect 'quarve apply --d' 'quarve apply --dry-run ' --dry-run
+expect 'quarve export --format h' 'quarve export --format home-manager ' home-manager
 
 i=0
 while IFS=$'\t' read -r line buffer got; do
