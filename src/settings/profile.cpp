@@ -110,6 +110,35 @@ std::string counted(size_t n, const char *one, const char *many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// What an apply whose make step planned plan would do, writing nothing: each type whose settings
+// change, with GIO's answer now and the profile's, in *changes; the pins it adds in the message.
+Outcome preview(const AssignPlan &plan, const std::string &name,
+                std::vector<ProfileChange> *changes) {
+    std::unordered_set<std::string> changed(plan.changed.begin(), plan.changed.end());
+    for (size_t i = 0; i < plan.types.size(); i++) {
+        if (!changed.contains(plan.types[i]))
+            continue;
+        g_autoptr(GAppInfo) now = apps_default_for_type(plan.types[i].c_str());
+        changes->push_back({plan.types[i], now != nullptr ? apps_desktop_id(now) : "",
+                            apps_desktop_id(plan.apps[i])});
+    }
+    std::vector<PinState> pins;
+    pins_status(&pins);
+    std::vector<std::string> pinning;
+    for (size_t i = 0; i < plan.pinned.size(); i++) {
+        auto at = std::find(plan.types.begin(), plan.types.end(), plan.pinned[i]);
+        std::string id = apps_desktop_id(plan.apps[at - plan.types.begin()]);
+        bool held_already = std::any_of(pins.begin(), pins.end(), [&](const PinState &p) {
+            return p.type == plan.pinned[i] && p.app_id == id;
+        });
+        if (!held_already)
+            pinning.push_back(plan.pinned[i]);
+    }
+    if (!pinning.empty())
+        return outcome_ok("Would pin: " + text_join(pinning));
+    return outcome_ok(changes->empty() ? "Nothing would change: " + name + " is in effect" : "");
+}
+
 } // namespace
 
 std::optional<std::string> profile_parse(std::string_view text, Profile *profile) {
@@ -266,30 +295,7 @@ Outcome profile_apply(const ProfileChoices &in, const std::string &name, Catalog
     if (dry_run) {
         if (auto refusal = assign_make(&change, choices, catalog, entry, &plan))
             return outcome_failed(failed + *refusal);
-        std::unordered_set<std::string> changed(plan.changed.begin(), plan.changed.end());
-        for (size_t i = 0; i < plan.types.size(); i++) {
-            if (!changed.contains(plan.types[i]))
-                continue;
-            g_autoptr(GAppInfo) now = apps_default_for_type(plan.types[i].c_str());
-            changes->push_back({plan.types[i], now != nullptr ? apps_desktop_id(now) : "",
-                                apps_desktop_id(plan.apps[i])});
-        }
-        std::vector<PinState> pins;
-        pins_status(&pins);
-        std::vector<std::string> pinning;
-        for (size_t i = 0; i < plan.pinned.size(); i++) {
-            auto at = std::find(plan.types.begin(), plan.types.end(), plan.pinned[i]);
-            std::string id = apps_desktop_id(plan.apps[at - plan.types.begin()]);
-            bool held_already = std::any_of(pins.begin(), pins.end(), [&](const PinState &p) {
-                return p.type == plan.pinned[i] && p.app_id == id;
-            });
-            if (!held_already)
-                pinning.push_back(plan.pinned[i]);
-        }
-        if (!pinning.empty())
-            return outcome_ok("Would pin: " + text_join(pinning));
-        return outcome_ok(changes->empty() ? "Nothing would change: " + name + " is in effect"
-                                           : "");
+        return preview(plan, name, changes);
     }
     std::string later;
     auto make = [&](Change *c) { return assign_make(c, choices, catalog, entry, &plan); };
@@ -304,7 +310,7 @@ Outcome profile_apply(const ProfileChoices &in, const std::string &name, Catalog
     std::string did;
     if (lists)
         did = counted(plan.changed.size(), "type", "types") + " changed";
-    if (pins)
+    if (pins && !plan.pinned.empty())
         did += (did.empty() ? "" : ", ") + counted(plan.pinned.size(), "type", "types") + " pinned";
     Outcome done = outcome_ok(did.empty() ? "Nothing to change: " + name + " is in effect"
                                           : "Applied " + name + ": " + did);
