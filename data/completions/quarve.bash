@@ -116,6 +116,25 @@ _quarve_reply() {
     done
 }
 
+# For the commands that read or write a profile: a file, an option where the word begins with a
+# dash, and the formats after export's --format.
+_quarve_profile() {
+    local command=$1 cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    if [[ $command == export && $prev == --format ]]; then
+        _quarve_reply <<<$'home-manager\nprofile'
+    elif [[ $cur == -* ]]; then
+        case $command in
+        export) _quarve_reply <<<--format ;;
+        apply) _quarve_reply <<<$'--dry-run\n--pin' ;;
+        check) _quarve_reply <<<--json ;;
+        esac
+    else
+        # Outside a completion (as the tests call it) compopt has nothing to set.
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    fi
+}
+
 _quarve() {
     local command=${COMP_WORDS[1]:-}
     if [[ $COMP_CWORD -eq 1 ]]; then
@@ -127,6 +146,7 @@ _quarve() {
     help) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_commands) ;;
     app) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_applications) ;;
     terminal) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_terminals; echo --json) ;;
+    export | apply | check) _quarve_profile "$command" ;;
     *)
         [[ $_quarve_item_commands == *" $command "* ]] || return 0
         if [[ $COMP_CWORD -eq 2 ]]; then

@@ -11,6 +11,12 @@ function __quarve_at
     contains -- $tokens[2] $argv[2..-1]
 end
 
+# True when the command is one of those named, whatever word is being completed.
+function __quarve_in
+    set -l tokens (commandline -opc)
+    test (count $tokens) -ge 2; and contains -- $tokens[2] $argv
+end
+
 # "NAME<tab>SUMMARY" lines, which fish shows as the name and its description.
 function __quarve_commands
     quarve --list-commands 2>/dev/null
@@ -62,3 +68,8 @@ complete -c quarve -n '__quarve_at 2 app' -a '(__quarve_applications)'
 complete -c quarve -n '__quarve_at 2 terminal' -a '(__quarve_terminals)'
 complete -c quarve -n '__quarve_at 2 show get set why pin unpin reset' -a '(__quarve_items types)'
 complete -c quarve -n '__quarve_at 3 set' -a '(__quarve_candidates)'
+complete -c quarve -n '__quarve_in export apply check' -F
+complete -c quarve -n '__quarve_in export' -l format -x -a 'home-manager profile' -d 'the form of the output'
+complete -c quarve -n '__quarve_in apply' -l dry-run -d 'print what would change'
+complete -c quarve -n '__quarve_in apply' -l pin -d 'pin what it sets'
+complete -c quarve -n '__quarve_in check' -l json -d 'one JSON document'

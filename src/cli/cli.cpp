@@ -41,7 +41,7 @@ struct Command {
     const char *name;
     const char *usage;   // as --help shows it, the name included
     int args;            // how many arguments it takes after its name
-    const char *options; // the options it takes, blank separated, or NULL
+    const char *options; // the options it takes, blank separated ("--a=": one with a value)
     const char *summary; // one line, for completion scripts
     const char *help;    // --help's text beside the usage; "\n" starts an indented line
     CommandRun run;
@@ -101,6 +101,22 @@ constexpr Command commands[] = {
      "terminal in;\nwith APP, put APP first in $XDG_CONFIG_HOME/xdg-terminals.list\n(undo "
      "takes it back); --json: as JSON",
      cmd_terminal},
+    {"export", "export [FILE] [--format home-manager]", -1,
+     "--format=", "write the user's default applications as a profile",
+     "the user's own default applications as a profile (see\nquarve(1)): to FILE, or without it "
+     "to standard output;\n--format home-manager: as "
+     "home-manager's\nxdg.mimeApps.defaultApplications",
+     cmd_export},
+    {"apply", "apply FILE [--dry-run] [--pin]", 1, "--dry-run --pin",
+     "make the default applications of a profile true",
+     "make every line of the profile FILE true, all or nothing, as\none assignment that one undo "
+     "takes back; --dry-run: print\nTYPE<tab>FROM<tab>TO for each type it would change "
+     "instead;\n--pin: pin what it sets too",
+     cmd_apply},
+    {"check", "check FILE [--json]", 1, "--json", "tell whether GIO does what a profile declares",
+     "each type of the profile FILE that GIO opens elsewhere:\nTYPE<tab>DECLARED<tab>GIO<tab>WHAT "
+     "DECIDES; exit status\n0 when none does, 1 on drift, 2 when FILE cannot be read",
+     cmd_check},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
@@ -118,6 +134,11 @@ bool has_word(std::string_view words, std::string_view word) {
 // True when option is one of those command takes.
 bool takes_option(const Command &command, std::string_view option) {
     return command.options != nullptr && has_word(command.options, option);
+}
+
+// True when option is one that command takes with a value.
+bool takes_value(const Command &command, std::string_view option) {
+    return takes_option(command, std::string(option) + "=");
 }
 
 const Command *find_command(std::string_view name) {
@@ -153,8 +174,17 @@ std::string json_help() {
         return "";
     std::string last = names.back();
     names.pop_back();
-    return "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
-           " prints one JSON document instead.\n";
+    std::string line = "--json after " + (names.empty() ? last : text_join(names) + " or " + last) +
+                       " prints one JSON document instead.";
+    // Wrapped at the help's width, between words.
+    for (size_t start = 0; line.size() - start > CLI_HELP_WIDTH;) {
+        size_t space = line.rfind(' ', start + CLI_HELP_WIDTH);
+        if (space == std::string::npos || space <= start)
+            break;
+        line[space] = '\n';
+        start = space + 1;
+    }
+    return line + "\n";
 }
 
 // The screen's keys in brief, from the table that gives the screen's own help.
@@ -193,10 +223,15 @@ std::string full_help() {
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"
+           "\n"
+           "Setting up a new machine from a profile kept in the dotfiles:\n"
+           "  quarve export defaults.ini    # on the old machine\n"
+           "  quarve apply defaults.ini     # on the new one\n"
            "\n" +
            json_help() +
            "\n"
-           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed; check: drift), 2\n"
+           "wrong usage (check, apply: a profile that cannot be read).\n"
            "\n" +
            cli_screen_keys() +
            "\n"
@@ -291,6 +326,13 @@ int run(int argc, char **argv) {
             options = false;
         else if (options && takes_option(*command, a))
             cli.options.push_back(std::string(a));
+        else if (options && takes_value(*command, a.substr(0, a.find('='))) &&
+                 a.find('=') != std::string_view::npos)
+            cli.options.push_back(std::string(a));
+        else if (options && takes_value(*command, a) && i + 1 < argc)
+            cli.options.push_back(std::string(a) + "=" + argv[++i]);
+        else if (options && takes_value(*command, a))
+            return cli_usage_error(std::string(a) + " needs a value");
         else if (options && a.starts_with("-") && a.size() > 1)
             return cli_usage_error(std::string("unknown option ") + argv[i]);
         else
@@ -318,6 +360,14 @@ int run(int argc, char **argv) {
 
 bool cli_option(const Cli *cli, std::string_view option) {
     return std::find(cli->options.begin(), cli->options.end(), option) != cli->options.end();
+}
+
+std::optional<std::string> cli_value(const Cli *cli, std::string_view option) {
+    for (const std::string &given : cli->options)
+        if (given.starts_with(option) && given.size() > option.size() &&
+            given[option.size()] == '=')
+            return given.substr(option.size() + 1);
+    return std::nullopt;
 }
 
 int cli_usage_error(const std::string &message) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ constexpr int CLI_USAGE = 2;
 // given.
 struct Cli {
     Catalog *catalog;
-    std::vector<std::string> options;
+    std::vector<std::string> options; // an option with its value as "--option=VALUE"
 };
 
 // The arguments after the command's name, its options taken out.
@@ -27,6 +28,8 @@ using CliArgs = std::vector<const char *>;
 
 // True when option was given.
 bool cli_option(const Cli *cli, std::string_view option);
+// The value given to an option that takes one ("--format X" or "--format=X"), or nullopt.
+std::optional<std::string> cli_value(const Cli *cli, std::string_view option);
 // The message on standard error with the hint to --help; exit status 2.
 int cli_usage_error(const std::string &message);
 // The message on standard error; exit status 1.
@@ -63,3 +66,7 @@ int cmd_terminal(Cli *cli, const CliArgs &args);
 int cmd_pin(Cli *cli, const CliArgs &args);
 int cmd_unpin(Cli *cli, const CliArgs &args);
 int cmd_pins(Cli *cli, const CliArgs &args);
+// Profiles.
+int cmd_export(Cli *cli, const CliArgs &args);
+int cmd_apply(Cli *cli, const CliArgs &args);
+int cmd_check(Cli *cli, const CliArgs &args);

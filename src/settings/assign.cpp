@@ -56,16 +56,15 @@ std::string decided_instead(const std::string &type, GAppInfo *now) {
 // the write, and GIO's word on the first ones tells whether it reads what was written.
 constexpr size_t APPS_CHECKED_TYPES = 64;
 
-// The types whose default GIO now answers with something else than want, each with what
-// decides it.
-std::string not_in_effect(const std::vector<std::string> &all, GAppInfo *want) {
-    std::vector<std::string> types(all.begin(),
-                                   all.begin() + std::min(all.size(), APPS_CHECKED_TYPES));
+// The types whose default GIO now answers with something else than the application wanted for
+// it (want, one for each type), each with what decides it.
+std::string not_in_effect(const std::vector<std::string> &types,
+                          const std::vector<GAppInfo *> &want) {
     std::string list;
-    for (const std::string &t : types) {
-        g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(t.c_str(), FALSE);
-        if (now == nullptr || !g_app_info_equal(now, want))
-            list += (list.empty() ? "" : "; ") + decided_instead(t, now);
+    for (size_t i = 0; i < std::min(types.size(), APPS_CHECKED_TYPES); i++) {
+        g_autoptr(GAppInfo) now = g_app_info_get_default_for_type(types[i].c_str(), FALSE);
+        if (now == nullptr || !g_app_info_equal(now, want[i]))
+            list += (list.empty() ? "" : "; ") + decided_instead(types[i], now);
     }
     return list;
 }
@@ -206,9 +205,10 @@ std::optional<std::string> add_journal(Change *change, JournalEntry entry) {
     return std::nullopt;
 }
 
-// Why a default of app for types would not be GIO's answer once the lists hold their new
-// bytes: an earlier list names another installed application. "" when nothing outranks it.
-std::string outranked(const std::vector<std::string> &types, const char *id,
+// Why the default of each type (to its application in apps) would not be GIO's answer once the
+// lists hold their new bytes: an earlier list names another installed application. "" when
+// nothing outranks them.
+std::string outranked(const std::vector<std::string> &types, const std::vector<GAppInfo *> &apps,
                       const std::vector<OpenList> &lists) {
     std::vector<std::pair<std::string, std::string>> replaced;
     for (const OpenList &l : lists)
@@ -216,7 +216,7 @@ std::string outranked(const std::vector<std::string> &types, const char *id,
     std::vector<std::optional<MimeappsDefault>> answers = mimeapps_first_defaults(types, replaced);
     std::string list;
     for (size_t i = 0; i < types.size(); i++)
-        if (answers[i] && answers[i]->id != id)
+        if (answers[i] && answers[i]->id != apps_desktop_id(apps[i]))
             list += (list.empty() ? "" : "; ") + types[i] + ": " + answers[i]->id + " in " +
                     answers[i]->file;
     return list;
@@ -236,68 +236,130 @@ std::string joined(const std::string &a, const std::string &b) {
 
 } // namespace
 
+std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice> &choices,
+                                       Catalog *catalog, const JournalEntry &start,
+                                       AssignPlan *plan) {
+    *plan = {};
+    // Each type once, with the choice whose application it gets: a later choice that sets the
+    // type itself wins; a declared sub-class never wins over a type a choice sets itself.
+    std::unordered_map<std::string, size_t> slot;
+    std::vector<size_t> owner;
+    std::vector<bool> own;
+    auto take = [&](const std::string &t, size_t choice, bool itself) {
+        auto [at, fresh] = slot.emplace(t, plan->types.size());
+        if (fresh) {
+            plan->types.push_back(t);
+            plan->apps.push_back(choices[choice].app);
+            owner.push_back(choice);
+            own.push_back(itself);
+        } else if (itself || !own[at->second]) {
+            plan->apps[at->second] = choices[choice].app;
+            owner[at->second] = choice;
+            own[at->second] = itself;
+        }
+    };
+    for (size_t n = 0; n < choices.size(); n++)
+        for (const std::string &t : assigned_types(choices[n].item))
+            take(t, n, true);
+    for (size_t n = 0; n < choices.size(); n++) {
+        // The sub-classes of the types the choice kept: those of a type another choice took
+        // follow that one.
+        std::vector<std::string> kept;
+        for (const std::string &t : assigned_types(choices[n].item))
+            if (owner[slot[t]] == n)
+                kept.push_back(t);
+        for (const std::string &t : declared_subtypes(kept, choices[n].app, catalog))
+            if (!slot.contains(t) || !own[slot[t]])
+                take(t, n, false);
+    }
+    for (size_t i = 0; i < plan->types.size(); i++)
+        if (!own[i])
+            plan->subtypes.push_back(plan->types[i]);
+    const std::vector<std::string> &types = plan->types;
+    std::vector<OpenList> lists;
+    if (auto refusal = open_lists(types, &lists))
+        return refusal;
+    JournalEntry entry = start;
+    std::unordered_set<std::string> changed;
+    // mimeapps.list gets everything GIO would write; a desktop list, which holds only
+    // defaults, gets the new default where it names one.
+    for (size_t i = 0; i < lists.size(); i++) {
+        ListText &text = lists[i].text;
+        std::vector<MimeappsEntry> before;
+        for (const std::string &t : types)
+            before.push_back(mimeapps_entry(text, t.c_str()));
+        for (size_t k = 0; k < types.size(); k++) {
+            const char *id = apps_desktop_id(plan->apps[k]);
+            if (i == 0)
+                mimeapps_set_default(&text, {types[k]}, id);
+            if (i > 0 && before[k].values[0])
+                mimeapps_set_entry(&text, types[k].c_str(), MimeappsEntry{{id, {}, {}}});
+            MimeappsEntry after = mimeapps_entry(text, types[k].c_str());
+            if (i == 0 || before[k] != after)
+                entry.types.push_back({types[k], before[k], after, i == 0 ? "" : lists[i].path});
+            if (before[k] != after && changed.insert(types[k]).second)
+                plan->changed.push_back(types[k]);
+        }
+    }
+    // Refused before anything is written: a write that GIO would not follow, put back
+    // again, is two writes of the settings that set off every watch of them.
+    std::string outranking = outranked(types, plan->apps, lists);
+    if (!outranking.empty())
+        return "another setting takes precedence for " + outranking;
+    add_lists(c, lists, &entry);
+    bool pins = std::any_of(choices.begin(), choices.end(),
+                            [](const AssignChoice &choice) { return choice.pin; });
+    if (!change_changes(*c) && !pins)
+        return std::nullopt; // it is the default already: nothing to write or to undo
+    if (change_changes(*c))
+        if (auto why = add_journal(c, entry))
+            plan->journal_warning = "it cannot be undone: " + *why;
+    // A choice pins the types it keeps; one that a later choice sets is that one's to pin.
+    std::vector<PinRequest> requests;
+    for (size_t n = 0; n < choices.size(); n++) {
+        if (!choices[n].pin)
+            continue;
+        requests.push_back({choices[n].item.name, {}});
+        for (const char *t : choices[n].item.types)
+            if (owner[slot[t]] == n) {
+                requests.back().pins.emplace_back(t, apps_desktop_id(choices[n].app));
+                plan->pinned.push_back(t);
+            }
+    }
+    return pins_in_change(c, types, lists[0].text, requests);
+}
+
+std::optional<std::string> assign_check(const Change &c, const AssignPlan &plan,
+                                        std::string *later) {
+    // A list outside the user's folders may still outrank the user's: success is only what
+    // GIO itself now answers.
+    std::string overridden = not_in_effect(plan.types, plan.apps);
+    if (overridden.empty())
+        return std::nullopt;
+    if (overwritten_since(c)) {
+        *later = "another program changed the settings right after: " + overridden;
+        return std::nullopt;
+    }
+    return "another setting takes precedence for " + overridden;
+}
+
 Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) {
     const std::string failed = pin ? std::string("Failed to pin ") + item.name + ": "
                                    : std::string("Failed to set default application: ");
     const char *id = apps_desktop_id(app);
-    std::vector<std::string> types, subtypes;
+    std::vector<std::string> subtypes;
     std::string journal_warning, later;
     Change change{std::string(apps_display_name(app)) + " for " + item.name, {}, {}, ""};
+    AssignPlan plan;
     auto make = [&](Change *c) -> std::optional<std::string> {
-        types = assigned_types(item);
-        subtypes = declared_subtypes(types, app, catalog);
-        types.insert(types.end(), subtypes.begin(), subtypes.end());
-        std::vector<OpenList> lists;
-        if (auto refusal = open_lists(types, &lists))
-            return refusal;
         JournalEntry entry{id, apps_display_name(app), item.name, {}, {}, "", "", ""};
-        // mimeapps.list gets everything GIO would write; a desktop list, which holds only
-        // defaults, gets the new default where it names one.
-        for (size_t i = 0; i < lists.size(); i++) {
-            ListText &text = lists[i].text;
-            std::vector<MimeappsEntry> before;
-            for (const std::string &t : types)
-                before.push_back(mimeapps_entry(text, t.c_str()));
-            if (i == 0)
-                mimeapps_set_default(&text, types, id);
-            for (size_t k = 0; k < types.size(); k++) {
-                if (i > 0 && before[k].values[0])
-                    mimeapps_set_entry(&text, types[k].c_str(), MimeappsEntry{{id, {}, {}}});
-                MimeappsEntry after = mimeapps_entry(text, types[k].c_str());
-                if (i == 0 || before[k] != after)
-                    entry.types.push_back(
-                        {types[k], before[k], after, i == 0 ? "" : lists[i].path});
-            }
-        }
-        // Refused before anything is written: a write that GIO would not follow, put back
-        // again, is two writes of the settings that set off every watch of them.
-        std::string outranking = outranked(types, id, lists);
-        if (!outranking.empty())
-            return "another setting takes precedence for " + outranking;
-        add_lists(c, lists, &entry);
-        if (!change_changes(*c) && !pin)
-            return std::nullopt; // it is the default already: nothing to write or to undo
-        journal_warning.clear();
-        if (change_changes(*c))
-            if (auto why = add_journal(c, entry))
-                journal_warning = "it cannot be undone: " + *why;
-        PinRequest request{item.name, {}};
-        for (const char *t : item.types)
-            request.pins.emplace_back(t, id);
-        return pins_in_change(c, types, lists[0].text, pin ? &request : nullptr);
+        std::optional<std::string> refusal =
+            assign_make(c, {{item, app, pin}}, catalog, entry, &plan);
+        subtypes = plan.subtypes;
+        journal_warning = plan.journal_warning;
+        return refusal;
     };
-    auto check = [&](const Change &c) -> std::optional<std::string> {
-        // A list outside the user's folders may still outrank the user's: success is only
-        // what GIO itself now answers.
-        std::string overridden = not_in_effect(types, app);
-        if (overridden.empty())
-            return std::nullopt;
-        if (overwritten_since(c)) {
-            later = "another program changed the settings right after: " + overridden;
-            return std::nullopt;
-        }
-        return "another setting takes precedence for " + overridden;
-    };
+    auto check = [&](const Change &c) { return assign_check(c, plan, &later); };
     std::optional<std::string> error = change_run(&change, make, check);
     if (error)
         return outcome_failed(failed + *error);

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "catalog/item.h"
+#include "settings/change.h"
 #include "util/outcome.h"
 
 struct Catalog;
@@ -35,3 +39,37 @@ Outcome assign_declared(GAppInfo *app);
 // types whose default was changed since ("Undone: …", "Nothing to undo", "Failed to undo…").
 // Pins of the types taken back follow, as they do an assignment.
 Outcome assign_undo();
+
+// One item of an assignment of several at once, with its application (borrowed).
+struct AssignChoice {
+    Item item;
+    GAppInfo *app;
+    bool pin = false; // the item's types are pinned to app in the same step
+};
+
+// What the make step of an assignment found, for its check and its outcome.
+struct AssignPlan {
+    // Every type it sets, each once: the items' own and their aliases' canonical types, then
+    // the declared sub-classes; and the application each gets (borrowed from the choices).
+    std::vector<std::string> types;
+    std::vector<GAppInfo *> apps;
+    std::vector<std::string> subtypes; // the declared sub-classes among types
+    std::vector<std::string> changed;  // the types whose settings change in some list
+    std::vector<std::string> pinned;   // the types the choices pin
+    std::string journal_warning;       // "it cannot be undone: why", or ""
+};
+
+// The make step (for change_run) of an assignment of every choice at once, as assign_app makes
+// one: all computed on the same texts of the lists, a type that two choices set getting the
+// later one's application (a declared sub-class only where no choice sets the type itself),
+// entry (named by the caller) as the journal's step with every type and every list it changes,
+// whole, and the pins following the lists, or pinned where a choice asks. The reason to refuse
+// the change, before anything is written.
+std::optional<std::string> assign_make(Change *change, const std::vector<AssignChoice> &choices,
+                                       Catalog *catalog, const JournalEntry &entry,
+                                       AssignPlan *plan);
+// The check step of such an assignment, once the lists are written: the reason to take it back
+// when GIO answers otherwise for one of its types; when another program wrote a list right
+// after, the change stands and *later says so.
+std::optional<std::string> assign_check(const Change &change, const AssignPlan &plan,
+                                        std::string *later);

@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/list_text.h"
@@ -64,6 +65,9 @@ mimeapps_first_defaults(const std::vector<std::string> &types,
 // The types (by their canonical names) that one of the user's own lists names a default for:
 // in the user's configuration folder or in XDG_DATA_HOME/applications.
 std::vector<std::string> mimeapps_user_default_types();
+// The same types, each (by its canonical name) with the default the first of those lists in GIO's
+// order names for it: its first installed application (the first named when none is).
+std::vector<std::pair<std::string, std::string>> mimeapps_user_defaults();
 // Removes what interrupted rereads left beside the settings. Only under the writers' lock.
 void mimeapps_sweep();
 // Starts watching for GIO to take in a write; call before the write, then mimeapps_reread after.

@@ -116,6 +116,14 @@ std::vector<std::string> pins_of_item(const Item &item) {
 
 std::optional<std::string> pins_in_change(Change *change, const std::vector<std::string> &types,
                                           const ListText &settings, const PinRequest *request) {
+    if (request == nullptr)
+        return pins_in_change(change, types, settings, std::vector<PinRequest>{});
+    return pins_in_change(change, types, settings, std::vector<PinRequest>{*request});
+}
+
+std::optional<std::string> pins_in_change(Change *change, const std::vector<std::string> &types,
+                                          const ListText &settings,
+                                          const std::vector<PinRequest> &requests) {
     std::vector<Pin> pins;
     load_pins(&pins); // a file that cannot be read holds no pin to move
     std::vector<std::pair<std::string, std::optional<std::string>>> moves;
@@ -128,7 +136,7 @@ std::optional<std::string> pins_in_change(Change *change, const std::vector<std:
         if (!now || *now != pin.app_id)
             moves.emplace_back(pin.type, now);
     }
-    if (moves.empty() && request == nullptr)
+    if (moves.empty() && requests.empty())
         return std::nullopt;
     auto edit = [&](GKeyFile *kf) {
         for (const auto &[type, app] : moves) {
@@ -137,14 +145,15 @@ std::optional<std::string> pins_in_change(Change *change, const std::vector<std:
             else
                 g_key_file_remove_group(kf, type.c_str(), nullptr);
         }
-        for (const auto &[type, app] : request ? request->pins : decltype(request->pins){}) {
-            g_key_file_set_string(kf, type.c_str(), PINS_KEY_APP, app.c_str());
-            g_key_file_set_string(kf, type.c_str(), PINS_KEY_ITEM, request->item.c_str());
-        }
+        for (const PinRequest &request : requests)
+            for (const auto &[type, app] : request.pins) {
+                g_key_file_set_string(kf, type.c_str(), PINS_KEY_APP, app.c_str());
+                g_key_file_set_string(kf, type.c_str(), PINS_KEY_ITEM, request.item.c_str());
+            }
     };
     // A pin left behind would be put back over the user's own choice by the next restore.
     return edit_in_change(change, edit,
-                          request ? "" : ", and a pinned type's pin would not follow");
+                          requests.empty() ? ", and a pinned type's pin would not follow" : "");
 }
 
 Outcome pins_pin(const Item &item) {

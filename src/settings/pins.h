@@ -58,3 +58,7 @@ struct PinRequest {
 std::optional<std::string> pins_in_change(Change *change, const std::vector<std::string> &types,
                                           const ListText &settings,
                                           const PinRequest *request = nullptr);
+// The same with the pins of several requests (one for each item pinned), in their order.
+std::optional<std::string> pins_in_change(Change *change, const std::vector<std::string> &types,
+                                          const ListText &settings,
+                                          const std::vector<PinRequest> &requests);

@@ -86,4 +86,8 @@ expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
 expect 'quarve terminal ' kitty xterm --json
 expect 'quarve terminal x' xterm
+# A profile's file, its options, and export's formats.
+expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
+expect 'quarve apply --d' --dry-run
+expect 'quarve export --format ' home-manager profile
 finish

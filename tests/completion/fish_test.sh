@@ -60,4 +60,7 @@ expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
 expect 'quarve terminal ' kitty xterm
 expect 'quarve terminal --j' --json
 expect 'quarve terminal x' xterm
+expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
+expect 'quarve apply x --d' --dry-run
+expect 'quarve export --format ' home-manager profile
 finish

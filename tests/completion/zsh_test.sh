@@ -43,6 +43,10 @@ expect 'quarve terminal --j' 'quarve terminal --json ' --json
 expect 'quarve terminal x' 'quarve terminal xterm ' xterm
 expect 'quarve undo ' 'quarve undo '
 expect 'quarve nosuchcommand ' 'quarve nosuchcommand '
+expect "quarve check $root/config/quarve/mimet" "quarve check $root/config/quarve/mimetypes.ini " \
+    mimetypes.ini
+expect 'quarve apply --d' 'quarve apply --dry-run ' --dry-run
+expect 'quarve export --format h' 'quarve export --format home-manager ' home-manager
 
 i=0
 while IFS=$'\t' read -r line buffer got; do
