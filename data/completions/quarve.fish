@@ -50,4 +50,6 @@ complete -c quarve -n '__quarve_at 2 list show get why' -l json -d 'one JSON doc
 complete -c quarve -n '__quarve_at 2 help' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 2 app' -a '(__quarve_applications)'
 complete -c quarve -n '__quarve_at 2 show get set why pin unpin reset' -a '(__quarve_items types)'
+# why explains a file or a link too.
+complete -c quarve -n '__quarve_at 2 why' -F
 complete -c quarve -n '__quarve_at 3 set' -a '(__quarve_candidates)'

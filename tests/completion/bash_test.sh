@@ -84,4 +84,10 @@ expect 'quarve get png '
 expect 'quarve set nothing-at-all '
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+# why explains files too, and still items; the other commands take no file.
+expect 'quarve why Zeb' 'Zebra\ notes.txt'
+expect "quarve why 'Zeb" 'Zebra notes.txt'
+expect 'quarve why Zo' 'Zoo/'
+expect 'quarve why pd' pdf
+expect 'quarve show Zeb'
 finish

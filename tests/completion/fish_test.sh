@@ -57,4 +57,7 @@ expect 'quarve undo '
 expect "quarve show 'Web Browser' "
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect 'quarve why Zeb' 'Zebra notes.txt'
+expect 'quarve why pd' pdf
+expect 'quarve show Zeb'
 finish

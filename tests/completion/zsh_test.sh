@@ -40,6 +40,10 @@ expect 'quarve set Web\ Browser fi' 'quarve set Web\ Browser firefox-esr ' firef
 expect 'quarve set "Notes & \"Drafts\"" ' 'quarve set "Notes & \"Drafts\"" ' org.gnome.gedit vim
 expect 'quarve undo ' 'quarve undo '
 expect 'quarve nosuchcommand ' 'quarve nosuchcommand '
+# _files hands zsh its matches quoted already.
+expect 'quarve why Zeb' 'quarve why Zebra\ notes.txt ' 'Zebra\ notes.txt'
+expect 'quarve why pd' 'quarve why pdf ' pdf
+expect 'quarve show Zeb' 'quarve show Zeb'
 
 i=0
 while IFS=$'\t' read -r line buffer got; do
