@@ -347,8 +347,19 @@ void draw_screen(AppState *s) {
     if (status[0] == '\0')
         status = s->source->idle_status;
     bool red = status == s->status && s->status_tone != TONE_DONE;
-    if (status[0] != '\0')
-        print(s, SCREEN_COL_ITEMS, tb_height() - 1, red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK,
-              status);
+    ColorRole role = red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK;
+    // A status wider than the screen begins in the blank row above its own rather than being cut
+    // off (the names in it can be long); what a third row would hold ends in "…".
+    int width = std::max(tb_width() - SCREEN_COL_ITEMS, 1), h = tb_height();
+    std::vector<OverlayLine> lines = wrap({role, status, 0}, width);
+    if (lines.size() > 1 && screen_list_rows(h) > 0) {
+        std::string rest;
+        for (size_t i = 1; i < lines.size(); i++)
+            rest += (i > 1 ? " " : "") + lines[i].text;
+        print(s, SCREEN_COL_ITEMS, h - 2, role, lines[0].text.c_str());
+        print(s, SCREEN_COL_ITEMS, h - 1, role, fit_columns(rest.c_str(), width).c_str());
+    } else if (status[0] != '\0') {
+        print(s, SCREEN_COL_ITEMS, h - 1, role, status);
+    }
     tb_present();
 }

@@ -210,3 +210,12 @@ TEST_F(Draw, HintsAfterTheHelpTextShowWholeOrNotAtAll) {
     }
     start();
 }
+
+TEST_F(Draw, AStatusWiderThanTheScreenBeginsInTheRowAboveItsOwn) {
+    start(40, 12);
+    state_set_status(&s, "Xarchiver is now default for Archive Manager; also set for 3 related "
+                         "types: i lists them");
+    frame();
+    EXPECT_EQ(grid_row(10), "  Xarchiver is now default for Archive");
+    EXPECT_EQ(grid_row(11), "  Manager; also set for 3 related types…");
+}
