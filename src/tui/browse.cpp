@@ -154,10 +154,8 @@ Reaction key_enter(AppState *s, const tb_event *) {
         return s->source->assign(s);
     state_set_status(s, "%s",
                      s->mode == MODE_APPS
-                         ? "Tab goes to its MIME types; Enter there makes it the "
-                           "default for one, A for all of them"
-                         : "Tab goes to the applications; Enter there makes one the "
-                           "default");
+                         ? "Tab goes to its MIME types; Enter there sets one, A sets all of them"
+                         : "Tab goes to the applications; Enter there makes one the default");
     return REACT_NONE;
 }
 
