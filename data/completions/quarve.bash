@@ -60,6 +60,17 @@ _quarve_candidates() {
     done < <(quarve show "$1" 2>/dev/null)
 }
 
+# The files and folders (these with a slash) whose names begin with the current word, for why.
+_quarve_files() {
+    local prefix path real
+    prefix=$(_quarve_unquote "${COMP_WORDS[COMP_CWORD]}")
+    while IFS= read -r path; do
+        real=$path
+        [[ $real == \~/* ]] && real=$HOME/${real:2}
+        if [[ -d $real ]]; then printf '%s/\n' "$path"; else printf '%s\n' "$path"; fi
+    done < <(compgen -f -- "$prefix")
+}
+
 # Every application, for the commands that take one without an item; nothing from a quarve
 # that has no such command.
 _quarve_applications() {
@@ -111,7 +122,12 @@ _quarve_reply() {
             word=${word//\$/\\\$}
             COMPREPLY+=("${word//\`/\\\`}")
             ;;
-        *) COMPREPLY+=("$(printf '%q' "$word")") ;;
+        *)
+            word=$(printf '%q' "$word")
+            # A path from the home folder keeps its tilde for the shell to expand.
+            [[ $word == '\~/'* ]] && word=${word:1}
+            COMPREPLY+=("$word")
+            ;;
         esac
     done
 }
@@ -152,7 +168,16 @@ _quarve() {
         if [[ $COMP_CWORD -eq 2 ]]; then
             local kind=""
             [[ $_quarve_type_commands == *" $command "* ]] && kind=types
-            _quarve_reply < <(_quarve_items "$kind")
+            if [[ $command == why ]]; then
+                _quarve_reply < <(
+                    _quarve_items "$kind"
+                    _quarve_files
+                )
+                # A folder takes no blank after it, so that its files can follow.
+                [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == */ ]] && compopt -o nospace 2>/dev/null
+            else
+                _quarve_reply < <(_quarve_items "$kind")
+            fi
         elif [[ $COMP_CWORD -eq 3 && $command == set ]]; then
             _quarve_reply < <(_quarve_candidates "$(_quarve_unquote "${COMP_WORDS[2]}")")
         fi

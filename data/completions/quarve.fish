@@ -67,6 +67,8 @@ complete -c quarve -n '__quarve_at 2 help' -a '(__quarve_commands)'
 complete -c quarve -n '__quarve_at 2 app' -a '(__quarve_applications)'
 complete -c quarve -n '__quarve_at 2 terminal' -a '(__quarve_terminals)'
 complete -c quarve -n '__quarve_at 2 show get set why pin unpin reset' -a '(__quarve_items types)'
+# why explains a file or a link too.
+complete -c quarve -n '__quarve_at 2 why' -F
 complete -c quarve -n '__quarve_at 3 set' -a '(__quarve_candidates)'
 complete -c quarve -n '__quarve_in export apply check' -F
 complete -c quarve -n '__quarve_in export' -l format -x -a 'home-manager profile' -d 'the form of the output'

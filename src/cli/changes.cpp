@@ -22,7 +22,7 @@ int cmd_set(Cli *cli, const CliArgs &args) {
     int status = cli_report(done);
     std::vector<std::string> also;
     for (const OutcomeType &t : done.types)
-        if (t.detail == "subtype")
+        if (t.detail == "subtype" || t.detail == "alias")
             also.push_back(t.type);
     if (done.ok && !also.empty())
         printf("Also set for: %s\n", record_plain(text_join(also).c_str()).c_str());
@@ -34,7 +34,10 @@ int cmd_reset(Cli *cli, const CliArgs &args) {
     if (!item)
         return cli_unknown_item(args[0]);
     int status = cli_report(assign_reset(*item));
-    return status == CLI_OK ? cmd_get(cli, args) : status;
+    // The types the system has no default for are named, but the reset itself went through.
+    if (status == CLI_OK)
+        cmd_get(cli, args);
+    return status;
 }
 
 int cmd_undo(Cli *, const CliArgs &) {

@@ -8,6 +8,7 @@
 #include "cli/record.h"
 #include "explain/why.h"
 #include "registry/apps.h"
+#include "util/text.h"
 
 namespace {
 
@@ -102,6 +103,9 @@ int cmd_show(Cli *cli, const CliArgs &args) {
               record_flag("default", apps_list_has(defaults, app))}});
     }
     record_print(out, cli_option(cli, "--json"));
+    // An empty answer is no answer a script can tell from a failure to ask.
+    if (apps == nullptr)
+        return cli_failure(std::string("no application opens ") + item->name);
     return CLI_OK;
 }
 
@@ -109,14 +113,23 @@ int cmd_get(Cli *cli, const CliArgs &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return cli_unknown_item(args[0]);
+    bool json = cli_option(cli, "--json");
     std::vector<Record> out;
+    std::vector<std::string> none;
     for (const char *type : item->types) {
         g_autoptr(GAppInfo) app = apps_default_for_type(type);
-        out.push_back({{record_text("type", type),
-                        record_text_or_null("default", app ? apps_desktop_id(app) : nullptr)}});
+        if (app == nullptr)
+            none.emplace_back(type);
+        // JSON keeps every type, with null for none; a line says only what there is.
+        if (app != nullptr || json)
+            out.push_back({{record_text("type", type),
+                            record_text_or_null("default", app ? apps_desktop_id(app) : nullptr)}});
     }
-    record_print(out, cli_option(cli, "--json"));
-    return CLI_OK;
+    record_print(out, json);
+    if (none.empty())
+        return CLI_OK;
+    int status = cli_failure("no default for " + text_join(none));
+    return none.size() == item->types.size() ? status : CLI_OK;
 }
 
 int cmd_why(Cli *cli, const CliArgs &args) {

@@ -39,27 +39,61 @@ struct Colors {
     uint16_t bg;
 };
 
-// In the order of ColorRole.
-constexpr Colors role_colors[] = {
-    {TB_YELLOW | TB_BOLD, TB_BLACK},  // ROLE_TITLE
-    {TB_WHITE, TB_BLACK},             // ROLE_HELP
-    {TB_CYAN | TB_BOLD, TB_BLACK},    // ROLE_SEARCH_PROMPT
-    {TB_MAGENTA | TB_BOLD, TB_BLACK}, // ROLE_ADD_PROMPT
-    {TB_WHITE, TB_BLACK},             // ROLE_ROW
-    {TB_WHITE, TB_BLUE},              // ROLE_ITEM_SELECTED
-    {TB_BLUE, TB_WHITE},              // ROLE_ITEM_SELECTED_IDLE
-    {TB_WHITE, TB_BLUE},              // ROLE_APP_SELECTED
-    {TB_GREEN, TB_BLACK},             // ROLE_STATUS_OK
-    {TB_RED, TB_BLACK},               // ROLE_STATUS_FAILED
+// In the order of ColorRole, for each way of using colour (COLORS_*).
+constexpr Colors role_colors[][ROLE_COUNT] = {
+    // COLORS_SPECIFIED
+    {
+        {TB_YELLOW | TB_BOLD, TB_BLACK},  // ROLE_TITLE
+        {TB_WHITE, TB_BLACK},             // ROLE_HELP
+        {TB_CYAN | TB_BOLD, TB_BLACK},    // ROLE_SEARCH_PROMPT
+        {TB_MAGENTA | TB_BOLD, TB_BLACK}, // ROLE_ADD_PROMPT
+        {TB_WHITE, TB_BLACK},             // ROLE_ROW
+        {TB_WHITE, TB_BLUE},              // ROLE_ITEM_SELECTED
+        {TB_BLUE, TB_WHITE},              // ROLE_ITEM_SELECTED_IDLE
+        {TB_WHITE, TB_BLUE},              // ROLE_APP_SELECTED
+        {TB_GREEN, TB_BLACK},             // ROLE_STATUS_OK
+        {TB_RED, TB_BLACK},               // ROLE_STATUS_FAILED
+    },
+    // COLORS_NONE: a selection is reverse video, bold where its pane has the focus; a failure
+    // is told by its text.
+    {
+        {TB_DEFAULT | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT, TB_DEFAULT},
+        {TB_DEFAULT | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT, TB_DEFAULT},
+        {TB_DEFAULT | TB_REVERSE | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT | TB_REVERSE, TB_DEFAULT},
+        {TB_DEFAULT | TB_REVERSE | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT, TB_DEFAULT},
+        {TB_DEFAULT, TB_DEFAULT},
+    },
+    // COLORS_TERMINAL: the background, plain rows and titles in the terminal's own colours (a
+    // title stays bold), so that a light theme stays light; bars, prompts and the status keep
+    // theirs.
+    {
+        {TB_DEFAULT | TB_BOLD, TB_DEFAULT},
+        {TB_DEFAULT, TB_DEFAULT},
+        {TB_CYAN | TB_BOLD, TB_BLACK},
+        {TB_MAGENTA | TB_BOLD, TB_BLACK},
+        {TB_DEFAULT, TB_DEFAULT},
+        {TB_WHITE, TB_BLUE},
+        {TB_BLUE, TB_WHITE},
+        {TB_WHITE, TB_BLUE},
+        {TB_GREEN, TB_BLACK},
+        {TB_RED, TB_BLACK},
+    },
 };
-static_assert(std::size(role_colors) == ROLE_COUNT, "one entry per role, in the order above");
+static_assert(std::size(role_colors) == COLORS_TERMINAL + 1, "one table per way of using colour");
 
-void print(int x, int y, ColorRole role, const char *text) {
-    tb_print(x, y, role_colors[role].fg, role_colors[role].bg, text);
+const Colors &colors_of(const AppState *s, ColorRole role) {
+    return role_colors[std::clamp(s->colors, COLORS_SPECIFIED, COLORS_TERMINAL)][role];
 }
 
-// text in at most columns cells. A longer text ends with "…" in its last column, and a wide
-// character that would cross the end is drawn as a space.
+void print(const AppState *s, int x, int y, ColorRole role, const char *text) {
+    tb_print(x, y, colors_of(s, role).fg, colors_of(s, role).bg, text);
+}
+
 // The columns text takes on the screen.
 int text_columns(const char *text) {
     int width = 0;
@@ -69,6 +103,8 @@ int text_columns(const char *text) {
     return width;
 }
 
+// text in at most columns cells. A longer text ends with "…" in its last column, and a wide
+// character that would cross the end is drawn as a space.
 std::string fit_columns(const char *text, int columns) {
     if (text_columns(text) <= columns)
         return text;
@@ -87,10 +123,57 @@ std::string fit_columns(const char *text, int columns) {
     return out + "…";
 }
 
+// Where the help overlay's text of a key begins: "  %-20s ".
+constexpr int DRAW_HELP_TEXT_COLUMN = 23;
+
 struct OverlayLine {
     ColorRole role;
     std::string text;
+    // Where its continuation lines begin when it is wider than the screen; -1 for two columns
+    // past its own indent.
+    int indent = -1;
 };
+
+// The line cut at blanks into lines of at most width columns, the ones after the first indented;
+// a word longer than a line is cut where the line ends. A line that fits is left as it is.
+std::vector<OverlayLine> wrap(const OverlayLine &line, int width) {
+    size_t lead = std::min(line.text.find_first_not_of(' '), line.text.size());
+    int indent = line.indent >= 0 ? line.indent : static_cast<int>(lead) + 2;
+    indent = std::min(indent, width / 2);
+    std::vector<OverlayLine> out;
+    std::string rest = line.text;
+    for (bool first = true;; first = false) {
+        std::string pad = first ? "" : std::string(static_cast<size_t>(indent), ' ');
+        int room = width - (first ? 0 : indent);
+        if (text_columns(rest.c_str()) <= room) {
+            out.push_back({line.role, pad + rest, line.indent});
+            return out;
+        }
+        // The last blank after the line's own indent where what comes before it fits, else the
+        // first cell that does not fit (at least one cell a line, whatever the width).
+        const char *base = rest.c_str();
+        size_t blank = std::string::npos, edge = 0;
+        int used = 0;
+        TermCell cell;
+        for (const char *p = base, *at = p; cells_next(&p, &cell); at = p) {
+            auto offset = static_cast<size_t>(at - base);
+            if (cell.ch == ' ' && offset > (first ? lead : 0))
+                blank = offset;
+            if (used + cell.width > room) {
+                edge = offset > 0 ? offset : static_cast<size_t>(p - base);
+                break;
+            }
+            used += cell.width;
+        }
+        size_t cut = blank != std::string::npos ? blank : edge;
+        std::string part = rest.substr(0, cut);
+        part.erase(part.find_last_not_of(' ') + 1);
+        out.push_back({line.role, pad + part, line.indent});
+        rest.erase(0, std::min(rest.find_first_not_of(' ', cut), rest.size()));
+        if (rest.empty())
+            return out;
+    }
+}
 
 // The help overlay: every key, and the files quarve reads and writes.
 std::vector<OverlayLine> help_lines(const KeyHelp *help) {
@@ -102,7 +185,7 @@ std::vector<OverlayLine> help_lines(const KeyHelp *help) {
             continue;
         }
         text_format(line, sizeof line, "  %-20s %s", k.keys, k.what);
-        lines.push_back({ROLE_HELP, line});
+        lines.push_back({ROLE_HELP, line, DRAW_HELP_TEXT_COLUMN});
     }
     lines.push_back({ROLE_HELP, ""});
     lines.push_back({ROLE_TITLE, "FILES"});
@@ -123,16 +206,19 @@ std::vector<OverlayLine> why_lines(AppState *s) {
     return lines;
 }
 
-// The open overlay's lines, without its closing line.
+// The open overlay's lines as the screen's width shows them, without its closing line.
 std::vector<OverlayLine> overlay(AppState *s) {
-    switch (s->overlay) {
-    case OVERLAY_HELP:
-        return help_lines(s->key_help);
-    case OVERLAY_WHY:
-        return why_lines(s);
-    default:
-        return {};
-    }
+    std::vector<OverlayLine> lines;
+    if (s->overlay == OVERLAY_HELP)
+        lines = help_lines(s->key_help);
+    else if (s->overlay == OVERLAY_WHY)
+        lines = why_lines(s);
+    int width = std::max(tb_width() - SCREEN_COL_ITEMS, 1);
+    std::vector<OverlayLine> shown;
+    for (const OverlayLine &line : lines)
+        for (OverlayLine &part : wrap(line, width))
+            shown.push_back(std::move(part));
+    return shown;
 }
 
 // An overlay fits when its lines, a blank line and its closing line do.
@@ -142,29 +228,45 @@ bool overlay_fits(size_t lines) {
 
 } // namespace
 
+void draw_set_clear(const AppState *s) {
+    tb_set_clear_attrs(colors_of(s, ROLE_ROW).fg, colors_of(s, ROLE_ROW).bg);
+}
+
 void draw_header(AppState *s) {
     constexpr const char *items_titles[] = {"CATEGORIES (1)", "EXTENSIONS (2)", "APPLICATIONS (3)"};
     static_assert(std::size(items_titles) == MODE_APPS + 1, "one title per mode");
-    print(SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE, items_titles[s->mode]);
+    print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TITLES, ROLE_TITLE, items_titles[s->mode]);
     // The application list's other pane holds its MIME types, which have no file.
     if (s->mode == MODE_APPS) {
-        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "MIME TYPES");
+        print(s, SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "MIME TYPES");
     } else {
-        print(SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
-        print(SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
+        print(s, SCREEN_COL_APPS, SCREEN_ROW_TITLES, ROLE_TITLE, "APPLICATIONS");
+        print(s, SCREEN_COL_FILE, SCREEN_ROW_TITLES, ROLE_TITLE, "FILE");
     }
     char line[DRAW_TOP_LINE_CAP];
     StatePlace place = state_place(s);
     if (place == PLACE_SEARCH) {
         text_format(line, sizeof line, "Search: %s_", s->search);
-        print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_SEARCH_PROMPT, line);
+        print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_SEARCH_PROMPT, line);
     } else if (place == PLACE_ADD) {
         text_format(line, sizeof line, "Add %s: %s_",
                     s->mode == MODE_CATEGORIES ? "Mime/Ext to Category" : "Mimetype or Extension",
                     s->add_text);
-        print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_ADD_PROMPT, line);
+        print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_ADD_PROMPT, line);
     } else {
-        print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_HELP, s->key_help->hints.c_str());
+        const KeyHelp *help = s->key_help;
+        print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE, ROLE_HELP, help->hints.c_str());
+        // A hint cut short at the edge reads as a wrong key ("q:"): each added one shows whole
+        // or not at all.
+        int x = SCREEN_COL_ITEMS + text_columns(help->hints.c_str());
+        for (const std::string &hint : help->added) {
+            std::string text = " " + hint;
+            int end = x + text_columns(text.c_str());
+            if (end > tb_width())
+                continue;
+            print(s, x, SCREEN_ROW_TOP_LINE, ROLE_HELP, text.c_str());
+            x = end;
+        }
     }
 }
 
@@ -176,7 +278,7 @@ void draw_items(AppState *s) {
         ColorRole role = ROLE_ROW;
         if (i == s->selected)
             role = s->focus == FOCUS_ITEMS ? ROLE_ITEM_SELECTED : ROLE_ITEM_SELECTED_IDLE;
-        print(SCREEN_COL_ITEMS, SCREEN_TOP_ROWS + r, role, view_label(s, i));
+        print(s, SCREEN_COL_ITEMS, SCREEN_TOP_ROWS + r, role, view_label(s, i));
     }
 }
 
@@ -199,12 +301,12 @@ void draw_apps(AppState *s) {
                             ? SCREEN_COL_ITEMS + text_columns(view_label(s, s->scroll + r))
                             : 0;
         if (label_end > SCREEN_COL_APPS)
-            print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW,
+            print(s, SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, ROLE_ROW,
                   std::string(static_cast<size_t>(label_end - SCREEN_COL_APPS), ' ').c_str());
-        print(SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role,
+        print(s, SCREEN_COL_APPS, SCREEN_TOP_ROWS + r, role,
               fit_columns(texts[r].text, SCREEN_COL_FILE - SCREEN_COL_APPS).c_str());
         if (texts[r].file != nullptr)
-            print(SCREEN_COL_FILE, SCREEN_TOP_ROWS + r, role, texts[r].file);
+            print(s, SCREEN_COL_FILE, SCREEN_TOP_ROWS + r, role, texts[r].file);
     }
 }
 
@@ -233,7 +335,7 @@ void draw_screen(AppState *s) {
                                             what});
         }
         for (int y = 0; y < rows && y < static_cast<int>(lines.size()); y++)
-            print(SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE + y, lines[static_cast<size_t>(y)].role,
+            print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE + y, lines[static_cast<size_t>(y)].role,
                   lines[static_cast<size_t>(y)].text.c_str());
         tb_present();
         return;
@@ -245,7 +347,19 @@ void draw_screen(AppState *s) {
     if (status[0] == '\0')
         status = s->source->idle_status;
     bool red = status == s->status && s->status_tone != TONE_DONE;
-    if (status[0] != '\0')
-        print(SCREEN_COL_ITEMS, tb_height() - 1, red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK, status);
+    ColorRole role = red ? ROLE_STATUS_FAILED : ROLE_STATUS_OK;
+    // A status wider than the screen begins in the blank row above its own rather than being cut
+    // off (the names in it can be long); what a third row would hold ends in "…".
+    int width = std::max(tb_width() - SCREEN_COL_ITEMS, 1), h = tb_height();
+    std::vector<OverlayLine> lines = wrap({role, status, 0}, width);
+    if (lines.size() > 1 && screen_list_rows(h) > 0) {
+        std::string rest;
+        for (size_t i = 1; i < lines.size(); i++)
+            rest += (i > 1 ? " " : "") + lines[i].text;
+        print(s, SCREEN_COL_ITEMS, h - 2, role, lines[0].text.c_str());
+        print(s, SCREEN_COL_ITEMS, h - 1, role, fit_columns(rest.c_str(), width).c_str());
+    } else if (status[0] != '\0') {
+        print(s, SCREEN_COL_ITEMS, h - 1, role, status);
+    }
     tb_present();
 }

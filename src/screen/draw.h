@@ -24,6 +24,8 @@ constexpr int screen_list_rows(int h) {
 // when it is scrolled to its top; 0 when it fits or none is open.
 int draw_overlay_hidden(AppState *s);
 
+// Sets the attributes of the cells no text covers, as the state's way of using colour says.
+void draw_set_clear(const AppState *s);
 // Draws and presents a complete frame; reads the state and never changes it.
 void draw_screen(AppState *s);
 void draw_header(AppState *s);

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Hints of this rank and later come after the specified help text.
+constexpr int KEYS_ADDED_RANK = 6;
+
 // The overlay's sections; a key is listed under the one its row names.
 constexpr const char *KEYS_HEADINGS[] = {"In the lists", "In a search or an add"};
 
@@ -38,8 +41,9 @@ constexpr KeyText KEY_TEXTS[] = {
     // The specified help text begins the help line: its keys rank first, in its order.
     {0, "1, 2", "list categories, or single MIME types by extension", "1:Categories 2:Ext", 1,
      "1, 2 and 3 switch lists", 10},
-    {0, "3", "list applications; the other pane holds the MIME types of each", "3:Apps", 6, nullptr,
-     0},
+    {0, "3",
+     "list applications; the other pane holds the MIME types of each, which i, p and r act on",
+     "3:Apps", 6, nullptr, 0},
     {0, "A", "(application list) make the application the default for all its types", nullptr, 0,
      nullptr, 0},
     {0, "/", "search: narrows the items as you type", "/:Search", 3, "/ searches", 9},
@@ -78,8 +82,12 @@ KeyHelp make_help() {
         }
         help.lines.push_back({k.keys, k.help});
     }
-    for (const KeyText *k : ranked([](const KeyText &t) { return t.hint ? t.hint_rank : 0; }))
-        help.hints += (help.hints.empty() ? "" : " ") + std::string(k->hint);
+    for (const KeyText *k : ranked([](const KeyText &t) { return t.hint ? t.hint_rank : 0; })) {
+        if (k->hint_rank >= KEYS_ADDED_RANK)
+            help.added.emplace_back(k->hint);
+        else
+            help.hints += (help.hints.empty() ? "" : " ") + std::string(k->hint);
+    }
     return help;
 }
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-// The help overlay's lines (a line without a text is a section heading) and the help line.
+// The help overlay's lines (a line without a text is a section heading) and the help line: the
+// specified help text, and the hints added after it, each shown only where it fits whole.
 struct KeyHelpLine {
     const char *keys;
     const char *what;
@@ -13,6 +14,7 @@ struct KeyHelpLine {
 struct KeyHelp {
     std::vector<KeyHelpLine> lines;
     std::string hints;
+    std::vector<std::string> added;
 };
 
 // The help of every key, made once from the table.

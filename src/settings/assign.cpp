@@ -371,9 +371,14 @@ Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) 
     std::string missing = undeclared(item, app);
     if (!missing.empty())
         done.message += "; it does not declare " + missing;
-    if (wrote)
-        for (const std::string &t : subtypes)
-            done.types.push_back({t, "subtype"});
+    // Every type set beyond the item's own: the canonical types of its aliases, and the
+    // sub-classes.
+    for (const std::string &t : plan.types) {
+        if (!wrote || std::find(item.types.begin(), item.types.end(), t) != item.types.end())
+            continue;
+        bool subtype = std::find(subtypes.begin(), subtypes.end(), t) != subtypes.end();
+        done.types.push_back({t, subtype ? "subtype" : "alias"});
+    }
     if (!change.journal.error.empty())
         journal_warning = "it cannot be undone: " + change.journal.error;
     // Said right after the success: every link or file the default opens will fail to start.

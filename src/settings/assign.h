@@ -23,7 +23,8 @@ struct Catalog;
 // The user's own desktop lists that name a default for one of the types get the new default
 // too, in the same step. With the catalogue, also each installed sub-class of the types that
 // the application declares, that no category lists and that the user's lists name no default
-// for (in the outcome's types, detail "subtype"). "NAME is now default for ITEM", followed by
+// for (in the outcome's types, detail "subtype"; the canonical types of aliases there too, detail
+// "alias", each when the change was written). "NAME is now default for ITEM", followed by
 // "; it does not declare TYPE, …" for types the application does not declare, or "Failed to
 // set default application: why". An application that runs in a terminal when GIO finds none to
 // start it in is set all the same, with the warning "it runs in a terminal and GIO finds none".

@@ -5,7 +5,7 @@
 //   tui     every field: the selections, scrolls, focus, mode, entries, overlay, status, apps,
 //           view, the catalogue (through its edits), listed, dev_mode, dev_count and source (at
 //           start-up), the pins last reported, app_cache (dropped on a change of the registry
-//           or of the settings)
+//           or of the settings), colors (at start-up), related (at each assignment)
 //   screen  the view and listed (view_rebuild), and the status through state_report and
 //           state_set_status only for the faces' sake; drawing only reads
 // The core below (registry, settings, explain, catalog) never sees this record: it takes items
@@ -39,6 +39,12 @@ constexpr int32_t TONE_DONE = 0;
 constexpr int32_t TONE_FAILED = 1;
 constexpr int32_t TONE_NOTICE = 2;
 
+// How the screen uses colour, read once at start-up from the environment.
+constexpr int32_t COLORS_SPECIFIED = 0; // the layout's own colours
+constexpr int32_t COLORS_NONE = 1;      // NO_COLOR: reverse video and bold, no colour at all
+constexpr int32_t COLORS_TERMINAL = 2;  // QUARVE_COLORS=terminal: white on black is the
+                                        // terminal's own text on its own background
+
 // Where a key goes, and what is drawn: derived from the record by state_place.
 enum StatePlace : uint8_t {
     PLACE_LISTS,   // browsing, in either pane
@@ -53,6 +59,7 @@ constexpr size_t APP_ROW_CAP = 256;
 
 struct PaneSource;
 struct KeyHelp;
+struct RelatedTypes;
 
 struct AppState {
     int32_t selected;     // row of the item pane (index into view, or a placeholder row)
@@ -81,6 +88,8 @@ struct AppState {
     int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
+    int32_t colors;           // COLORS_SPECIFIED, COLORS_NONE or COLORS_TERMINAL
+    RelatedTypes *related;    // what the last assignment set beyond its item; owned, or NULL
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.

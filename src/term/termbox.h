@@ -16,6 +16,7 @@ constexpr uint16_t TB_MAGENTA = 0x0006;
 constexpr uint16_t TB_CYAN = 0x0007;
 constexpr uint16_t TB_WHITE = 0x0008;
 constexpr uint16_t TB_BOLD = 0x0100;
+constexpr uint16_t TB_REVERSE = 0x0400;
 
 // Event types.
 constexpr uint8_t TB_EVENT_KEY = 1;
@@ -93,6 +94,9 @@ int tb_height();
 int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text);
 // Shows the frame.
 int tb_present();
+// Names the terminal window (its title) where the terminal's description says it has a status
+// line for it; TB_ERR and nothing written elsewhere. tb_shutdown takes it away again.
+int tb_set_title(const char *title);
 // Zero-fills *event, then blocks for the next key or resize. Negative when the terminal is gone.
 int tb_poll_event(tb_event *event);
 // As tb_poll_event, but waits at most timeout_ms (0: not at all); TB_ERR_NO_EVENT when nothing

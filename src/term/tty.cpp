@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -48,6 +49,7 @@ struct Tty {
     short next_pair = 1;
     uint16_t clear_fg = TB_DEFAULT;
     uint16_t clear_bg = TB_DEFAULT;
+    bool titled = false; // tb_set_title named the window
     struct sigaction old_winch = {};
 };
 
@@ -162,6 +164,8 @@ short colour_pair(uint16_t fg, uint16_t bg) {
 // On a terminal without colours a coloured background (a selection bar) shows as reverse video.
 attr_t attributes(uint16_t fg, uint16_t bg) {
     attr_t a = (fg & TB_BOLD) ? A_BOLD : A_NORMAL;
+    if (fg & TB_REVERSE)
+        a |= A_REVERSE;
     uint16_t b = bg & 0x0F;
     if (!has_colors() && b != TB_DEFAULT && b != TB_BLACK)
         a |= A_REVERSE;
@@ -190,6 +194,26 @@ TtyWait wait_for_input(int timeout_ms) {
                      (p[1].revents & POLLIN) != 0;
         return ready ? TTY_READY : TTY_GONE;
     }
+}
+
+// A capability of the terminal's description, or NULL where it has none.
+const char *capability(const char *name) {
+    char *value = tigetstr(name);
+    return value == nullptr || value == reinterpret_cast<char *>(-1) ? nullptr : value;
+}
+
+// The UTF-8 bytes of code point cp, which cells_next has found valid.
+void put_utf8(std::string *out, uint32_t cp) {
+    if (cp < 0x80) {
+        *out += static_cast<char>(cp);
+        return;
+    }
+    int n = cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+    char bytes[4];
+    for (int i = n - 1; i > 0; i--, cp >>= 6)
+        bytes[i] = static_cast<char>(0x80 | (cp & 0x3F));
+    bytes[0] = static_cast<char>((n == 2 ? 0xC0 : n == 3 ? 0xE0 : 0xF0) | cp);
+    out->append(bytes, static_cast<size_t>(n));
 }
 
 void set_bracketed_paste(const char *sequence) {
@@ -265,8 +289,7 @@ int tb_init() {
     set_term(tty.screen);
     // A terminal that cannot place the cursor (TERM=dumb and the like) would print the
     // frame as one run-on line.
-    const char *move = tigetstr("cup");
-    if (move == nullptr || move == reinterpret_cast<const char *>(-1)) {
+    if (capability("cup") == nullptr) {
         release_terminal();
         return TB_ERR_NO_TERM;
     }
@@ -291,6 +314,10 @@ int tb_init() {
 int tb_shutdown() {
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
+    // The title leaves with the program where the terminal can take it away.
+    const char *off = capability("dsl");
+    if (tty.titled && off != nullptr)
+        fputs(off, tty.file);
     set_bracketed_paste(TTY_PASTE_OFF);
     release_terminal();
     return TB_OK;
@@ -344,6 +371,29 @@ int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
         mvwadd_wch(stdscr, y, x, &cc);
         x += cell.width;
     }
+    return TB_OK;
+}
+
+int tb_set_title(const char *title) {
+    if (tty.screen == nullptr)
+        return TB_ERR_NOT_INIT;
+    // Only where the description says the terminal has a status line, which is the window's
+    // title on those that have one: on any other the sequence would show as text, or worse.
+    const char *to = capability("tsl"), *from = capability("fsl");
+    if (tigetflag("hs") <= 0 || to == nullptr || from == nullptr || title == nullptr)
+        return TB_ERR;
+    // The title is text: no control character of it reaches the terminal.
+    std::string text;
+    TermCell cell;
+    for (const char *p = title; cells_next(&p, &cell);)
+        if (cell.ch != CELL_PLACEHOLDER)
+            for (int i = -1; i < cell.nmarks; i++)
+                put_utf8(&text, i < 0 ? cell.ch : cell.marks[i]);
+    fputs(tiparm(to, 0), tty.file);
+    fputs(text.c_str(), tty.file);
+    fputs(from, tty.file);
+    fflush(tty.file);
+    tty.titled = true;
     return TB_OK;
 }
 

@@ -116,6 +116,25 @@ Reaction key_end(AppState *s, const tb_event *) {
     return jump(s, INT32_MAX);
 }
 
+// Why the application pane has no row for a key to act on.
+void say_pane_empty(AppState *s) {
+    std::optional<Item> item = view_item(s, s->selected);
+    if (s->selected >= view_count(s) || s->mode == MODE_APPS)
+        tui_say_nothing_selected(s);
+    else
+        state_set_status(s, "No application opens %s",
+                         item ? item->name : view_label(s, s->selected));
+}
+
+bool pane_empty(const AppState *s) {
+    return s->apps == nullptr;
+}
+
+Reaction key_pane_empty(AppState *s, const tb_event *) {
+    say_pane_empty(s);
+    return REACT_NONE;
+}
+
 Reaction key_to_apps(AppState *s, const tb_event *) {
     if (on_items(s)) {
         s->focus = FOCUS_APPS;
@@ -131,7 +150,13 @@ Reaction key_to_items(AppState *s, const tb_event *) {
 }
 
 Reaction key_enter(AppState *s, const tb_event *) {
-    return on_items(s) ? REACT_NONE : s->source->assign(s);
+    if (!on_items(s))
+        return s->source->assign(s);
+    state_set_status(s, "%s",
+                     s->mode == MODE_APPS
+                         ? "Tab goes to its MIME types; Enter there sets one, A sets all of them"
+                         : "Tab goes to the applications; Enter there makes one the default");
+    return REACT_NONE;
 }
 
 Reaction key_undo(AppState *s, const tb_event *) {
@@ -182,7 +207,10 @@ Reaction key_add(AppState *s, const tb_event *) {
 }
 
 Reaction key_delete(AppState *s, const tb_event *) {
-    return s->selected < view_len(s) ? entry_delete(s) : REACT_NONE;
+    if (s->selected < view_len(s))
+        return entry_delete(s);
+    tui_say_nothing_selected(s);
+    return REACT_NONE;
 }
 
 Reaction key_help(AppState *s, const tb_event *) {
@@ -196,6 +224,9 @@ Reaction key_why(AppState *s, const tb_event *) {
         s->why_lines = g_ptr_array_new_with_free_func(g_free);
     g_ptr_array_set_size(s->why_lines, 0);
     s->source->why(s, s->why_lines);
+    // No overlay opens empty: the source has said why there is nothing to explain.
+    if (s->why_lines->len == 0)
+        return REACT_NONE;
     s->overlay = OVERLAY_WHY;
     s->overlay_scroll = 0;
     return REACT_NONE;
@@ -257,8 +288,57 @@ bool add_has_text(const AppState *s) {
     return s->add_text[0] != '\0';
 }
 
+// The application list with the focus on an application: keys of items have none to act on.
+bool on_application(const AppState *s) {
+    return s->mode == MODE_APPS && s->focus == FOCUS_ITEMS;
+}
+
+// What a key that cannot act here says instead, and where it does act.
+Reaction say(AppState *s, const char *text) {
+    state_set_status(s, "%s", text);
+    return REACT_NONE;
+}
+
+Reaction key_pin_needs_item(AppState *s, const tb_event *) {
+    return say(s, "Pins are set on items: press 1 or 2");
+}
+
+Reaction key_reset_needs_item(AppState *s, const tb_event *) {
+    return say(s, "Resets are made on items: press 1 or 2");
+}
+
+Reaction key_assign_all_needs_app(AppState *s, const tb_event *) {
+    return say(s, "A makes an application the default for all its types: press 3 to list them");
+}
+
+Reaction key_add_needs_catalogue(AppState *s, const tb_event *) {
+    return say(s, "MIME types are added to a category or to the MIME type list: press 1 or 2");
+}
+
+Reaction key_delete_needs_type_list(AppState *s, const tb_event *) {
+    return say(s, "d deletes from the MIME type list: press 2");
+}
+
+// A key bound to nothing where it is pressed says so, and where the keys are.
+void say_unbound(AppState *s, const tb_event *ev, StatePlace place) {
+    if (place == PLACE_SEARCH || place == PLACE_ADD) {
+        // Only keys that are not text reach here.
+        say(s, place == PLACE_SEARCH ? "Typing a search: Enter or Esc ends it"
+                                     : "Typing a MIME type to add: Enter adds it, Esc ends it");
+        return;
+    }
+    char name[8] = "Space";
+    if (ev->ch > ' ')
+        name[g_unichar_to_utf8(ev->ch, name)] = '\0';
+    if (ev->ch != 0)
+        state_set_status(s, "%s does nothing here: ? lists the keys", name);
+    else
+        say(s, "That key does nothing here: ? lists the keys");
+}
+
 // What each key does where; the first row of the place that matches and whose condition
-// holds acts. Its help is the screen's key table (screen/keys.cpp).
+// holds acts. A key that cannot act where it is pressed says why in the status line, from a
+// row of its own or from its action. Its help is the screen's key table (screen/keys.cpp).
 constexpr KeyRow key_table[] = {
     {AT_ANYWHERE, TB_KEY_CTRL_C, 0, 0, nullptr, NEED_NOTHING, key_quit},
     {AT_LISTS, TB_KEY_ARROW_UP, 0, 0, nullptr, NEED_NOTHING, key_up},
@@ -267,20 +347,27 @@ constexpr KeyRow key_table[] = {
     {AT_LISTS, TB_KEY_PGDN, 0, 0, nullptr, NEED_NOTHING, key_page_down},
     {AT_LISTS, TB_KEY_HOME, 0, 0, nullptr, NEED_NOTHING, key_home},
     {AT_LISTS, TB_KEY_END, 0, 0, nullptr, NEED_NOTHING, key_end},
+    {AT_LISTS, TB_KEY_ARROW_RIGHT, TB_KEY_TAB, 0, pane_empty, NEED_NOTHING, key_pane_empty},
     {AT_LISTS, TB_KEY_ARROW_RIGHT, TB_KEY_TAB, 0, nullptr, NEED_NOTHING, key_to_apps},
     {AT_LISTS, TB_KEY_ARROW_LEFT, 0, 0, nullptr, NEED_NOTHING, key_to_items},
+    {AT_LISTS, TB_KEY_ENTER, 0, 0, pane_empty, NEED_NOTHING, key_pane_empty},
     {AT_LISTS, TB_KEY_ENTER, 0, 0, nullptr, NEED_NOTHING, key_enter},
     {AT_LISTS, 0, 0, 'u', nullptr, NEED_SETTINGS, key_undo},
+    {AT_LISTS, 0, 0, 'r', on_application, NEED_NOTHING, key_reset_needs_item},
     {AT_LISTS, 0, 0, 'r', nullptr, NEED_SETTINGS, key_reset},
+    {AT_LISTS, 0, 0, 'p', on_application, NEED_NOTHING, key_pin_needs_item},
     {AT_LISTS, 0, 0, 'p', nullptr, NEED_PINS, key_pin},
     {AT_LISTS, 0, 0, 'R', nullptr, NEED_PINS, key_restore_pins},
     {AT_LISTS, 0, 0, '1', nullptr, NEED_NOTHING, key_categories},
     {AT_LISTS, 0, 0, '2', nullptr, NEED_NOTHING, key_extensions},
     {AT_LISTS, 0, 0, '3', nullptr, NEED_NOTHING, key_applications},
     {AT_LISTS, 0, 0, 'A', in_app_list, NEED_NOTHING, key_assign_all},
+    {AT_LISTS, 0, 0, 'A', nullptr, NEED_NOTHING, key_assign_all_needs_app},
     {AT_LISTS, 0, 0, '/', nullptr, NEED_NOTHING, key_search},
     {AT_LISTS, 0, 0, 'a', in_catalogue, NEED_NOTHING, key_add},
+    {AT_LISTS, 0, 0, 'a', nullptr, NEED_NOTHING, key_add_needs_catalogue},
     {AT_LISTS, 0, 0, 'd', in_type_list, NEED_CATALOGUE, key_delete},
+    {AT_LISTS, 0, 0, 'd', nullptr, NEED_NOTHING, key_delete_needs_type_list},
     {AT_LISTS, 0, 0, 'i', nullptr, NEED_NOTHING, key_why},
     {AT_LISTS, 0, 0, '?', nullptr, NEED_NOTHING, key_help},
     {AT_LISTS, 0, 0, 'q', nullptr, NEED_NOTHING, key_quit},
@@ -343,5 +430,7 @@ bool tui_event(AppState *s, const tb_event *ev) {
     }
     if (place == PLACE_OVERLAY)
         close_overlay(s);
+    else
+        say_unbound(s, ev, place);
     return false;
 }

@@ -4,10 +4,23 @@
 
 #include <cstdint>
 #include <gio/gio.h>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "catalog/item.h"
 #include "tui/tui.h"
+#include "util/outcome.h"
 
 struct AppState;
+
+// What the last assignment made on the screen set beyond its item's own types (the canonical
+// types of aliases, the sub-classes the application declares), for i to list.
+struct RelatedTypes {
+    std::vector<std::string> item_types; // the item's own types
+    std::string what;                    // "NAME for ITEM"
+    std::vector<OutcomeType> types;      // detail "alias" or "subtype"
+};
 
 // New list of GAppInfo references (caller owns list and references) for view row index;
 // empty outside the view.
@@ -26,7 +39,7 @@ bool tui_refresh(AppState *s);
 Reaction tui_assign(AppState *s);
 // tui_assign with what it changed applied at once, for callers outside the key loop.
 void apps_set_default(AppState *s);
-// Hands the item at selected back to the system defaults and reports in status.
+// Hands the item keys act on (tui_key_item) back to the system defaults and reports in status.
 Reaction tui_reset(AppState *s);
 // The application list: makes the application at selected the default for the MIME type at
 // app_selected and reports the outcome in status. Does nothing when either is missing.
@@ -36,3 +49,15 @@ Reaction tui_set_for_type(AppState *s);
 Reaction tui_set_all(AppState *s);
 // Takes back the most recent assignment and reports in status.
 Reaction tui_undo(AppState *s);
+
+// The item i, p and r act on: the selected row's, or in the application list with the focus on
+// the MIME types, the selected type (which *slot then holds). nullopt when there is none.
+std::optional<Item> tui_key_item(AppState *s, char **slot);
+// Says in status why no item is there to act on: nothing matches the search, the list is
+// empty, or the selected application declares no MIME type.
+void tui_say_nothing_selected(AppState *s);
+// The related types of the last assignment when it was made for exactly the types of item;
+// NULL otherwise.
+const RelatedTypes *tui_related(const AppState *s, const Item &item);
+// Lets go of the last assignment's related types.
+void tui_forget_related(AppState *s);

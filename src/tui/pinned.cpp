@@ -5,11 +5,15 @@
 #include "screen/view.h"
 #include "settings/pins.h"
 #include "state/state.h"
+#include "tui/pane.h"
 
 Reaction pinned_toggle(AppState *s) {
-    std::optional<Item> item = view_item(s, s->selected);
-    if (!item)
+    char *slot = nullptr;
+    std::optional<Item> item = tui_key_item(s, &slot);
+    if (!item) {
+        tui_say_nothing_selected(s);
         return REACT_NONE;
+    }
     bool pinned = pins_of_item(*item).size() == item->types.size();
     state_report(s, pinned ? pins_unpin(*item) : pins_pin(*item));
     return REACT_ANSWERS;

@@ -6,8 +6,8 @@
 
 struct AppState;
 
-// Pins every type of the item at selected to its current default, or, when each of them is
-// pinned already, takes the pins off; reports in status.
+// Pins every type of the item keys act on (tui_key_item) to its current default, or, when each
+// of them is pinned already, takes the pins off; reports in status.
 Reaction pinned_toggle(AppState *s);
 // Puts back every pin that another program has changed and reports in status.
 Reaction pinned_restore(AppState *s);

@@ -18,9 +18,35 @@
 #include "tui/source.h"
 #include "tui/tui.h"
 
+namespace {
+
+// scripts/demo sets QUARVE_DEMO: what the screen shows are sample applications in a folder of
+// their own, which nothing on it would tell otherwise.
+constexpr const char *TUI_DEMO_STATUS =
+    "Demonstration on sample applications: your own settings are untouched";
+constexpr const char *TUI_DEMO_TITLE = "quarve: demonstration on sample applications";
+
+// NO_COLOR set and not empty turns colour off (no-color.org); QUARVE_COLORS=terminal keeps
+// the terminal's own text and background colours where the screen is white on black.
+int32_t colors_from_env() {
+    const char *none = g_getenv("NO_COLOR");
+    if (none != nullptr && none[0] != '\0')
+        return COLORS_NONE;
+    return g_strcmp0(g_getenv("QUARVE_COLORS"), "terminal") == 0 ? COLORS_TERMINAL
+                                                                 : COLORS_SPECIFIED;
+}
+
+bool demo_from_env() {
+    const char *demo = g_getenv("QUARVE_DEMO");
+    return demo != nullptr && demo[0] != '\0';
+}
+
+} // namespace
+
 void tui_startup(AppState *s, int first_rows) {
-    tb_set_clear_attrs(TB_WHITE, TB_BLACK);
     memset(s, 0, sizeof *s);
+    s->colors = colors_from_env();
+    draw_set_clear(s);
     s->mode = MODE_CATEGORIES;
     // Before GIO is first asked: what it reads must be whole.
     std::string recovered = change_recover_at_start();
@@ -30,12 +56,20 @@ void tui_startup(AppState *s, int first_rows) {
     s->source = s->dev_mode ? &SOURCE_DEV : &SOURCE_REGISTRY;
     s->key_help = keys_help();
     s->app_cache = app_cache_new();
-    // Said once, at start: the catalogue the user wrote is not what is shown.
+    // Said once, at start: a demonstration, a change an earlier run left half made, and a
+    // catalogue the user wrote that is not what is shown.
+    bool demo = demo_from_env();
+    if (demo)
+        tb_set_title(TUI_DEMO_TITLE);
+    std::string opening = demo ? TUI_DEMO_STATUS : "";
     const char *problem = s->catalog->load_problem;
+    for (const std::string &said : {recovered, std::string(problem != nullptr ? problem : "")})
+        if (!said.empty())
+            opening += (opening.empty() ? "" : "; ") + said;
     if (problem != nullptr)
-        state_set_notice(s, "%s%s%s", recovered.c_str(), recovered.empty() ? "" : "; ", problem);
-    else if (!recovered.empty())
-        state_set_status(s, "%s", recovered.c_str());
+        state_set_notice(s, "%s", opening.c_str());
+    else if (!opening.empty())
+        state_set_status(s, "%s", opening.c_str());
     if (first_rows > 0)
         tui_reload_head(s, first_rows);
     else
@@ -186,6 +220,7 @@ int tui_run(AppState *s) {
 }
 
 void tui_teardown(AppState *s) {
+    tui_forget_related(s);
     state_free_apps(s);
     g_clear_pointer(&s->app_cache, app_cache_free);
     view_release(s);

@@ -133,17 +133,52 @@ bool registry_refresh(AppState *s) {
     return s->mode == MODE_APPS ? relist_refresh(s) : candidates_refresh(s);
 }
 
+void add_why(GPtrArray *lines, const char *type) {
+    for (const std::string &line : why_text(why_type(type)))
+        g_ptr_array_add(lines, g_strdup(line.c_str()));
+}
+
+// The explanation of each of the item's types; in the application list with the focus on an
+// application, of every type it declares.
 void registry_why(AppState *s, GPtrArray *lines) {
-    std::optional<Item> item = view_item(s, s->selected);
-    if (!item)
+    char *slot = nullptr;
+    g_auto(GStrv) declared = nullptr;
+    std::optional<Item> item;
+    GAppInfo *app =
+        s->mode == MODE_APPS && s->focus == FOCUS_ITEMS ? view_app(s, s->selected) : nullptr;
+    if (app != nullptr) {
+        declared = apps_declared_types(app);
+        item = Item{apps_display_name(app), {declared, g_strv_length(declared)}, false};
+    } else {
+        item = tui_key_item(s, &slot);
+    }
+    if (!item || item->types.empty()) {
+        tui_say_nothing_selected(s);
         return;
+    }
     bool first = true;
     for (const char *type : item->types) {
         if (!first)
             g_ptr_array_add(lines, g_strdup(""));
         first = false;
-        for (const std::string &line : why_text(why_type(type)))
-            g_ptr_array_add(lines, g_strdup(line.c_str()));
+        add_why(lines, type);
+    }
+    // What the last assignment set beyond these types shows nowhere else.
+    if (const RelatedTypes *related = tui_related(s, *item)) {
+        g_ptr_array_add(lines, g_strdup(""));
+        size_t n = related->types.size();
+        g_ptr_array_add(lines,
+                        g_strdup_printf("Also set with %s, %zu related %s:", related->what.c_str(),
+                                        n, n == 1 ? "type" : "types"));
+        for (const OutcomeType &t : related->types)
+            g_ptr_array_add(lines, g_strdup_printf("  %s: %s", t.type.c_str(),
+                                                   t.detail == "alias"
+                                                       ? "the canonical type of an alias above"
+                                                       : "a sub-class the application declares"));
+        for (const OutcomeType &t : related->types) {
+            g_ptr_array_add(lines, g_strdup(""));
+            add_why(lines, t.type.c_str());
+        }
     }
     std::vector<std::string> pinned = pins_of_item(*item);
     if (pinned.empty())

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 #include "xdg_env.h"
@@ -250,6 +251,18 @@ TEST(Completion, ScriptsAreValidInTheirShells) {
     }
 }
 
+TEST_F(Cli, SetNamesEveryOtherTypeItSet) {
+    env.add_app("roller", "Roller",
+                {"application/zip", "application/x-gzip", "application/epub+zip"});
+    env.register_apps();
+    write_file(env.catalogue_path(),
+               "[Categories]\nArchives=application/zip;application/x-gzip;\n");
+    Outcome r = quarve({"set", "Archives", "roller"});
+    EXPECT_EQ(r.out, "Roller is now default for Archives\n"
+                     "Also set for: application/gzip, application/epub+zip\n");
+    EXPECT_EQ(gio_default("application/gzip"), "roller.desktop") << "the alias's canonical type";
+}
+
 TEST_F(Cli, ResetHandsAnItemBackAndSaysWhatItOpensInNow) {
     ASSERT_EQ(quarve({"set", "html", "web"}).status, 0);
     Outcome r = quarve({"reset", "HTML"});
@@ -295,6 +308,10 @@ TEST_F(Cli, OddArgumentsGetAPlainAnswer) {
          1,
          "",
          "quarve: no such file: " + env.root + "/missing.pdf\n"},
+        // An answer with nothing in it is said, and fails only when nothing at all is there.
+        {{"show", "Torrent Client"}, 1, "", "quarve: no application opens Torrent Client\n"},
+        {{"get", "torrent"}, 1, "", "quarve: no default for application/x-bittorrent\n"},
+        {{"get", "Image Viewer"}, 0, "image/png\tfirefox-esr.desktop\n", "quarve: no default for "},
     };
     for (const auto &c : cases) {
         Outcome r = quarve(c.args);
@@ -348,4 +365,55 @@ TEST_F(Cli, JsonIsOneDocumentWithEveryControlCharacterEscaped) {
         for (const char *c1 : {"\xc2\x85", "\xc2\x9b"})
             EXPECT_EQ(r.out.find(c1), std::string::npos) << args[1];
     }
+}
+
+namespace {
+
+// A line of the manual as it reads: a font macro's arguments, the alternating ones (.BR, .RI, ...)
+// without the blanks between them.
+std::string roff_text(const std::string &line) {
+    size_t start = line.starts_with('.') ? line.find(' ') + 1 : 0;
+    bool alternating = start == 4, quoted = false;
+    std::string out;
+    for (size_t i = start; i < line.size(); i++) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (line[i] == '\\') { // \- is a hyphen, \fX a change of font
+            out += line[i + 1] == '-' ? "-" : "";
+            i += line[i + 1] == 'f' ? 2 : 1;
+        } else if (line[i] != ' ' || quoted || !alternating) {
+            out += line[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Manual, SynopsisAndCommandsAreTheCommandTables) {
+    std::vector<std::string> names, usages = {"quarve"}, synopsis = {""}, entries;
+    std::istringstream table(quarve({"--list-commands"}).out);
+    for (std::string line; std::getline(table, line);) {
+        names.push_back(line.substr(0, line.find('\t')));
+        std::string usage = quarve({"help", names.back()}).out;
+        usages.push_back(usage.substr(strlen("Usage: "), usage.find('\n') - strlen("Usage: ")));
+    }
+    usages.push_back("quarve (--help | --version | --list-commands)");
+    std::istringstream page(read_file(QUARVE_SOURCE_DIR "/docs/quarve.1"));
+    std::string section, previous;
+    for (std::string line; std::getline(page, line); previous = line) {
+        std::string text = roff_text(line), word = text.substr(0, text.find(' '));
+        if (line.starts_with(".SH "))
+            section = line.substr(4);
+        else if (section == "SYNOPSIS" && line == ".br")
+            synopsis.emplace_back();
+        else if (section == "SYNOPSIS")
+            synopsis.back() += (synopsis.back().empty() ? "" : " ") + text;
+        // Each command's entry, in the table's order (one may have more than one).
+        else if (section == "COMMANDS" && previous == ".TP" && !word.starts_with("-") &&
+                 (entries.empty() || entries.back() != word))
+            entries.push_back(word);
+    }
+    EXPECT_EQ(synopsis, usages);
+    EXPECT_EQ(entries, names);
 }

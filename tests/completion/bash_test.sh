@@ -90,4 +90,10 @@ expect 'quarve terminal x' xterm
 expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
 expect 'quarve apply --d' --dry-run
 expect 'quarve export --format ' home-manager profile
+# why explains files too, and still items; the other commands take no file.
+expect 'quarve why Zeb' 'Zebra\ notes.txt'
+expect "quarve why 'Zeb" 'Zebra notes.txt'
+expect 'quarve why Zo' 'Zoo/'
+expect 'quarve why pd' pdf
+expect 'quarve show Zeb'
 finish

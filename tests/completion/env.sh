@@ -35,6 +35,11 @@ Rock 'n' Roll=audio/mpeg;audio/ogg;
 [Extra]
 mimetypes=application/pdf;video/webm;image/webp;
 INI
+# Files for why to complete, in the folder the cases run in: one whose name needs quoting, and a
+# folder.
+if ! { mkdir -p "$root/files/Zoo" && : >"$root/files/Zebra notes.txt" && cd "$root/files"; }; then
+    give_up "the files to complete could not be made"
+fi
 export PATH="$root/bin:$PATH" HOME="$root/home"
 export XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data" XDG_CACHE_HOME="$root/cache"
 export XDG_STATE_HOME="$root/state" XDG_CONFIG_DIRS="$root/system-config"

@@ -63,4 +63,7 @@ expect 'quarve terminal x' xterm
 expect "quarve check $root/config/quarve/mimet" "$root/config/quarve/mimetypes.ini"
 expect 'quarve apply x --d' --dry-run
 expect 'quarve export --format ' home-manager profile
+expect 'quarve why Zeb' 'Zebra notes.txt'
+expect 'quarve why pd' pdf
+expect 'quarve show Zeb'
 finish

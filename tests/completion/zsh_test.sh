@@ -47,6 +47,10 @@ expect "quarve check $root/config/quarve/mimet" "quarve check $root/config/quarv
     mimetypes.ini
 expect 'quarve apply --d' 'quarve apply --dry-run ' --dry-run
 expect 'quarve export --format h' 'quarve export --format home-manager ' home-manager
+# _files hands zsh its matches quoted already.
+expect 'quarve why Zeb' 'quarve why Zebra\ notes.txt ' 'Zebra\ notes.txt'
+expect 'quarve why pd' 'quarve why pdf ' pdf
+expect 'quarve show Zeb' 'quarve show Zeb'
 
 i=0
 while IFS=$'\t' read -r line buffer got; do

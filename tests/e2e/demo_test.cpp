@@ -44,6 +44,7 @@ TEST(Demo, RunsOnTheSampleDesktopAndLeavesTheUsersFoldersAsTheyWere) {
 
     PtyScreen t(QUARVE_SOURCE_DIR "/scripts/demo", 30, 120);
     ASSERT_TRUE(t.wait_text("Firefox ESR")) << t.all_text();
+    EXPECT_EQ(t.row(29), "  Demonstration on sample applications: your own settings are untouched");
     EXPECT_EQ(t.all_text().find("My Own Browser"), std::string::npos);
     // Chromium, second among the web browsers, becomes the default: a write the demo must keep
     // in its own folder.
@@ -56,4 +57,24 @@ TEST(Demo, RunsOnTheSampleDesktopAndLeavesTheUsersFoldersAsTheyWere) {
 
     EXPECT_EQ(snapshot(env.root), before);
     EXPECT_EQ(snapshot(tmp).size(), 1u) << "the demo's folder is still there";
+}
+
+TEST(Demo, TheWindowIsTitledOnlyWhereTheTerminalSaysItHasATitle) {
+    XdgEnv env;
+    g_setenv("QUARVE_DEMO", "1", TRUE);
+    for (const char *term : {"tmux-256color", "xterm-256color"}) {
+        PtyScreen t(QUARVE_BINARY, 24, 80, term);
+        ASSERT_TRUE(t.wait_text("Demonstration on sample applications")) << term;
+        t.send("q");
+        EXPECT_EQ(t.wait_exit(), 0);
+        // Named, and the name taken away at the end; elsewhere no such sequence at all.
+        std::string titles =
+            std::string(term) == "tmux-256color"
+                ? "\033]0;quarve: demonstration on sample applications\007\033]0;\007"
+                : "";
+        std::string out = t.output(), seen;
+        for (size_t at = out.find("\033]"); at != std::string::npos; at = out.find("\033]", at + 1))
+            seen += out.substr(at, out.find('\007', at) + 1 - at);
+        EXPECT_EQ(seen, titles) << term;
+    }
 }

@@ -1,8 +1,10 @@
 // The real program in a pseudo-terminal: bracketed paste, Ctrl-C, and a default changed by
 // another program showing without a key.
 #include <cstdlib>
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <vector>
 
 #include "pty_screen.h"
 #include "two_apps.h"
@@ -91,4 +93,53 @@ TEST_F(Terminal, ADefaultSetWithGioShowsWithoutAKey) {
     EXPECT_EQ(t.row(4).substr(24, 7), "  Alpha");
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
+}
+
+namespace {
+
+// Every cell of the screen with the focus on the applications and a status shown, with the
+// environment variable name set to value (none set for nullptr).
+std::vector<ScreenCell> frame_under(const char *name, const char *value) {
+    g_unsetenv("NO_COLOR");
+    g_unsetenv("QUARVE_COLORS");
+    if (name != nullptr)
+        g_setenv(name, value, TRUE);
+    PtyScreen t(QUARVE_BINARY, 24, 80);
+    std::vector<ScreenCell> cells;
+    t.wait_text("Presentation");
+    t.send("\tx");
+    bool shown = t.wait_text("x does nothing here");
+    for (int i = 0; shown && i < 24 * 80; i++)
+        cells.push_back(t.cell(i % 80, i / 80));
+    t.send("q");
+    t.wait_exit();
+    return cells;
+}
+
+} // namespace
+
+TEST_F(Terminal, NoColorAndTerminalColoursEachKeepTheirPartOfTheScreen) {
+    std::vector<ScreenCell> specified = frame_under(nullptr, nullptr),
+                            none = frame_under("NO_COLOR", "1"),
+                            own = frame_under("QUARVE_COLORS", "terminal");
+    ASSERT_EQ(specified.size(), 24u * 80u);
+    ASSERT_EQ(none.size(), specified.size());
+    ASSERT_EQ(own.size(), specified.size());
+    // NO_COLOR: no colour anywhere; the selection in reverse video, bold where the focus is.
+    for (size_t i = 0; i < none.size(); i++)
+        EXPECT_TRUE(none[i].fg == -1 && none[i].bg == -1) << "cell " << i % 80 << "," << i / 80;
+    EXPECT_TRUE(none[4 * 80 + 2].reverse && !none[4 * 80 + 2].bold) << "Web Browser";
+    EXPECT_TRUE(none[4 * 80 + 26].reverse && none[4 * 80 + 26].bold) << "Alpha, with the focus";
+    // QUARVE_COLORS=terminal: white (or a title's yellow) on black is the terminal's own now;
+    // the selection bars and the status keep their colours.
+    int kept = 0;
+    for (size_t i = 0; i < own.size(); i++) {
+        const ScreenCell &was = specified[i], &now = own[i];
+        bool plain = was.bg == 0 && (was.fg == 7 || was.fg == 3);
+        kept += plain ? 0 : 1;
+        EXPECT_TRUE(plain ? now.fg == -1 && now.bg == -1 && now.bold == was.bold
+                          : now.fg == was.fg && now.bg == was.bg)
+            << "cell " << i % 80 << "," << i / 80;
+    }
+    EXPECT_GT(kept, 0);
 }

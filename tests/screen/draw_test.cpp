@@ -167,3 +167,55 @@ TEST_F(Draw, EmptyViewDrawsNoRows) {
         EXPECT_EQ(grid_row(y), "") << y;
     EXPECT_EQ(grid_row(2).substr(0, 16), "  CATEGORIES (1)");
 }
+
+TEST_F(Draw, AnOverlayLineWiderThanTheScreenWrapsAtBlanksUnderItsText) {
+    const std::vector<std::string> cases[] = {
+        {"    p                    pin the item to its current defaults against other",
+         "                         programs, or unpin it", "    R"},
+        {"    p                    pin the item to", "                     its current",
+         "                     defaults against", "                     other programs, or",
+         "                     unpin it", "    R"},
+    };
+    for (const auto &rows : cases) {
+        start(rows.size() == 3 ? 80 : 40, 80);
+        ch('?');
+        frame();
+        int y = 0;
+        while (y < 70 && grid_row(y).rfind("    p ", 0) != 0)
+            y++;
+        ASSERT_LT(y, 70);
+        for (size_t i = 0; i < rows.size(); i++)
+            EXPECT_EQ(grid_row(y + static_cast<int>(i)).substr(0, rows[i].size()), rows[i]);
+        tui_teardown(&s);
+    }
+    // A path has no blank: it is cut at the edge and goes on below, indented.
+    start(40, 80);
+    ch('?');
+    frame();
+    const std::string path = env.config_dir + "/mimeapps.list";
+    int y = 0;
+    while (y < 79 && grid_row(y) != "    " + path.substr(0, 36))
+        y++;
+    EXPECT_EQ(grid_row(y + 1), "      " + path.substr(36));
+}
+
+TEST_F(Draw, HintsAfterTheHelpTextShowWholeOrNotAtAll) {
+    for (int width : {84, 83}) {
+        start(width, 24);
+        frame();
+        EXPECT_EQ(grid_row(0), "  1:Categories 2:Ext /:Search a:Add d:Delete 3:Apps Tab:Apps "
+                               "Enter:Set ?:Help" +
+                                   std::string(width == 84 ? " q:Quit" : ""));
+        tui_teardown(&s);
+    }
+    start();
+}
+
+TEST_F(Draw, AStatusWiderThanTheScreenBeginsInTheRowAboveItsOwn) {
+    start(40, 12);
+    state_set_status(&s, "Xarchiver is now default for Archive Manager; also set for 3 related "
+                         "types: i lists them");
+    frame();
+    EXPECT_EQ(grid_row(10), "  Xarchiver is now default for Archive");
+    EXPECT_EQ(grid_row(11), "  Manager; also set for 3 related types…");
+}

@@ -88,7 +88,8 @@ TEST_F(AppList, EveryDeclaredTypeAtOnceAndOneUndoTakesItBack) {
     write_file(list_path(), before);
     pick("Éclair");
     ch('A');
-    EXPECT_STREQ(s.status, "Éclair is now default for every type it declares (3)");
+    EXPECT_STREQ(s.status, "Éclair is now default for every type it declares (3); also set for 1 "
+                           "related type: i lists them");
     for (const char *type : {"text/plain", "application/x-gzip", "application/gzip", "text/html"})
         EXPECT_EQ(gio_default(type), "eclair.desktop") << type;
     std::vector<JournalEntry> journal = journal_load();

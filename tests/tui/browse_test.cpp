@@ -83,7 +83,7 @@ TEST_F(Browse, StatusSurvivesEverythingButAMove) {
 
 TEST_F(Browse, EnterOnTheItemPaneDoesNothing) {
     key(TB_KEY_ENTER);
-    EXPECT_STREQ(s.status, "");
+    EXPECT_STREQ(s.status, "Tab goes to the applications; Enter there makes one the default");
     EXPECT_FALSE(g_file_test((env.config_dir + "/mimeapps.list").c_str(), G_FILE_TEST_EXISTS));
 }
 

@@ -164,7 +164,8 @@ TEST_F(Entry, AddWithNoCategoryAtTheSelectionTouchesNothing) {
 TEST_F(Entry, DeleteFromTheMimeList) {
     start();
     ch('d');
-    EXPECT_STREQ(s.status, "") << "d does nothing in the category list";
+    EXPECT_STREQ(s.status, "d deletes from the MIME type list: press 2")
+        << "d deletes nothing in the category list";
     ch('2');
     s.selected = 44;
     ch('d');
@@ -187,7 +188,7 @@ TEST_F(Entry, DeletingTheOnlyRowLeavesAnEmptyList) {
     EXPECT_EQ(view_count(&s), 0);
     EXPECT_EQ(s.selected, 0);
     ch('d');
-    EXPECT_STREQ(s.status, "Deleted: only/one") << "nothing left to delete";
+    EXPECT_STREQ(s.status, "Nothing is selected: the list is empty") << "nothing left to delete";
 }
 
 TEST_F(Entry, FailedSaveReplacesTheMessageAndKeepsTheEdit) {

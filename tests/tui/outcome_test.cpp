@@ -125,7 +125,7 @@ TEST_F(StatusLine, EnterWhereTheItemHasNoApplicationChangesNothing) {
     ch('u');
     ASSERT_STREQ(s.status, "Nothing to undo");
     key(TB_KEY_ENTER);
-    EXPECT_STREQ(s.status, "Nothing to undo");
+    EXPECT_STREQ(s.status, "No application opens Nothing");
     EXPECT_FALSE(g_file_test(env.list_path().c_str(), G_FILE_TEST_EXISTS));
 }
 
