@@ -93,6 +93,13 @@ constexpr Command commands[] = {
      "status 1 when one has changed. --json:\nthe same as JSON. --restore: make each changed "
      "pin the\ndefault again and say so (--quiet: only what went wrong)",
      cmd_pins},
+    {"doctor", "doctor [ITEM] [--json] [--fix]", -1, "--json --fix",
+     "find every way a default silently fails, and mend what is safe",
+     "every way a default silently fails, for every MIME type (or\nITEM's): severity, types, "
+     "what is wrong, GIO's real answer and\nthe fix; exit status 1 when a warning or an error is "
+     "found.\n--fix: first mend what is safe in your own files, as one\nchange that undo takes "
+     "back",
+     cmd_doctor},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };

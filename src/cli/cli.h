@@ -1,5 +1,6 @@
-// The command line: list, show, get, set, app, undo, reset, why, pin, unpin, pins and help, from
-// a script, over the same catalogue, assignment and pins as the screen. No terminal is opened.
+// The command line: list, show, get, set, app, undo, reset, why, pin, unpin, pins, doctor and
+// help, from a script, over the same catalogue, assignment and pins as the screen. No terminal
+// is opened.
 #pragma once
 
 // Runs the command argv[1..] and returns the exit status: 0 success, 1 failure, 2 usage error.

@@ -61,3 +61,5 @@ int cmd_app(Cli *cli, const CliArgs &args);
 int cmd_pin(Cli *cli, const CliArgs &args);
 int cmd_unpin(Cli *cli, const CliArgs &args);
 int cmd_pins(Cli *cli, const CliArgs &args);
+// The doctor.
+int cmd_doctor(Cli *cli, const CliArgs &args);

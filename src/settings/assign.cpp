@@ -194,17 +194,6 @@ void add_lists(Change *change, const std::vector<OpenList> &lists, JournalEntry 
     }
 }
 
-// Adds entry to the journal's step of the change. The reason the journal cannot be written,
-// for a change that goes on without it.
-std::optional<std::string> add_journal(Change *change, JournalEntry entry) {
-    std::string why;
-    if (!journal_writable(&why))
-        return why;
-    entry.token = journal_token();
-    change->journal.add = std::move(entry);
-    return std::nullopt;
-}
-
 // Why a default of app for types would not be GIO's answer once the lists hold their new
 // bytes: an earlier list names another installed application. "" when nothing outranks it.
 std::string outranked(const std::vector<std::string> &types, const char *id,
@@ -278,7 +267,7 @@ Outcome assign_app(const Item &item, GAppInfo *app, Catalog *catalog, bool pin) 
             return std::nullopt; // it is the default already: nothing to write or to undo
         journal_warning.clear();
         if (change_changes(*c))
-            if (auto why = add_journal(c, entry))
+            if (auto why = change_add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
         PinRequest request{item.name, {}};
         for (const char *t : item.types)
@@ -338,7 +327,7 @@ Outcome assign_reset(const Item &item) {
         add_lists(c, lists, &entry);
         journal_warning.clear();
         if (!entry.types.empty())
-            if (auto why = add_journal(c, entry))
+            if (auto why = change_add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
         return pins_in_change(c, types, lists[0].text);
     };

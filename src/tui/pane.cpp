@@ -1,6 +1,8 @@
 #include "tui/pane.h"
 
+#include "explain/doctor.h"
 #include "registry/app_cache.h"
+#include "registry/apps.h"
 #include "screen/view.h"
 #include "settings/assign.h"
 #include "state/state.h"
@@ -55,6 +57,8 @@ Reaction tui_assign(AppState *s) {
     if (app == nullptr || !item)
         return REACT_NONE;
     Outcome done = assign_app(*item, app, s->catalog);
+    if (done.ok)
+        done.message += doctor_status(*item, apps_desktop_id(app));
     state_report(s, done);
     return REACT_ANSWERS;
 }
@@ -78,6 +82,8 @@ Reaction tui_set_for_type(AppState *s) {
     if (app == nullptr || type == nullptr)
         return REACT_NONE;
     Outcome done = assign_app(item_of_type_slot(&type), app);
+    if (done.ok)
+        done.message += doctor_status(item_of_type_slot(&type), apps_desktop_id(app));
     state_report(s, done);
     return REACT_ANSWERS;
 }

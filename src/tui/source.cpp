@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "catalog/ext_index.h"
+#include "explain/doctor.h"
 #include "explain/why.h"
 #include "registry/app_cache.h"
 #include "registry/apps.h"
@@ -130,6 +131,12 @@ void registry_why(AppState *s, GPtrArray *lines) {
     std::optional<Item> item = view_item(s, s->selected);
     if (!item)
         return;
+    // The item's findings above the explanation of its types.
+    for (const DoctorFinding &f : doctor_check(s->catalog, &*item, false)) {
+        for (const std::string &line : doctor_text(f))
+            g_ptr_array_add(lines, g_strdup(line.c_str()));
+        g_ptr_array_add(lines, g_strdup(""));
+    }
     bool first = true;
     for (const char *type : item->types) {
         if (!first)
