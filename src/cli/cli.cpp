@@ -195,7 +195,8 @@ std::string full_help() {
            "\n" +
            json_help() +
            "\n"
-           "Exit status: 0 done, 1 failed (pins: a pin has been changed), 2 wrong usage.\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed; doctor: a warning\n"
+           "or an error is found), 2 wrong usage.\n"
            "\n" +
            cli_screen_keys() +
            "\n"

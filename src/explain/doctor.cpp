@@ -8,6 +8,7 @@
 #include <gio/gio.h>
 #include <map>
 #include <set>
+#include <string_view>
 #include <unistd.h>
 
 #include "catalog/catalog.h"
@@ -234,7 +235,7 @@ bool users(const Scan &scan, size_t folder) {
 }
 
 // Whether GIO takes group from a list of kind.
-bool reads(ListKind kind, const char *group) {
+bool reads(ListKind kind, const std::string &group) {
     return kind == ListKind::full ||
            (kind == ListKind::defaults_only && group == MIMEAPPS_DEFAULTS);
 }
@@ -304,7 +305,7 @@ void check_missing(Scan *scan, std::vector<DoctorFinding> *out) {
                             {k.key},
                             f.path,
                             id,
-                            std::string("the list's [") + k.group + "] names " + id +
+                            "the list's [" + k.group + "] names " + id +
                                 ", which no data folder holds: GIO passes over it without a word",
                             gio,
                             std::nullopt,
@@ -717,14 +718,21 @@ Scan scan_new(const Catalog *catalog, const Item *item) {
     return scan;
 }
 
-// True when the finding is about one of types (a wildcard key when it matches one).
-bool about(const DoctorFinding &f, const std::vector<std::string> &types) {
-    return std::any_of(f.types.begin(), f.types.end(), [&](const std::string &t) {
-        return std::any_of(types.begin(), types.end(), [&](const std::string &s) {
-            return aliases_unalias(t.c_str()) == s ||
-                   (wildcard(t) && g_pattern_match_simple(t.c_str(), s.c_str()));
-        });
+// True when key (a type or a wildcard) concerns one of scope's types; every key does without a
+// scope.
+bool concerns(const std::string &key, const std::vector<std::string> *scope) {
+    if (scope == nullptr)
+        return true;
+    return std::any_of(scope->begin(), scope->end(), [&](const std::string &s) {
+        return aliases_unalias(key.c_str()) == s ||
+               (wildcard(key) && g_pattern_match_simple(key.c_str(), s.c_str()));
     });
+}
+
+// True when the finding is about one of scope's types.
+bool about(const DoctorFinding &f, const std::vector<std::string> &scope) {
+    return std::any_of(f.types.begin(), f.types.end(),
+                       [&](const std::string &t) { return concerns(t, &scope); });
 }
 
 // What xdg-mime answers for type, "" for nothing; nullopt without xdg-mime.
@@ -849,17 +857,6 @@ std::string doctor_status(const Item &item, const char *app_id) {
 
 namespace {
 
-// True when key (a type or a wildcard) concerns one of scope's types; every key does without a
-// scope.
-bool concerns(const std::string &key, const std::vector<std::string> *scope) {
-    if (scope == nullptr)
-        return true;
-    return std::any_of(scope->begin(), scope->end(), [&](const std::string &s) {
-        return aliases_unalias(key.c_str()) == s ||
-               (wildcard(key) && g_pattern_match_simple(key.c_str(), s.c_str()));
-    });
-}
-
 // IDs as a key-file list value, as GIO writes one: each followed by ";", separators escaped.
 std::string list_value(const std::vector<std::string> &ids) {
     std::string value;
@@ -903,7 +900,7 @@ std::vector<std::string> mend_list(const ListFile &file, const std::string &byte
                 mended("Removed the wildcard keys from " + where, *k);
                 continue;
             }
-            if (group == MIMEAPPS_REMOVED || !reads(file.kind, group))
+            if (std::string_view(group) == MIMEAPPS_REMOVED || !reads(file.kind, group))
                 continue;
             std::optional<std::string> raw = list_text_get(*text, group, *k);
             std::vector<std::string> keep, gone;

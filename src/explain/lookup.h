@@ -26,7 +26,7 @@ struct ListFile {
 // One key of a group of a list file.
 struct ListKey {
     size_t file;
-    const char *group;
+    std::string group;
     std::string key;   // as the file spells it
     std::string value; // the raw value
     std::vector<std::string> ids;

@@ -62,9 +62,10 @@ TEST_F(Cli, HelpAndVersionNeedNoTerminal) {
         EXPECT_NE(r.out.find("  set ITEM APP"), std::string::npos);
         EXPECT_NE(r.out.find("  undo"), std::string::npos);
         // Every command whose row takes --json, in the table's order.
-        EXPECT_NE(r.out.find("\n--json after list, show, get, app, why or pins prints one JSON "
-                             "document instead.\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            r.out.find("\n--json after list, show, get, app, why, pins or doctor prints one JSON "
+                       "document instead.\n"),
+            std::string::npos);
         EXPECT_EQ(r.err, "");
     }
     for (const char *flag : {"--version", "-V"}) {

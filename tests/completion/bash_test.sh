@@ -84,4 +84,7 @@ expect 'quarve get png '
 expect 'quarve set nothing-at-all '
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect 'quarve doctor pd' pdf
+expect 'quarve doctor pdf --' --json --fix
+expect 'quarve doctor --f' --fix
 finish

@@ -57,4 +57,6 @@ expect 'quarve undo '
 expect "quarve show 'Web Browser' "
 expect 'quarve nosuchcommand '
 expect 'quarve app org.gnome.e' org.gnome.eog org.gnome.Evince
+expect 'quarve doctor pd' pdf
+expect 'quarve doctor pdf --' --json --fix
 finish

@@ -40,6 +40,8 @@ expect 'quarve set Web\ Browser fi' 'quarve set Web\ Browser firefox-esr ' firef
 expect 'quarve set "Notes & \"Drafts\"" ' 'quarve set "Notes & \"Drafts\"" ' org.gnome.gedit vim
 expect 'quarve undo ' 'quarve undo '
 expect 'quarve nosuchcommand ' 'quarve nosuchcommand '
+expect 'quarve doctor pd' 'quarve doctor pdf ' pdf
+expect 'quarve doctor pdf --f' 'quarve doctor pdf --fix ' --fix
 
 i=0
 while IFS=$'\t' read -r line buffer got; do
