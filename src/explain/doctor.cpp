@@ -39,9 +39,8 @@ constexpr const char *DOCTOR_MEDIA[] = {"application", "audio", "chemical", "fon
 // A desktop file as GIO loads it and as update-desktop-database reads its types.
 struct Desktop {
     bool parses = false;
-    bool loads = false;    // GIO makes an application of it
     bool broken = false;   // it does not load for what the file is (not for a program missing)
-    std::string fault;     // why GIO does not load it ("its TryExec program x is not in PATH")
+    std::string fault;     // why GIO does not load it, "" when it does
     std::string missing;   // the program it lacks, for a fault of TryExec or Exec
     bool hidden = false;   // Hidden=true
     bool bus = false;      // GIO starts it through D-Bus, whatever its Exec says
@@ -180,7 +179,6 @@ Desktop desktop_read(const std::string &path) {
             d.missing = argv[0];
         }
     }
-    d.loads = d.fault.empty();
     return d;
 }
 
@@ -286,31 +284,41 @@ const std::vector<Skipped> &skipped_defaults(Scan *scan, const std::string &type
     return it->second;
 }
 
+// A finding that names no answer and leaves no status: the checks add those where they have them.
+DoctorFinding finding(const char *check, DoctorSeverity severity, std::vector<std::string> types,
+                      std::string file, std::string app, std::string message, std::string fix) {
+    return {check,
+            severity,
+            std::move(types),
+            std::move(file),
+            std::move(app),
+            std::move(message),
+            std::nullopt,
+            std::nullopt,
+            std::move(fix),
+            ""};
+}
+
 // 1: a user's list names an application no data folder holds; GIO passes over it.
 void check_missing(Scan *scan, std::vector<DoctorFinding> *out) {
     const Lookup &lookup = scan->lookup;
     for (const ListKey &k : lookup.keys) {
-        const ListFile &f = lookup.files[k.file];
-        if (f.kind == ListKind::cache || !users(*scan, f.folder) || !reads(f.kind, k.group) ||
-            k.group == MIMEAPPS_REMOVED)
+        const ListFile &file = lookup.files[k.file];
+        if (file.kind == ListKind::cache || !users(*scan, file.folder) ||
+            !reads(file.kind, k.group) || k.group == MIMEAPPS_REMOVED)
             continue;
         for (const std::string &id : k.ids) {
             if (held(lookup, id))
                 continue;
-            std::optional<std::string> gio;
+            DoctorFinding f =
+                finding("missing-application", DoctorSeverity::error, {k.key}, file.path, id,
+                        "the list's [" + k.group + "] names " + id +
+                            ", which no data folder holds: GIO passes over it "
+                            "without a word",
+                        list_fix(file.path));
             if (!wildcard(k.key))
-                gio = answer_id(scan, aliases_unalias(k.key.c_str()));
-            out->push_back({"missing-application",
-                            DoctorSeverity::error,
-                            {k.key},
-                            f.path,
-                            id,
-                            "the list's [" + k.group + "] names " + id +
-                                ", which no data folder holds: GIO passes over it without a word",
-                            gio,
-                            std::nullopt,
-                            list_fix(f.path),
-                            ""});
+                f.gio_answer = answer_id(scan, aliases_unalias(k.key.c_str()));
+            out->push_back(std::move(f));
         }
     }
 }
@@ -323,19 +331,13 @@ void check_skipped(Scan *scan, std::vector<DoctorFinding> *out) {
             if (d.broken)
                 continue;
             std::string answer = answer_id(scan, type);
-            std::string fix = (d.missing.empty() ? "mend its Exec line" : "install " + d.missing) +
-                              ", or choose another: " + choose(answer);
-            out->push_back(
-                {"skipped-default",
-                 DoctorSeverity::error,
-                 {type},
-                 s.path,
-                 s.id,
-                 s.id + ", the default " + s.list + " names, is passed over by GIO: " + d.fault,
-                 answer,
-                 std::nullopt,
-                 fix,
-                 ""});
+            DoctorFinding f = finding(
+                "skipped-default", DoctorSeverity::error, {type}, s.path, s.id,
+                s.id + ", the default " + s.list + " names, is passed over by GIO: " + d.fault,
+                (d.missing.empty() ? "mend its Exec line" : "install " + word(d.missing)) +
+                    ", or choose another: " + choose(answer));
+            f.gio_answer = answer;
+            out->push_back(std::move(f));
         }
 }
 
@@ -346,48 +348,34 @@ void check_entry(Scan *scan, std::vector<DoctorFinding> *out) {
         std::string answer = answer_id(scan, type);
         for (const Skipped &s : skipped_defaults(scan, type)) {
             const Desktop &d = desktop_of(scan, s.path);
-            if (d.broken)
-                out->push_back(
-                    {"broken-entry",
-                     DoctorSeverity::error,
-                     {type},
-                     s.path,
-                     s.id,
-                     s.id + ", the default " + s.list + " names, is passed over by GIO: " + d.fault,
-                     answer,
-                     std::nullopt,
-                     "mend " + word(s.path) + ", or choose another: " + choose(answer),
-                     ""});
+            if (!d.broken)
+                continue;
+            DoctorFinding f = finding(
+                "broken-entry", DoctorSeverity::error, {type}, s.path, s.id,
+                s.id + ", the default " + s.list + " names, is passed over by GIO: " + d.fault,
+                "mend " + word(s.path) + ", or choose another: " + choose(answer));
+            f.gio_answer = answer;
+            out->push_back(std::move(f));
         }
         const std::optional<Answer> &a = answer_of(scan, type);
         if (!a || a->file.empty())
             continue;
         const Desktop &d = desktop_of(scan, a->file);
         if (d.hidden)
-            out->push_back({"hidden-default",
-                            DoctorSeverity::warning,
-                            {type},
-                            a->file,
-                            a->id,
-                            "GIO answers " + a->id +
-                                ", whose entry says Hidden=true (deleted, by the desktop-entry "
-                                "rules), and starts it all the same",
-                            std::nullopt,
-                            std::nullopt,
-                            "choose another: " + choose(""),
-                            ""});
-        if (!d.has_exec && !d.bus)
-            out->push_back(
-                {"broken-entry",
-                 DoctorSeverity::error,
-                 {type},
-                 a->file,
-                 a->id,
-                 "GIO answers " + a->id + ", whose entry has no Exec: it cannot start it",
-                 std::nullopt,
-                 std::nullopt,
-                 "choose another: " + choose(""),
-                 "it will not start: its entry has no Exec"});
+            out->push_back(finding("hidden-default", DoctorSeverity::warning, {type}, a->file,
+                                   a->id,
+                                   "GIO answers " + a->id +
+                                       ", whose entry says Hidden=true (deleted, by the "
+                                       "desktop-entry rules), and starts it all the same",
+                                   "choose another: " + choose("")));
+        if (!d.has_exec && !d.bus) {
+            DoctorFinding f =
+                finding("broken-entry", DoctorSeverity::error, {type}, a->file, a->id,
+                        "GIO answers " + a->id + ", whose entry has no Exec: it cannot start it",
+                        "choose another: " + choose(""));
+            f.status = "it will not start: its entry has no Exec";
+            out->push_back(std::move(f));
+        }
     }
 }
 
@@ -407,36 +395,28 @@ void check_passed(Scan *scan, std::vector<DoctorFinding> *out) {
         auto codes = [&](const char *set) {
             return d.codes.find_first_of(set) != std::string::npos;
         };
+        DoctorFinding f;
         if (type.rfind(scheme_prefix, 0) == 0) {
             std::string scheme = type.substr(scheme_prefix.size());
             if (scheme == "file" || codes("uU"))
                 continue;
-            out->push_back({"not-passed",
-                            DoctorSeverity::error,
-                            {type},
-                            a->file,
-                            a->id,
-                            scheme + ": links open in " + a->id +
-                                ", whose Exec has no %u or %U: GIO passes it a link only as a "
-                                "local file, so it starts without the link",
-                            std::nullopt,
-                            std::nullopt,
-                            "choose an application that takes links: " + choose(""),
-                            "it will not get the link: its Exec has no %u or %U"});
+            f = finding("not-passed", DoctorSeverity::error, {type}, a->file, a->id,
+                        scheme + ": links open in " + a->id +
+                            ", whose Exec has no %u or %U: GIO passes it a link only as a local "
+                            "file, so it starts without the link",
+                        "choose an application that takes links: " + choose(""));
+            f.status = "it will not get the link: its Exec has no %u or %U";
         } else if (!codes("fFuU") && codes("dDnN")) {
-            out->push_back({"not-passed",
-                            DoctorSeverity::error,
-                            {type},
-                            a->file,
-                            a->id,
-                            "files of this type open in " + a->id +
-                                ", whose Exec passes only their folder or name (%d, %D, %n or "
-                                "%N), not the file",
-                            std::nullopt,
-                            std::nullopt,
-                            "choose another: " + choose(""),
-                            "it will not get the file: its Exec passes only its folder or name"});
+            f = finding("not-passed", DoctorSeverity::error, {type}, a->file, a->id,
+                        "files of this type open in " + a->id +
+                            ", whose Exec passes only their folder or name (%d, %D, %n or %N), "
+                            "not the file",
+                        "choose another: " + choose(""));
+            f.status = "it will not get the file: its Exec passes only its folder or name";
+        } else {
+            continue;
         }
+        out->push_back(std::move(f));
     }
 }
 
@@ -507,12 +487,28 @@ void check_cache(Scan *scan, std::vector<DoctorFinding> *out) {
         std::string fix = folder == scan->user_apps
                               ? std::string(DOCTOR_FIX) + " (or " + udd_command(dir) + ")"
                               : udd_command(dir);
-        for (const auto &[id, types] : unlisted(scan, folder))
-            out->push_back({"stale-cache", DoctorSeverity::warning, types, path, id,
-                            (there ? "mimeinfo.cache does not list " + id + " for these types"
-                                   : "the folder of " + id + " has no mimeinfo.cache") +
-                                ": GIO never offers it for them",
-                            std::nullopt, std::nullopt, fix, ""});
+        std::map<std::string, std::vector<std::string>> missing = unlisted(scan, folder);
+        if (!there && !missing.empty()) {
+            // One finding for the folder, which the applications it names all lack.
+            std::vector<std::string> ids, types;
+            for (const auto &[id, declared] : missing) {
+                ids.push_back(id);
+                for (const std::string &t : declared)
+                    if (!has(types, t))
+                        types.push_back(t);
+            }
+            std::sort(types.begin(), types.end());
+            out->push_back(finding("stale-cache", DoctorSeverity::warning, types, path, "",
+                                   "the folder has no mimeinfo.cache: GIO never offers " +
+                                       text_join(ids) + " for the types they declare",
+                                   fix));
+            continue;
+        }
+        for (const auto &[id, types] : missing)
+            out->push_back(finding("stale-cache", DoctorSeverity::warning, types, path, id,
+                                   "mimeinfo.cache does not list " + id +
+                                       " for these types: GIO never offers it for them",
+                                   fix));
     }
 }
 
@@ -539,20 +535,13 @@ void check_deprecated(Scan *scan, std::vector<DoctorFinding> *out) {
             LookupAnswer without = lookup_replay(&lookup, rest, chain.size());
             if (with.id == without.id)
                 continue;
-            out->push_back(
-                {"deprecated-list",
-                 DoctorSeverity::warning,
-                 {type},
-                 file.path,
-                 with.id.value_or(""),
-                 "a deprecated list, which GIO still reads, decides these types: without it GIO "
-                 "would answer " +
-                     without.id.value_or("nothing"),
-                 std::nullopt,
-                 std::nullopt,
-                 with.id ? "make it your own list's choice: " + choose(*with.id)
-                         : "take these types out of " + word(file.path),
-                 ""});
+            out->push_back(finding(
+                "deprecated-list", DoctorSeverity::warning, {type}, file.path, with.id.value_or(""),
+                "a deprecated list, which GIO still reads, decides these types: without it GIO "
+                "would answer " +
+                    without.id.value_or("nothing"),
+                with.id ? "make it your own list's choice: " + choose(*with.id)
+                        : "take these types out of " + word(file.path)));
         }
     }
 }
@@ -586,12 +575,11 @@ void check_wildcard(Scan *scan, std::vector<DoctorFinding> *out) {
                 keys.push_back(k.key);
         if (keys.empty())
             continue;
-        out->push_back(
-            {"wildcard", DoctorSeverity::warning, keys, file.path, "",
-             "wildcard keys in a list have no effect: GIO looks every type up by its "
-             "exact name",
-             std::nullopt, std::nullopt,
-             users(*scan, file.folder) ? list_fix(file.path) : remove_keys(file.path, keys), ""});
+        out->push_back(finding("wildcard", DoctorSeverity::warning, keys, file.path, "",
+                               "wildcard keys in a list have no effect: GIO looks every type up "
+                               "by its exact name",
+                               users(*scan, file.folder) ? list_fix(file.path)
+                                                         : remove_keys(file.path, keys)));
     }
     for (size_t folder = 0; folder < lookup.folders.size(); folder++) {
         std::map<std::string, std::string> apps(lookup.apps[folder].begin(),
@@ -602,14 +590,12 @@ void check_wildcard(Scan *scan, std::vector<DoctorFinding> *out) {
             const Desktop &d = desktop_of(scan, path);
             if (d.patterns.empty())
                 continue;
-            out->push_back({"wildcard", DoctorSeverity::warning, d.patterns, path, id,
-                            "MimeType= of " + id +
-                                " names patterns, which GIO never matches: it is offered for none "
-                                "of those types",
-                            std::nullopt, std::nullopt,
-                            "name the types themselves in its MimeType=, then " +
-                                udd_command(lookup.folders[folder].path),
-                            ""});
+            out->push_back(finding("wildcard", DoctorSeverity::warning, d.patterns, path, id,
+                                   "MimeType= of " + id +
+                                       " names patterns, which GIO never matches: it is offered "
+                                       "for none of those types",
+                                   "name the types themselves in its MimeType=, then " +
+                                       udd_command(lookup.folders[folder].path)));
         }
     }
 }
@@ -626,18 +612,11 @@ void check_parent(Scan *scan, std::vector<DoctorFinding> *out) {
         LookupAnswer found = lookup_replay(&scan->lookup, entries, chain.size());
         if (!agrees(scan, type, found) || found.level == 0)
             continue;
-        out->push_back({"parent-default",
-                        DoctorSeverity::note,
-                        {type},
-                        "",
-                        *found.id,
-                        "nothing is set or declared for these types: GIO opens them with the "
-                        "default of " +
-                            chain[found.level] + ", " + *found.id,
-                        std::nullopt,
-                        std::nullopt,
-                        "to choose one: " + choose(""),
-                        ""});
+        out->push_back(finding("parent-default", DoctorSeverity::note, {type}, "", *found.id,
+                               "nothing is set or declared for these types: GIO opens them with "
+                               "the default of " +
+                                   chain[found.level] + ", " + *found.id,
+                               "to choose one: " + choose("")));
     }
 }
 
@@ -660,16 +639,8 @@ void check_read_only(Scan *, std::vector<DoctorFinding> *out) {
         std::string fix =
             named ? "chmod u+w " + word(refusal->substr(0, refusal->size() - read_only.size()))
                   : "make " + word(path) + " a file you can write";
-        out->push_back({"read-only-list",
-                        DoctorSeverity::note,
-                        {},
-                        path,
-                        "",
-                        reason + ": a later set will be refused",
-                        std::nullopt,
-                        std::nullopt,
-                        fix,
-                        ""});
+        out->push_back(finding("read-only-list", DoctorSeverity::note, {}, path, "",
+                               reason + ": a later set will be refused", fix));
     }
 }
 

@@ -14,7 +14,7 @@ enum class DoctorSeverity { note, warning, error };
 
 struct DoctorFinding {
     std::string check; // the check's name ("missing-application")
-    DoctorSeverity severity;
+    DoctorSeverity severity = DoctorSeverity::note;
     std::vector<std::string> types;
     std::string file;    // the list or desktop file it is about, "" for none
     std::string app;     // the desktop ID it is about, "" for none
