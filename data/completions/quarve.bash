@@ -4,8 +4,8 @@
 
 # The commands that take an item, and those of them whose item may also be a MIME type or an
 # extension rather than a category.
-_quarve_item_commands=" show get set why pin unpin reset "
-_quarve_type_commands=" show get set why pin unpin reset "
+_quarve_item_commands=" show get set why pin unpin reset doctor "
+_quarve_type_commands=" show get set why pin unpin reset doctor "
 
 # A word as the command will receive it: quotes taken away, backslash escapes undone. A quote
 # still open runs to the end, as it does while the word is being typed.
@@ -163,6 +163,14 @@ _quarve() {
     app) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_applications) ;;
     terminal) [[ $COMP_CWORD -eq 2 ]] && _quarve_reply < <(_quarve_terminals; echo --json) ;;
     export | apply | check) _quarve_profile "$command" ;;
+    doctor)
+        # Its options go anywhere after it; its item comes first.
+        if [[ ${COMP_WORDS[COMP_CWORD]} == -* ]]; then
+            _quarve_reply <<<$'--json\n--fix'
+        elif [[ $COMP_CWORD -eq 2 ]]; then
+            _quarve_reply < <(_quarve_items types)
+        fi
+        ;;
     *)
         [[ $_quarve_item_commands == *" $command "* ]] || return 0
         if [[ $COMP_CWORD -eq 2 ]]; then

@@ -75,3 +75,6 @@ complete -c quarve -n '__quarve_in export' -l format -x -a 'home-manager profile
 complete -c quarve -n '__quarve_in apply' -l dry-run -d 'print what would change'
 complete -c quarve -n '__quarve_in apply' -l pin -d 'pin what it sets'
 complete -c quarve -n '__quarve_in check' -l json -d 'one JSON document'
+complete -c quarve -n '__quarve_at 2 doctor' -a '(__quarve_items types)'
+complete -c quarve -n '__fish_seen_subcommand_from doctor' -l json -d 'one JSON document'
+complete -c quarve -n '__fish_seen_subcommand_from doctor' -l fix -d 'mend what is safe, as one change'

@@ -117,6 +117,13 @@ constexpr Command commands[] = {
      "each type of the profile FILE that GIO opens elsewhere:\nTYPE<tab>DECLARED<tab>GIO<tab>WHAT "
      "DECIDES; exit status\n0 when none does, 1 on drift, 2 when FILE cannot be read",
      cmd_check},
+    {"doctor", "doctor [ITEM] [--json] [--fix]", -1, "--json --fix",
+     "find every way a default silently fails, and mend what is safe",
+     "every way a default silently fails, for every MIME type (or\nITEM's): severity, types, "
+     "what is wrong, GIO's real answer and\nthe fix; exit status 1 when a warning or an error is "
+     "found.\n--fix: first mend what is safe in your own files, as one\nchange that undo takes "
+     "back",
+     cmd_doctor},
     {"help", "help [COMMAND]", -1, nullptr, "show the help, or one command's usage",
      "this help, or the usage of COMMAND", cmd_help},
 };
@@ -230,8 +237,9 @@ std::string full_help() {
            "\n" +
            json_help() +
            "\n"
-           "Exit status: 0 done, 1 failed (pins: a pin has been changed; check: drift), 2\n"
-           "wrong usage (check, apply: a profile that cannot be read).\n"
+           "Exit status: 0 done, 1 failed (pins: a pin has been changed; check: drift;\n"
+           "doctor: a warning or an error is found), 2 wrong usage (check, apply: a profile\n"
+           "that cannot be read).\n"
            "\n" +
            cli_screen_keys() +
            "\n"

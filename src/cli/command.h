@@ -70,3 +70,5 @@ int cmd_pins(Cli *cli, const CliArgs &args);
 int cmd_export(Cli *cli, const CliArgs &args);
 int cmd_apply(Cli *cli, const CliArgs &args);
 int cmd_check(Cli *cli, const CliArgs &args);
+// The doctor.
+int cmd_doctor(Cli *cli, const CliArgs &args);

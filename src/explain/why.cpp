@@ -6,6 +6,7 @@
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
+#include "explain/lookup.h"
 #include "registry/aliases.h"
 #include "registry/apps.h"
 #include "registry/terminal.h"
@@ -15,228 +16,16 @@
 
 namespace {
 
-constexpr const char *WHY_CACHE = "MIME Cache";
-
-// A folder GIO reads lists from; only application folders hold desktop files.
-// What GIO takes from a list file: desktop-specific lists and defaults.list give defaults only,
-// mimeapps.list everything, mimeinfo.cache the types the folder's desktop files declare.
-enum class ListKind { defaults_only, full, cache };
-
-struct ListFile {
-    std::string path;
-    size_t folder;
-    ListKind kind;
-};
-
-// One key of a list file for one type of the ancestry, with what GIO made of it.
-struct Entry {
-    WhyList shown;
-    size_t folder;
-    size_t level; // the type's place in the ancestry
-    bool read;    // GIO takes this group from this file
-    bool cache;   // from mimeinfo.cache: a declaration, not a list the user sees
-    std::vector<std::string> ids;
-    std::vector<std::string> taken;   // what it put among the candidates
-    std::vector<std::string> removed; // IDs GIO left out: Removed Associations name them
-    std::vector<std::string> masked;  // IDs GIO ignores here: a folder before has the file
-};
-
-// GIO's answer as the replay finds it.
-struct Lookup {
-    std::optional<std::string> id;
-    std::string file; // the desktop file that loads
-    int entry = -1;   // the entry that gave it
-    size_t level = 0;
-};
-
-// Each folder's files in the order GIO reads them.
-std::vector<ListFile> list_files(const std::vector<ListFolder> &folders) {
-    std::vector<std::string> desktops = paths_desktops();
-    std::vector<ListFile> files;
-    for (size_t i = 0; i < folders.size(); i++) {
-        const std::string &dir = folders[i].path;
-        for (const std::string &desktop : desktops)
-            files.push_back({dir + "/" + desktop + "-mimeapps.list", i, ListKind::defaults_only});
-        files.push_back({dir + "/mimeapps.list", i, ListKind::full});
-        if (folders[i].applications) {
-            files.push_back({dir + "/defaults.list", i, ListKind::defaults_only});
-            files.push_back({dir + "/mimeinfo.cache", i, ListKind::cache});
-        }
-    }
-    return files;
-}
-
-// The desktop file of id in an application folder, as GIO finds it there: the file itself, or
-// one in a subfolder for each "-" of the ID ("kde-foo.desktop" as kde/foo.desktop).
-std::optional<std::string> app_file(const std::string &folder, const std::string &id) {
-    if (!g_str_has_suffix(id.c_str(), ".desktop") || id.find('/') != std::string::npos)
-        return std::nullopt;
-    std::string name = id;
-    for (size_t from = 0;;) {
-        std::string path = folder + "/" + name;
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
-            return path;
-        size_t dash = name.find('-', from);
-        if (dash == std::string::npos)
-            return std::nullopt;
-        name[dash] = '/';
-        from = dash + 1;
-    }
-}
-
-// The desktop file GIO would start id from: the first folder where it loads as an
-// application, hidden or not (GIO answers with a Hidden=true application all the same).
-std::optional<std::string> loads(const std::vector<ListFolder> &folders, const std::string &id) {
-    for (const ListFolder &f : folders) {
-        if (!f.applications)
-            continue;
-        std::optional<std::string> path = app_file(f.path, id);
-        if (!path)
-            continue;
-        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new_from_filename(path->c_str());
-        if (app != nullptr)
-            return path;
-    }
-    return std::nullopt;
-}
-
-// GIO ignores an association for an application whose desktop file an earlier folder holds.
-bool masked(const std::vector<ListFolder> &folders, size_t folder, const std::string &id) {
-    for (size_t i = 0; i < folder; i++)
-        if (folders[i].applications && app_file(folders[i].path, id))
-            return true;
-    return false;
-}
-
-std::vector<std::string> ids_in(GKeyFile *kf, const char *group, const char *key) {
-    std::vector<std::string> ids;
-    g_auto(GStrv) list = g_key_file_get_string_list(kf, group, key, nullptr, nullptr);
-    for (char **p = list; p != nullptr && *p != nullptr; p++)
-        if (**p != '\0')
-            ids.push_back(*p);
-    return ids;
-}
-
-// The entries every file gives the types of the ancestry (chain), in GIO's reading order; each
-// file is read once.
-std::vector<Entry> entries_for(const std::vector<ListFile> &files,
-                               const std::vector<std::string> &chain) {
-    std::vector<Entry> out;
-    for (const ListFile &f : files) {
-        g_autoptr(GKeyFile) kf = g_key_file_new();
-        if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
-            continue;
-        std::vector<const char *> groups{MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED, MIMEAPPS_REMOVED};
-        if (f.kind == ListKind::cache)
-            groups = {WHY_CACHE};
-        for (const char *group : groups) {
-            g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
-            for (char **k = keys; k != nullptr && *k != nullptr; k++) {
-                auto level = std::find(chain.begin(), chain.end(), aliases_unalias(*k));
-                if (level == chain.end())
-                    continue;
-                g_autofree char *value = g_key_file_get_value(kf, group, *k, nullptr);
-                Entry e{{f.path, group, std::string(*k) + "=" + (value ? value : ""), "", ""},
-                        f.folder,
-                        static_cast<size_t>(level - chain.begin()),
-                        f.kind != ListKind::defaults_only || group == MIMEAPPS_DEFAULTS,
-                        f.kind == ListKind::cache,
-                        ids_in(kf, group, *k),
-                        {},
-                        {},
-                        {}};
-                out.push_back(std::move(e));
-            }
-        }
-    }
-    // Each type's entries together, the type's own first, as GIO tries them.
-    std::stable_sort(out.begin(), out.end(),
-                     [](const Entry &a, const Entry &b) { return a.level < b.level; });
-    return out;
-}
-
 bool has(const std::vector<std::string> &list, const std::string &id) {
     return std::find(list.begin(), list.end(), id) != list.end();
-}
-
-bool association(const Entry &e) {
-    return e.shown.group == MIMEAPPS_ADDED || e.cache;
-}
-
-// GIO's lookup (g_app_info_get_default_for_type) replayed: for the type and then each parent in
-// turn, every folder's defaults, then every folder's associations less those removed, and the
-// first of them that loads is the answer. Records on each entry what it contributed.
-Lookup replay(std::vector<Entry> &entries, const std::vector<ListFolder> &folders, size_t levels) {
-    std::vector<std::string> removed; // GIO keeps it from one parent type to the next
-    for (size_t level = 0; level < levels; level++) {
-        std::vector<std::pair<std::string, int>> candidates;
-        auto taken = [&](const std::string &id) {
-            return std::any_of(candidates.begin(), candidates.end(),
-                               [&](const auto &c) { return c.first == id; });
-        };
-        for (size_t i = 0; i < entries.size(); i++) {
-            Entry &e = entries[i];
-            if (e.level != level || !e.read || e.shown.group != MIMEAPPS_DEFAULTS)
-                continue;
-            for (const std::string &id : e.ids)
-                if (!taken(id)) {
-                    candidates.push_back({id, static_cast<int>(i)});
-                    e.taken.push_back(id);
-                }
-        }
-        for (size_t folder = 0; folder < folders.size(); folder++) {
-            // A folder's lists are merged as GIO reads them (expand_strv): mimeapps.list's
-            // associations, its removals, then mimeinfo.cache's associations. Only a list that
-            // is merged into one already there leaves out what the other one names: the cache
-            // passes an ID mimeapps.list removes unless mimeapps.list also adds some.
-            std::vector<std::string> added_here, removed_here;
-            bool adds = false, removes = false;
-            for (Entry &e : entries)
-                if (e.level == level && e.folder == folder && e.read &&
-                    e.shown.group == MIMEAPPS_ADDED) {
-                    added_here.insert(added_here.end(), e.ids.begin(), e.ids.end());
-                    adds = true;
-                }
-            for (Entry &e : entries)
-                if (e.level == level && e.folder == folder && e.read &&
-                    e.shown.group == MIMEAPPS_REMOVED) {
-                    for (const std::string &id : e.ids)
-                        if (!removes || !has(added_here, id))
-                            removed_here.push_back(id);
-                    removes = true;
-                }
-            for (size_t i = 0; i < entries.size(); i++) {
-                Entry &e = entries[i];
-                if (e.level != level || e.folder != folder || !e.read || !association(e))
-                    continue;
-                for (const std::string &id : e.ids) {
-                    if (masked(folders, folder, id))
-                        e.masked.push_back(id);
-                    else if ((e.cache && adds && has(removed_here, id)) || has(removed, id))
-                        e.removed.push_back(id);
-                    else if (!taken(id)) {
-                        candidates.push_back({id, static_cast<int>(i)});
-                        e.taken.push_back(id);
-                    }
-                }
-            }
-            for (const std::string &id : removed_here)
-                if (!masked(folders, folder, id) && !has(removed, id) && !taken(id))
-                    removed.push_back(id);
-        }
-        for (const auto &[id, entry] : candidates)
-            if (std::optional<std::string> file = loads(folders, id))
-                return {id, *file, entry, level};
-    }
-    return {};
 }
 
 // Gives each entry up to level last its verdict: the one that gave GIO's answer decides
 // (decider, or nullptr when none of them did), every other is outranked by it or skipped, with
 // the reason.
-void judge(std::vector<Entry> &entries, size_t last, const std::vector<ListFolder> &folders,
-           const Entry *decider, const std::string &answer) {
-    for (Entry &e : entries) {
+void judge(std::vector<LookupEntry> &entries, size_t last, Lookup *lookup,
+           const LookupEntry *decider, const std::string &answer) {
+    for (LookupEntry &e : entries) {
         if (e.cache || e.level > last)
             continue;
         WhyList &w = e.shown;
@@ -257,7 +46,7 @@ void judge(std::vector<Entry> &entries, size_t last, const std::vector<ListFolde
         }
         std::vector<std::string> installed, left_out;
         for (const std::string &id : e.ids)
-            if (loads(folders, id)) {
+            if (lookup_loads(lookup, id)) {
                 installed.push_back(id);
                 if (has(e.removed, id) || has(e.masked, id))
                     left_out.push_back(id);
@@ -419,19 +208,18 @@ WhyType why_type(const char *type) {
         why.declared = aliases_covers(g_app_info_get_supported_types(app), type);
         why.terminal = terminal_of(app, g_app_info_get_commandline(app));
     }
-    std::vector<ListFolder> folders = paths_list_folders();
-    std::vector<ListFile> files = list_files(folders);
+    Lookup lookup = lookup_read();
     std::vector<std::string> chain = aliases_ancestry(type);
-    std::vector<Entry> entries = entries_for(files, chain);
-    Lookup found = replay(entries, folders, chain.size());
+    std::vector<LookupEntry> entries = lookup_entries(lookup, chain);
+    LookupAnswer found = lookup_replay(&lookup, entries, chain.size());
     // GIO is the judge: a replay that ends elsewhere explains nothing.
     bool agrees = found.id.has_value() == (app != nullptr) &&
                   (!found.id || (gio_file ? found.file == gio_file : *found.id == *why.id));
-    const Entry *decider = agrees && found.entry >= 0 ? &entries[found.entry] : nullptr;
+    const LookupEntry *decider = agrees && found.entry >= 0 ? &entries[found.entry] : nullptr;
     // Shown: the lists of every type GIO tried, up to the one it answered for.
     size_t last = agrees && found.id ? found.level : 0;
-    judge(entries, last, folders, decider, why.id.value_or(""));
-    for (const Entry &e : entries)
+    judge(entries, last, &lookup, decider, why.id.value_or(""));
+    for (const LookupEntry &e : entries)
         if (!e.cache && e.level <= last)
             why.lists.push_back(e.shown);
     if (app == nullptr) {

@@ -194,17 +194,6 @@ void add_lists(Change *change, const std::vector<OpenList> &lists, JournalEntry 
     }
 }
 
-// Adds entry to the journal's step of the change. The reason the journal cannot be written,
-// for a change that goes on without it.
-std::optional<std::string> add_journal(Change *change, JournalEntry entry) {
-    std::string why;
-    if (!journal_writable(&why))
-        return why;
-    entry.token = journal_token();
-    change->journal.add = std::move(entry);
-    return std::nullopt;
-}
-
 // Why the default of each type (to its application in apps) would not be GIO's answer once the
 // lists hold their new bytes: an earlier list names another installed application. "" when
 // nothing outranks them.
@@ -312,7 +301,7 @@ std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice
     if (!change_changes(*c) && !pins)
         return std::nullopt; // it is the default already: nothing to write or to undo
     if (change_changes(*c))
-        if (auto why = add_journal(c, entry))
+        if (auto why = change_add_journal(c, entry))
             plan->journal_warning = "it cannot be undone: " + *why;
     // A choice pins the types it keeps; one that a later choice sets is that one's to pin.
     std::vector<PinRequest> requests;
@@ -409,7 +398,7 @@ Outcome assign_reset(const Item &item) {
         add_lists(c, lists, &entry);
         journal_warning.clear();
         if (!entry.types.empty())
-            if (auto why = add_journal(c, entry))
+            if (auto why = change_add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
         return pins_in_change(c, types, lists[0].text);
     };

@@ -233,6 +233,15 @@ std::string what_of(const Change &change) {
 
 } // namespace
 
+std::optional<std::string> change_add_journal(Change *change, JournalEntry entry) {
+    std::string why;
+    if (!journal_writable(&why))
+        return why;
+    entry.token = journal_token();
+    change->journal.add = std::move(entry);
+    return std::nullopt;
+}
+
 bool change_changes(const Change &change) {
     for (const ChangeFile &f : change.files)
         if (f.before != f.after)

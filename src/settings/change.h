@@ -45,6 +45,10 @@ struct Change {
     std::string recovered; // what taking the turn mended first (a change left half done), or ""
 };
 
+// Adds entry to the journal's step of the change, with a token of its own. The reason the
+// journal cannot be written, for a change that goes on without it.
+std::optional<std::string> change_add_journal(Change *change, JournalEntry entry);
+
 // True when a file of the change gets other bytes, or the journal a step.
 bool change_changes(const Change &change);
 

@@ -239,7 +239,7 @@ std::string journal_token() {
 }
 
 bool journal_entry_empty(const JournalEntry &entry) {
-    return entry.types.empty() && entry.packed.empty();
+    return entry.types.empty() && entry.files.empty() && entry.packed.empty();
 }
 
 bool journal_unpack(JournalEntry *entry) {

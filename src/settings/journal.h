@@ -44,7 +44,8 @@ struct JournalEntry {
     std::string what;
 };
 
-// True when the entry names no type (a hand-edited journal): there is nothing to take back.
+// True when the entry names no type and no file (a hand-edited journal): there is nothing to
+// take back.
 bool journal_entry_empty(const JournalEntry &entry);
 // Fills the types and files of an entry read packed; false when they are damaged.
 bool journal_unpack(JournalEntry *entry);

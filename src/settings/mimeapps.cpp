@@ -59,6 +59,30 @@ gboolean on_reread_timeout(gpointer flag) {
     return G_SOURCE_REMOVE;
 }
 
+// Makes a file in folder and removes it at once: GIO, which watches the folder, reads what it
+// holds again. False when the file could not be made.
+bool touch_marker(const char *folder) {
+    std::string name = std::string(MIMEAPPS_MARKER) + "XXXXXX";
+    g_autofree char *marker = g_build_filename(folder, name.c_str(), nullptr);
+    int fd = g_mkstemp(marker);
+    if (fd < 0)
+        return false;
+    close(fd);
+    g_unlink(marker);
+    return true;
+}
+
+// Waits for GIO's word that it has read again, a few seconds at most.
+bool wait_reread() {
+    bool timed_out = false;
+    guint timeout = g_timeout_add(MIMEAPPS_REREAD_MS, on_reread_timeout, &timed_out);
+    while (!reread_done && !timed_out)
+        g_main_context_iteration(nullptr, TRUE);
+    if (!timed_out)
+        g_source_remove(timeout);
+    return reread_done;
+}
+
 } // namespace
 
 std::optional<std::string> mimeapps_open(const char *path, std::optional<std::string> *bytes) {
@@ -279,20 +303,12 @@ void mimeapps_watch() {
 bool mimeapps_reread(const std::string &path) {
     // GIO watches the configuration folder, not the folder a link points into: a file made and
     // removed there tells it to read its settings again.
-    std::string name = std::string(MIMEAPPS_MARKER) + "XXXXXX";
-    g_autofree char *marker = g_build_filename(g_get_user_config_dir(), name.c_str(), nullptr);
-    int fd = g_mkstemp(marker);
-    if (fd >= 0) {
-        close(fd);
-        g_unlink(marker);
-    } else if (target_of(path) != path) {
+    if (!touch_marker(g_get_user_config_dir()) && target_of(path) != path)
         return false; // the write went past GIO's watch, and nothing else can reach it
-    }
-    bool timed_out = false;
-    guint timeout = g_timeout_add(MIMEAPPS_REREAD_MS, on_reread_timeout, &timed_out);
-    while (!reread_done && !timed_out)
-        g_main_context_iteration(nullptr, TRUE);
-    if (!timed_out)
-        g_source_remove(timeout);
-    return reread_done;
+    return wait_reread();
+}
+
+bool mimeapps_reread_folder(const std::string &folder) {
+    touch_marker(folder.c_str());
+    return wait_reread();
 }

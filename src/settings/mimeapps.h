@@ -76,3 +76,5 @@ void mimeapps_watch();
 // writing the list or its link, and waits for it (a few seconds at most). False when GIO could
 // not be made to notice: its answers may then be the earlier ones.
 bool mimeapps_reread(const std::string &path);
+// The same after a file GIO reads in the application folder folder was written (its cache).
+bool mimeapps_reread_folder(const std::string &folder);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "explain/doctor.h"
 #include "registry/app_cache.h"
 #include "registry/apps.h"
 #include "screen/view.h"
@@ -14,6 +15,8 @@ namespace {
 // counted there, since nothing else on the screen shows them, and kept for i to list.
 Reaction report_assignment(AppState *s, const Item &item, GAppInfo *app, Outcome done) {
     tui_forget_related(s);
+    if (done.ok)
+        done.message += doctor_status(item, apps_desktop_id(app));
     std::vector<OutcomeType> related;
     for (const OutcomeType &t : done.types)
         if (t.detail == "alias" || t.detail == "subtype")

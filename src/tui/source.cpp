@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "catalog/ext_index.h"
+#include "explain/doctor.h"
 #include "explain/why.h"
 #include "registry/app_cache.h"
 #include "registry/apps.h"
@@ -155,6 +156,12 @@ void registry_why(AppState *s, GPtrArray *lines) {
     if (!item || item->types.empty()) {
         tui_say_nothing_selected(s);
         return;
+    }
+    // The item's findings above the explanation of its types.
+    for (const DoctorFinding &f : doctor_check(s->catalog, &*item, false)) {
+        for (const std::string &line : doctor_text(f))
+            g_ptr_array_add(lines, g_strdup(line.c_str()));
+        g_ptr_array_add(lines, g_strdup(""));
     }
     bool first = true;
     for (const char *type : item->types) {

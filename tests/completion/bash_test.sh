@@ -96,4 +96,7 @@ expect "quarve why 'Zeb" 'Zebra notes.txt'
 expect 'quarve why Zo' 'Zoo/'
 expect 'quarve why pd' pdf
 expect 'quarve show Zeb'
+expect 'quarve doctor pd' pdf
+expect 'quarve doctor pdf --' --json --fix
+expect 'quarve doctor --f' --fix
 finish

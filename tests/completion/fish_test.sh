@@ -66,4 +66,6 @@ expect 'quarve export --format ' home-manager profile
 expect 'quarve why Zeb' 'Zebra notes.txt'
 expect 'quarve why pd' pdf
 expect 'quarve show Zeb'
+expect 'quarve doctor pd' pdf
+expect 'quarve doctor pdf --' --json --fix
 finish

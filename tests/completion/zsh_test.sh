@@ -51,6 +51,8 @@ expect 'quarve export --format h' 'quarve export --format home-manager ' home-ma
 expect 'quarve why Zeb' 'quarve why Zebra\ notes.txt ' 'Zebra\ notes.txt'
 expect 'quarve why pd' 'quarve why pdf ' pdf
 expect 'quarve show Zeb' 'quarve show Zeb'
+expect 'quarve doctor pd' 'quarve doctor pdf ' pdf
+expect 'quarve doctor pdf --f' 'quarve doctor pdf --fix ' --fix
 
 i=0
 while IFS=$'\t' read -r line buffer got; do

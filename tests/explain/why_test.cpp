@@ -191,6 +191,8 @@ const Command COMMANDS[] = {
      "gopher://example.org/1", false},
     {"a file, to one that takes links: its path", "%u", "text/plain", "note.txt", true},
     {"a file: link, to one that takes files", "%f", "text/plain", "file://note.txt", true},
+    {"a file, to one whose Exec has no field code: GIO adds it", "", "text/plain", "note.txt",
+     true},
 };
 
 class WhyCommand : public Why, public ::testing::WithParamInterface<Command> {};

@@ -196,3 +196,30 @@ TEST_F(StatusLine, AnApplicationThatRunsInATerminalIsMarkedAndItsChoiceWarned) {
     key(TB_KEY_ENTER);
     EXPECT_STREQ(s.status, "Alpha is now default for Three");
 }
+
+TEST_F(StatusLine, AnAssignmentNamesTheErrorItLeavesAndIShowsTheFindingsFirst) {
+    write_file(env.apps_dir + "/hole.desktop",
+               "[Desktop Entry]\nType=Application\nName=Hole\nExec=/bin/true %f\n"
+               "MimeType=x-scheme-handler/gopher;\n");
+    write_file(env.apps_dir + "/mimeinfo.cache", read_file(env.apps_dir + "/mimeinfo.cache") +
+                                                     "x-scheme-handler/gopher=hole.desktop;\n");
+    write_file(env.catalogue_path(), "[Categories]\nGopher=x-scheme-handler/gopher;\n");
+    start();
+    key(TB_KEY_TAB);
+    key(TB_KEY_ENTER);
+    EXPECT_STREQ(
+        s.status,
+        "Hole is now default for Gopher; it will not get the link: its Exec has no %u or %U");
+    key(TB_KEY_TAB);
+    ch('i');
+    ASSERT_NE(s.why_lines, nullptr);
+    std::vector<std::string> lines;
+    for (guint i = 0; i < s.why_lines->len; i++)
+        lines.emplace_back(static_cast<const char *>(g_ptr_array_index(s.why_lines, i)));
+    ASSERT_GT(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "error not-passed: x-scheme-handler/gopher");
+    auto why =
+        std::find(lines.begin(), lines.end(), "x-scheme-handler/gopher: hole.desktop (Hole)");
+    EXPECT_NE(why, lines.end()) << "the explanation follows the findings";
+    EXPECT_EQ(why[-1], "");
+}
