@@ -7,24 +7,12 @@
 #include <gio/gio.h>
 
 #include "registry/aliases.h"
+#include "registry/origin.h"
 #include "settings/mimeapps.h"
 #include "util/paths.h"
 #include "util/text.h"
 
 namespace {
-
-constexpr const char *WHY_CACHE = "MIME Cache";
-
-// A folder GIO reads lists from; only application folders hold desktop files.
-// What GIO takes from a list file: desktop-specific lists and defaults.list give defaults only,
-// mimeapps.list everything, mimeinfo.cache the types the folder's desktop files declare.
-enum class ListKind { defaults_only, full, cache };
-
-struct ListFile {
-    std::string path;
-    size_t folder;
-    ListKind kind;
-};
 
 // One key of a list file for one type of the ancestry, with what GIO made of it.
 struct Entry {
@@ -47,48 +35,13 @@ struct Lookup {
     size_t level = 0;
 };
 
-// Each folder's files in the order GIO reads them.
-std::vector<ListFile> list_files(const std::vector<ListFolder> &folders) {
-    std::vector<std::string> desktops = paths_desktops();
-    std::vector<ListFile> files;
-    for (size_t i = 0; i < folders.size(); i++) {
-        const std::string &dir = folders[i].path;
-        for (const std::string &desktop : desktops)
-            files.push_back({dir + "/" + desktop + "-mimeapps.list", i, ListKind::defaults_only});
-        files.push_back({dir + "/mimeapps.list", i, ListKind::full});
-        if (folders[i].applications) {
-            files.push_back({dir + "/defaults.list", i, ListKind::defaults_only});
-            files.push_back({dir + "/mimeinfo.cache", i, ListKind::cache});
-        }
-    }
-    return files;
-}
-
-// The desktop file of id in an application folder, as GIO finds it there: the file itself, or
-// one in a subfolder for each "-" of the ID ("kde-foo.desktop" as kde/foo.desktop).
-std::optional<std::string> app_file(const std::string &folder, const std::string &id) {
-    if (!g_str_has_suffix(id.c_str(), ".desktop") || id.find('/') != std::string::npos)
-        return std::nullopt;
-    std::string name = id;
-    for (size_t from = 0;;) {
-        std::string path = folder + "/" + name;
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
-            return path;
-        size_t dash = name.find('-', from);
-        if (dash == std::string::npos)
-            return std::nullopt;
-        name[dash] = '/';
-        from = dash + 1;
-    }
-}
-
 // The desktop file GIO would start id from: the first folder where it loads as an
 // application, hidden or not (GIO answers with a Hidden=true application all the same).
 std::optional<std::string> loads(const std::vector<ListFolder> &folders, const std::string &id) {
     for (const ListFolder &f : folders) {
         if (!f.applications)
             continue;
-        std::optional<std::string> path = app_file(f.path, id);
+        std::optional<std::string> path = origin_app_file(f.path, id);
         if (!path)
             continue;
         g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new_from_filename(path->c_str());
@@ -101,7 +54,7 @@ std::optional<std::string> loads(const std::vector<ListFolder> &folders, const s
 // GIO ignores an association for an application whose desktop file an earlier folder holds.
 bool masked(const std::vector<ListFolder> &folders, size_t folder, const std::string &id) {
     for (size_t i = 0; i < folder; i++)
-        if (folders[i].applications && app_file(folders[i].path, id))
+        if (folders[i].applications && origin_app_file(folders[i].path, id))
             return true;
     return false;
 }
@@ -125,8 +78,8 @@ std::vector<Entry> entries_for(const std::vector<ListFile> &files,
         if (!g_key_file_load_from_file(kf, f.path.c_str(), G_KEY_FILE_NONE, nullptr))
             continue;
         std::vector<const char *> groups{MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED, MIMEAPPS_REMOVED};
-        if (f.kind == ListKind::cache)
-            groups = {WHY_CACHE};
+        if (f.kind == LIST_CACHE)
+            groups = {PATHS_GROUP_CACHE};
         for (const char *group : groups) {
             g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
             for (char **k = keys; k != nullptr && *k != nullptr; k++) {
@@ -137,8 +90,8 @@ std::vector<Entry> entries_for(const std::vector<ListFile> &files,
                 Entry e{{f.path, group, std::string(*k) + "=" + (value ? value : ""), "", ""},
                         f.folder,
                         static_cast<size_t>(level - chain.begin()),
-                        f.kind != ListKind::defaults_only || group == MIMEAPPS_DEFAULTS,
-                        f.kind == ListKind::cache,
+                        f.kind != LIST_DEFAULTS_ONLY || group == MIMEAPPS_DEFAULTS,
+                        f.kind == LIST_CACHE,
                         ids_in(kf, group, *k),
                         {},
                         {},
@@ -389,9 +342,10 @@ WhyType why_type(const char *type) {
         if (gio_file != nullptr)
             why.file = gio_file;
         why.declared = aliases_covers(g_app_info_get_supported_types(app), type);
+        why.hidden_copies = origin_hidden_copies(app);
     }
     std::vector<ListFolder> folders = paths_list_folders();
-    std::vector<ListFile> files = list_files(folders);
+    std::vector<ListFile> files = paths_list_files(folders);
     std::vector<std::string> chain = aliases_ancestry(type);
     std::vector<Entry> entries = entries_for(files, chain);
     Lookup found = replay(entries, folders, chain.size());
@@ -478,6 +432,9 @@ std::vector<std::string> why_text(const WhyType &why) {
         lines.push_back(why.type + ": no default");
     if (why.file)
         lines.push_back("  file: " + *why.file);
+    for (const std::string &copy : why.hidden_copies)
+        lines.push_back("  hides: " + copy + " (" + origin_label(origin_of_file(copy.c_str())) +
+                        ")");
     lines.push_back("  " + why.decision);
     if (why.id)
         lines.push_back(std::string("  declared: ") + (why.declared ? "yes" : "no"));

@@ -6,7 +6,7 @@
 //           view, the catalogue (through its edits), listed, dev_mode, dev_count and source (at
 //           start-up), the pins last reported, app_cache (dropped on a change of the registry
 //           or of the settings)
-//   screen  the view and listed (view_rebuild), and the status through state_report and
+//   screen  the view, listed and its labels (view_rebuild), and the status through state_report and
 //           state_set_status only for the faces' sake; drawing only reads
 // The core below (registry, settings, explain, catalog) never sees this record: it takes items
 // and applications.
@@ -78,6 +78,7 @@ struct AppState {
     GPtrArray *why_lines;     // the why overlay's lines, owned, made when it opens
     int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
     GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
+    GHashTable *listed_labels; // each application of listed to its row's label, owned, with listed
     int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned

@@ -198,7 +198,8 @@ TEST_F(Cli, AppListsItsTypesAndSetAllIsOneChangeThatOneUndoTakesBack) {
     r = quarve({"app", "viewer.desktop", "--json"});
     EXPECT_EQ(r.out, "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
                          path("viewer.desktop") +
-                         "\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
+                         "\",\"name_untranslated\":\"Viewer\\u001b[31m\",\"origin\":\"user\","
+                         "\"menus\":\"shown\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
                          "false},{\"type\":\"x-custom/thing\",\"label\":\"x-custom/thing\","
                          "\"default\":true}]}\n");
     r = quarve({"app", "viewer", "--set-all"});
