@@ -217,7 +217,8 @@ std::string apps_untranslated_name(GAppInfo *app) {
 std::vector<std::string> apps_known_as(GAppInfo *app, size_t *names) {
     std::vector<std::string> out;
     auto add = [&out](const char *text) {
-        if (text != nullptr && *text != '\0' && std::find(out.begin(), out.end(), text) == out.end())
+        if (text != nullptr && *text != '\0' &&
+            std::find(out.begin(), out.end(), text) == out.end())
             out.emplace_back(text);
     };
     add(apps_display_name(app));
@@ -229,8 +230,7 @@ std::vector<std::string> apps_known_as(GAppInfo *app, size_t *names) {
     add(g_desktop_app_info_get_generic_name(desktop));
     g_autofree char *generic = g_desktop_app_info_get_string(desktop, "GenericName");
     add(generic);
-    for (const char *const *k = g_desktop_app_info_get_keywords(desktop); k != nullptr && *k;
-         k++)
+    for (const char *const *k = g_desktop_app_info_get_keywords(desktop); k != nullptr && *k; k++)
         add(*k);
     g_auto(GStrv) keywords = g_desktop_app_info_get_string_list(desktop, "Keywords", nullptr);
     for (char **k = keywords; k != nullptr && *k != nullptr; k++)

@@ -79,7 +79,8 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
     for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
         auto app = G_APP_INFO(l->data);
         text_format(out[i].text, sizeof out[i].text, "%s %s",
-                    apps_list_has(defaults, app) ? "*" : " ", names[static_cast<size_t>(i)].c_str());
+                    apps_list_has(defaults, app) ? "*" : " ",
+                    names[static_cast<size_t>(i)].c_str());
         out[i].file = apps_desktop_file(app);
     }
 }
