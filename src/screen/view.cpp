@@ -25,21 +25,21 @@ void filter_apps(GList *listed, const char *search, GPtrArray *rows) {
 // Puts fresh (owned) in the place of the listed applications, with their rows' labels: made once
 // for the whole list, since a name's twins may be anywhere in it.
 void take_listed(AppState *s, GList *fresh) {
-    g_clear_pointer(&s->listed_labels, g_hash_table_unref);
+    g_clear_pointer(&s->row_labels, g_hash_table_unref);
     g_list_free_full(s->listed, g_object_unref);
     s->listed = fresh;
     if (fresh == nullptr)
         return;
-    s->listed_labels = g_hash_table_new_full(g_direct_hash, g_direct_equal, nullptr, g_free);
+    s->row_labels = g_hash_table_new_full(g_direct_hash, g_direct_equal, nullptr, g_free);
     std::vector<std::string> labels = apps_listed_labels(fresh);
     size_t i = 0;
     for (GList *l = fresh; l != nullptr; l = l->next, i++)
-        g_hash_table_insert(s->listed_labels, l->data, g_strdup(labels[i].c_str()));
+        g_hash_table_insert(s->row_labels, l->data, g_strdup(labels[i].c_str()));
 }
 
 const char *listed_label(AppState *s, GAppInfo *app) {
-    auto label = static_cast<const char *>(
-        s->listed_labels ? g_hash_table_lookup(s->listed_labels, app) : nullptr);
+    auto label = static_cast<const char *>(s->row_labels ? g_hash_table_lookup(s->row_labels, app)
+                                                         : nullptr);
     return label != nullptr ? label : apps_display_name(app);
 }
 

@@ -6,8 +6,8 @@
 //           view, the catalogue (through its edits), listed, dev_mode, dev_count and source (at
 //           start-up), the pins last reported, app_cache (dropped on a change of the registry
 //           or of the settings)
-//   screen  the view, listed and its labels (view_rebuild), and the status through state_report and
-//           state_set_status only for the faces' sake; drawing only reads
+//   screen  the view, listed and its row_labels (view_rebuild), and the status through
+//           state_report and state_set_status only for the faces' sake; drawing only reads
 // The core below (registry, settings, explain, catalog) never sees this record: it takes items
 // and applications.
 #pragma once
@@ -70,18 +70,18 @@ struct AppState {
     int32_t search_active;
     int32_t add_active;
     char add_text[ENTRY_CAP];
-    Catalog *catalog;          // categories, mime_types, ext_index and the rest; owned
-    GPtrArray *view;           // borrowed rows of the item pane that pass the search
-    int32_t overlay;           // OVERLAY_NONE, OVERLAY_HELP or OVERLAY_WHY
-    const PaneSource *source;  // where both panes' rows come from, picked at start-up
-    const KeyHelp *key_help;   // what the help line and the help overlay say of the keys
-    GPtrArray *why_lines;      // the why overlay's lines, owned, made when it opens
-    int32_t overlay_scroll;    // the first line shown of an overlay taller than the terminal
-    GList *listed;             // MODE_APPS: every application listed, owned; NULL until shown
-    GHashTable *listed_labels; // each application of listed to its row's label, owned, with listed
-    int32_t status_tone;       // TONE_DONE, TONE_FAILED or TONE_NOTICE
-    uint32_t pins_noticed;     // the pins changed elsewhere at the last check, hashed (0: none)
-    AppCache *app_cache;       // GIO's answers the application pane has asked for; owned
+    Catalog *catalog;         // categories, mime_types, ext_index and the rest; owned
+    GPtrArray *view;          // borrowed rows of the item pane that pass the search
+    int32_t overlay;          // OVERLAY_NONE, OVERLAY_HELP or OVERLAY_WHY
+    const PaneSource *source; // where both panes' rows come from, picked at start-up
+    const KeyHelp *key_help;  // what the help line and the help overlay say of the keys
+    GPtrArray *why_lines;     // the why overlay's lines, owned, made when it opens
+    int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
+    GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
+    GHashTable *row_labels;   // with listed: each application of it to its row's label, owned
+    int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
+    uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
+    AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
 };
 
 // One row of the application pane as drawn: marker and name, and the desktop file.
