@@ -32,7 +32,7 @@ constexpr std::array<OriginName, ORIGIN_OTHER + 1> ORIGIN_NAMES = {{
 constexpr const char *ORIGIN_GROUP = "Desktop Entry";
 constexpr std::string_view ORIGIN_FLATPAK_EXPORTS = "/flatpak/exports/share/applications";
 constexpr std::string_view ORIGIN_SNAP_FOLDER = "/var/lib/snapd/desktop/applications";
-constexpr std::string_view ORIGIN_DISTRIBUTION_FOLDER = "/usr/share/applications";
+constexpr std::string_view ORIGIN_SHARE = "/usr/share/";
 constexpr std::string_view ORIGIN_LOCAL_FOLDER = "/usr/local/share/applications";
 // A Nix store path, or a profile that links into it.
 constexpr std::array<std::string_view, 5> ORIGIN_NIX_PARTS = {
@@ -60,6 +60,18 @@ std::string folder_of(const char *path) {
     return dir;
 }
 
+// /usr/share/applications, or a desktop session's own /usr/share/NAME/applications (GNOME's):
+// the distribution's packages fill both.
+bool distribution_folder(std::string_view folder) {
+    constexpr std::string_view end = "applications";
+    if (!starts_with(folder, ORIGIN_SHARE) || !ends_with(folder, end) ||
+        folder.size() < ORIGIN_SHARE.size() + end.size())
+        return false;
+    std::string_view middle =
+        folder.substr(ORIGIN_SHARE.size(), folder.size() - ORIGIN_SHARE.size() - end.size());
+    return middle.empty() || (middle.size() > 1 && middle.find('/') == middle.size() - 1);
+}
+
 OriginKind kind_of_folder(const std::string &folder) {
     if (ends_with(folder, ORIGIN_FLATPAK_EXPORTS))
         return starts_with(folder, std::string(g_get_user_data_dir()) + "/") ? ORIGIN_FLATPAK_USER
@@ -72,7 +84,7 @@ OriginKind kind_of_folder(const std::string &folder) {
             return ORIGIN_NIX;
     if (folder == paths_user_applications())
         return ORIGIN_USER;
-    if (folder == ORIGIN_DISTRIBUTION_FOLDER)
+    if (distribution_folder(folder))
         return ORIGIN_DISTRIBUTION;
     if (folder == ORIGIN_LOCAL_FOLDER)
         return ORIGIN_LOCAL;

@@ -54,6 +54,8 @@ TEST_F(Origins, EachKindOfFolderAndKey) {
     // Folders outside this tree are told by their path alone.
     for (const auto &[path, word] : std::vector<std::pair<const char *, const char *>>{
              {"/usr/share/applications/x.desktop", "distribution"},
+             {"/usr/share/gnome/applications/x.desktop", "distribution"},
+             {"/usr/share/a/b/applications/x.desktop", "other"},
              {"/usr/local/share/applications/x.desktop", "local"},
              {"/run/current-system/sw/share/applications/x.desktop", "nix"},
              {"/home/u/.nix-profile/share/applications/x.desktop", "nix"},
