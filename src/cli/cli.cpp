@@ -53,8 +53,8 @@ constexpr Command commands[] = {
     {"list", "list [--types | --apps]", 0, "--types --apps --json",
      "list the categories (--types: the MIME types)",
      "the category names, one a line; with --types every MIME type\nand its label, separated "
-     "by a tab; with --apps every application\nthat declares MIME types: ID<tab>NAME (--json: "
-     "as JSON)",
+     "by a tab; with --apps the applications of\nthe screen's list: ID<tab>NAME (--json: as "
+     "JSON, each with its\norigin and the copies GIO passes over)",
      cmd_list},
     {"show", "show ITEM", 1, "--json", "show the applications that can open an item",
      "the applications that can open ITEM, one a line:\nMARK ID<tab>NAME<tab>FILE, MARK \"*\" "
@@ -66,8 +66,9 @@ constexpr Command commands[] = {
      "make APP the default for every MIME type of ITEM", cmd_set},
     {"app", "app APP [--json | --set-all]", 1, "--json --set-all",
      "show the MIME types an application declares, or make it their default",
-     "the MIME types APP declares, one a line: MARK TYPE<tab>LABEL,\nMARK \"*\" where APP is "
-     "the default (--json: as JSON);\n--set-all: make APP the default for all of them at once",
+     "the MIME types APP declares (hidden from the menus or not), one\na line: MARK "
+     "TYPE<tab>LABEL, MARK \"*\" where APP is the default\n(--json: as JSON); --set-all: make "
+     "APP the default for all of\nthem at once",
      cmd_app},
     {"undo", "undo", 0, nullptr, "undo the most recent assignment",
      "undo the most recent assignment (or reset)", cmd_undo},
@@ -78,9 +79,9 @@ constexpr Command commands[] = {
     {"why", "why ITEM|FILE|URL", 1, "--json",
      "explain why a file, link or item opens where it does",
      "for each MIME type of ITEM, or the type GIO gives FILE or URL\nas gio open does: GIO's "
-     "default, every list that names the\ntype and the one that decides, whether the application"
-     "\ndeclares the type, for one that runs in a terminal the\nterminal GIO starts it in, and "
-     "for a FILE or URL the command\nGIO would run",
+     "default and the copies of it GIO\npasses over, every list that names the type and the one "
+     "that\ndecides, whether the application declares the type, for one\nthat runs in a terminal "
+     "the terminal GIO starts it in, and for\na FILE or URL the command GIO would run",
      cmd_why},
     {"pin", "pin ITEM [APP]", -1, nullptr, "keep an item's defaults against other programs",
      "pin every MIME type of ITEM to APP, made the default first\n(as set does), or without APP "
@@ -225,8 +226,9 @@ std::string full_help() {
            "\n"
            "ITEM is a category (\"Web Browser\", any letter case), a MIME type (image/png) or a\n"
            "file-name extension (png or .png). APP is a desktop ID (firefox-esr.desktop, or\n"
-           "without .desktop) or an application name among the candidates of ITEM (for\n"
-           "app, among the applications quarve list --apps prints).\n"
+           "without .desktop) or an application's name, as shown or untranslated, else its\n"
+           "generic name or a keyword, among the candidates of ITEM (for app, among every\n"
+           "application that declares MIME types).\n"
            "\n"
            "Example, in a dotfiles script:\n"
            "  quarve set 'Web Browser' firefox-esr && quarve set pdf org.gnome.Evince\n"

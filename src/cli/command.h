@@ -47,6 +47,12 @@ int cli_unknown_item(const char *item);
 // is none).
 GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::string *why);
 
+struct Field;
+// What JSON says of an application after its ID, name and file: its untranslated name, its
+// origin, how the menus take it ("shown", "hidden" or "deleted"), and where there are any the
+// copies of its desktop ID that GIO passes over (hidden_copies: each file and its origin).
+std::vector<Field> cli_app_json(GAppInfo *app);
+
 // The commands of the table, each given its arguments and returning its exit status.
 
 // Queries.

@@ -26,12 +26,15 @@ Record why_record(const WhyType &why) {
     for (const std::string &line : why_text(why))
         text.push_back({{record_text(nullptr, line)}});
     Field by_default = record_null("default", FIELD_IN_JSON);
-    if (why.id)
-        by_default =
-            record_object("default",
-                          {{record_text("id", *why.id), record_text("name", why.name.value_or("")),
-                            record_text_or_null("file", or_null(why.file))}},
-                          FIELD_IN_JSON);
+    if (why.id) {
+        Record d{{record_text("id", *why.id), record_text("name", why.name.value_or("")),
+                  record_text_or_null("file", or_null(why.file))}};
+        g_autoptr(GAppInfo) app = apps_default_for_type(why.type.c_str());
+        if (app != nullptr && *why.id == apps_desktop_id(app))
+            for (Field &f : cli_app_json(app))
+                d.fields.push_back(std::move(f));
+        by_default = record_object("default", std::move(d), FIELD_IN_JSON);
+    }
     Field decided_by = record_null("decided_by", FIELD_IN_JSON);
     if (why.decided_file)
         decided_by = record_object("decided_by",
@@ -70,8 +73,12 @@ int cmd_list(Cli *cli, const CliArgs &) {
         g_autolist(GAppInfo) apps = apps_listed();
         for (GList *l = apps; l != nullptr; l = l->next) {
             auto app = G_APP_INFO(l->data);
-            out.push_back({{record_text("id", apps_desktop_id(app)),
-                            record_text("name", apps_display_name(app))}});
+            Record row{{record_text("id", apps_desktop_id(app)),
+                        record_text("name", apps_display_name(app)),
+                        record_text_or_null("file", apps_desktop_file(app), FIELD_IN_JSON)}};
+            for (Field &f : cli_app_json(app))
+                row.fields.push_back(std::move(f));
+            out.push_back(std::move(row));
         }
     } else if (!cli_option(cli, "--types")) {
         for (guint i = 0; i < c->categories->len; i++)
@@ -97,10 +104,13 @@ int cmd_show(Cli *cli, const CliArgs &args) {
     std::vector<Record> out;
     for (GList *l = apps; l != nullptr; l = l->next) {
         auto app = G_APP_INFO(l->data);
-        out.push_back(
-            {{record_text("id", apps_desktop_id(app)), record_text("name", apps_display_name(app)),
-              record_text_or_null("file", apps_desktop_file(app)),
-              record_flag("default", apps_list_has(defaults, app))}});
+        Record row{{record_text("id", apps_desktop_id(app)),
+                    record_text("name", apps_display_name(app)),
+                    record_text_or_null("file", apps_desktop_file(app))}};
+        for (Field &f : cli_app_json(app))
+            row.fields.push_back(std::move(f));
+        row.fields.push_back(record_flag("default", apps_list_has(defaults, app)));
+        out.push_back(std::move(row));
     }
     record_print(out, cli_option(cli, "--json"));
     // An empty answer is no answer a script can tell from a failure to ask.

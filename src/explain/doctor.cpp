@@ -234,8 +234,8 @@ bool users(const Scan &scan, size_t folder) {
 
 // Whether GIO takes group from a list of kind.
 bool reads(ListKind kind, const std::string &group) {
-    return kind == ListKind::full ||
-           (kind == ListKind::defaults_only && group == MIMEAPPS_DEFAULTS);
+    return kind == LIST_FULL ||
+           (kind == LIST_DEFAULTS_ONLY && group == MIMEAPPS_DEFAULTS);
 }
 
 // "sudo " when the user cannot write path, so that the command given is the one that works.
@@ -304,7 +304,7 @@ void check_missing(Scan *scan, std::vector<DoctorFinding> *out) {
     const Lookup &lookup = scan->lookup;
     for (const ListKey &k : lookup.keys) {
         const ListFile &file = lookup.files[k.file];
-        if (file.kind == ListKind::cache || !users(*scan, file.folder) ||
+        if (file.kind == LIST_CACHE || !users(*scan, file.folder) ||
             !reads(file.kind, k.group) || k.group == MIMEAPPS_REMOVED)
             continue;
         for (const std::string &id : k.ids) {
@@ -437,7 +437,7 @@ std::map<std::string, std::set<std::string>> expected_cache(Scan *scan, size_t f
 std::map<std::string, std::vector<std::string>> read_cache(const Lookup &lookup, size_t folder) {
     std::map<std::string, std::vector<std::string>> cache;
     for (const ListKey &k : lookup.keys)
-        if (lookup.files[k.file].folder == folder && lookup.files[k.file].kind == ListKind::cache) {
+        if (lookup.files[k.file].folder == folder && lookup.files[k.file].kind == LIST_CACHE) {
             std::vector<std::string> &ids = cache[aliases_unalias(k.key.c_str())];
             for (const std::string &id : k.ids)
                 if (!has(ids, id))
@@ -448,7 +448,7 @@ std::map<std::string, std::vector<std::string>> read_cache(const Lookup &lookup,
 
 // The cache as update-desktop-database writes it: types and IDs in byte order.
 std::string cache_text(const std::map<std::string, std::set<std::string>> &cache) {
-    std::string text = std::string("[") + LOOKUP_CACHE + "]\n";
+    std::string text = std::string("[") + PATHS_GROUP_CACHE + "]\n";
     for (const auto &[type, ids] : cache) {
         text += type + "=";
         for (const std::string &id : ids)
@@ -518,7 +518,7 @@ void check_deprecated(Scan *scan, std::vector<DoctorFinding> *out) {
     Lookup &lookup = scan->lookup;
     for (size_t f = 0; f < lookup.files.size(); f++) {
         const ListFile &file = lookup.files[f];
-        if (file.folder != scan->user_apps || file.kind == ListKind::cache)
+        if (file.folder != scan->user_apps || file.kind == LIST_CACHE)
             continue;
         std::vector<std::string> types;
         for (const ListKey &k : lookup.keys)
@@ -567,7 +567,7 @@ void check_wildcard(Scan *scan, std::vector<DoctorFinding> *out) {
     const Lookup &lookup = scan->lookup;
     for (size_t f = 0; f < lookup.files.size(); f++) {
         const ListFile &file = lookup.files[f];
-        if (file.kind == ListKind::cache)
+        if (file.kind == LIST_CACHE)
             continue;
         std::vector<std::string> keys;
         for (const ListKey &k : lookup.keys)
@@ -967,7 +967,7 @@ DoctorRepairs doctor_fix(const Catalog *catalog, const Item *item) {
         JournalEntry entry{"", "", "doctor", {}, {}, "", "", DOCTOR_WHAT};
         for (size_t f = 0; f < lookup.files.size(); f++) {
             const ListFile &file = lookup.files[f];
-            if (file.kind == ListKind::cache || !users(scan, file.folder) || !lookup.parsed[f])
+            if (file.kind == LIST_CACHE || !users(scan, file.folder) || !lookup.parsed[f])
                 continue;
             std::optional<std::string> bytes;
             if (auto refusal = mimeapps_open(file.path.c_str(), &bytes)) {

@@ -10,23 +10,6 @@
 
 namespace {
 
-// Each folder's files in the order GIO reads them.
-std::vector<ListFile> list_files(const std::vector<ListFolder> &folders) {
-    std::vector<std::string> desktops = paths_desktops();
-    std::vector<ListFile> files;
-    for (size_t i = 0; i < folders.size(); i++) {
-        const std::string &dir = folders[i].path;
-        for (const std::string &desktop : desktops)
-            files.push_back({dir + "/" + desktop + "-mimeapps.list", i, ListKind::defaults_only});
-        files.push_back({dir + "/mimeapps.list", i, ListKind::full});
-        if (folders[i].applications) {
-            files.push_back({dir + "/defaults.list", i, ListKind::defaults_only});
-            files.push_back({dir + "/mimeinfo.cache", i, ListKind::cache});
-        }
-    }
-    return files;
-}
-
 // The desktop IDs of a folder as GIO lists them: every file whose name ends in ".desktop", and
 // in each subfolder the same with the subfolder's name and "-" before the file's.
 void scan_apps(const std::string &dir, const std::string &prefix,
@@ -63,7 +46,7 @@ bool association(const LookupEntry &e) {
 Lookup lookup_read() {
     Lookup lookup;
     lookup.folders = paths_list_folders();
-    lookup.files = list_files(lookup.folders);
+    lookup.files = paths_list_files(lookup.folders);
     lookup.apps.resize(lookup.folders.size());
     for (size_t i = 0; i < lookup.folders.size(); i++)
         if (lookup.folders[i].applications)
@@ -76,8 +59,8 @@ Lookup lookup_read() {
         if (!parsed)
             continue;
         std::vector<const char *> groups{MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED, MIMEAPPS_REMOVED};
-        if (file.kind == ListKind::cache)
-            groups = {LOOKUP_CACHE};
+        if (file.kind == LIST_CACHE)
+            groups = {PATHS_GROUP_CACHE};
         for (const char *group : groups) {
             g_auto(GStrv) keys = g_key_file_get_keys(kf, group, nullptr, nullptr);
             for (char **k = keys; k != nullptr && *k != nullptr; k++) {
@@ -139,8 +122,8 @@ std::vector<LookupEntry> lookup_entries(const Lookup &lookup, const std::vector<
                            index,
                            f.folder,
                            level,
-                           f.kind != ListKind::defaults_only || k.group == MIMEAPPS_DEFAULTS,
-                           f.kind == ListKind::cache,
+                           f.kind != LIST_DEFAULTS_ONLY || k.group == MIMEAPPS_DEFAULTS,
+                           f.kind == LIST_CACHE,
                            k.ids,
                            {},
                            {},

@@ -11,18 +11,6 @@
 #include "explain/why.h"
 #include "util/paths.h"
 
-constexpr const char *LOOKUP_CACHE = "MIME Cache";
-
-// What GIO takes from a list file: desktop-specific lists and defaults.list give defaults only,
-// mimeapps.list everything, mimeinfo.cache the types the folder's desktop files declare.
-enum class ListKind { defaults_only, full, cache };
-
-struct ListFile {
-    std::string path;
-    size_t folder;
-    ListKind kind;
-};
-
 // One key of a group of a list file.
 struct ListKey {
     size_t file;

@@ -9,6 +9,7 @@
 #include "explain/lookup.h"
 #include "registry/aliases.h"
 #include "registry/apps.h"
+#include "registry/origin.h"
 #include "registry/terminal.h"
 #include "settings/mimeapps.h"
 #include "util/paths.h"
@@ -207,6 +208,7 @@ WhyType why_type(const char *type) {
             why.file = gio_file;
         why.declared = aliases_covers(g_app_info_get_supported_types(app), type);
         why.terminal = terminal_of(app, g_app_info_get_commandline(app));
+        why.hidden_copies = origin_hidden_copies(app);
     }
     Lookup lookup = lookup_read();
     std::vector<std::string> chain = aliases_ancestry(type);
@@ -294,6 +296,9 @@ std::vector<std::string> why_text(const WhyType &why) {
         lines.push_back(why.type + ": no default");
     if (why.file)
         lines.push_back("  file: " + *why.file);
+    for (const std::string &copy : why.hidden_copies)
+        lines.push_back("  hides: " + copy + " (" + origin_label(origin_of_file(copy.c_str())) +
+                        ")");
     lines.push_back("  " + why.decision);
     if (why.id)
         lines.push_back(std::string("  declared: ") + (why.declared ? "yes" : "no"));

@@ -30,6 +30,8 @@ struct WhyType {
     std::string type;
     // GIO's answer; nullopt when it has none.
     std::optional<std::string> id, name, file;
+    // The other copies of the answer's desktop ID in the application folders: GIO ignores them.
+    std::vector<std::string> hidden_copies;
     // The list entry that decides, when one does.
     std::optional<std::string> decided_file, decided_group;
     std::optional<std::string> inherited_from; // the parent type whose default GIO answers with

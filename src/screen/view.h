@@ -36,5 +36,6 @@ std::optional<Item> view_item(AppState *s, int32_t index);
 // the view and in the other modes.
 GAppInfo *view_app(AppState *s, int32_t index);
 // The label of view row index: the category's name, the type's extension or the application's
-// name.
+// name (with its origin where another listed application has the same name, and "(hidden)" or
+// "(deleted)" after it where the menus leave it out).
 const char *view_row_label(AppState *s, int32_t index);

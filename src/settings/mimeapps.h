@@ -13,9 +13,9 @@
 
 // The values one MIME type has in the user's mimeapps.list, one per group below, as the file
 // spells them; nullopt where the type has no key in that group.
-constexpr const char *MIMEAPPS_DEFAULTS = "Default Applications";
-constexpr const char *MIMEAPPS_ADDED = "Added Associations";
-constexpr const char *MIMEAPPS_REMOVED = "Removed Associations";
+constexpr const char *MIMEAPPS_DEFAULTS = PATHS_GROUP_DEFAULTS;
+constexpr const char *MIMEAPPS_ADDED = PATHS_GROUP_ADDED;
+constexpr const char *MIMEAPPS_REMOVED = PATHS_GROUP_REMOVED;
 constexpr std::array<const char *, 3> MIMEAPPS_GROUPS = {MIMEAPPS_DEFAULTS, MIMEAPPS_ADDED,
                                                          MIMEAPPS_REMOVED};
 struct MimeappsEntry {

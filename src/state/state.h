@@ -6,8 +6,8 @@
 //           view, the catalogue (through its edits), listed, dev_mode, dev_count and source (at
 //           start-up), the pins last reported, app_cache (dropped on a change of the registry
 //           or of the settings), colors (at start-up), related (at each assignment)
-//   screen  the view and listed (view_rebuild), and the status through state_report and
-//           state_set_status only for the faces' sake; drawing only reads
+//   screen  the view, listed and its row_labels (view_rebuild), and the status through
+//           state_report and state_set_status only for the faces' sake; drawing only reads
 // The core below (registry, settings, explain, catalog) never sees this record: it takes items
 // and applications.
 #pragma once
@@ -85,6 +85,7 @@ struct AppState {
     GPtrArray *why_lines;     // the why overlay's lines, owned, made when it opens
     int32_t overlay_scroll;   // the first line shown of an overlay taller than the terminal
     GList *listed;            // MODE_APPS: every application listed, owned; NULL until shown
+    GHashTable *row_labels;   // with listed: each application of it to its row's label, owned
     int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned

@@ -26,11 +26,12 @@ constexpr int32_t TYPE_LABEL_COLUMNS = 8;
 // What follows the name of an application that runs in a terminal.
 constexpr const char *SOURCE_TERMINAL_MARK = " [terminal]";
 
-// The MIME types app declares as rows of the application pane; none for no application.
+// The MIME types the application list shows for app as rows of the application pane; none for
+// no application.
 GList *type_rows(GAppInfo *app) {
     if (app == nullptr)
         return nullptr;
-    char **types = apps_declared_types(app);
+    char **types = apps_listed_types(app);
     GList *rows = nullptr;
     for (char **t = types; *t != nullptr; t++)
         rows = g_list_prepend(rows, *t);
@@ -75,11 +76,15 @@ void registry_texts(AppState *s, GList *first, int count, AppRowText *out) {
     }
     std::optional<Item> item = view_item(s, s->selected);
     g_autolist(GAppInfo) defaults = item ? app_cache_defaults(s->app_cache, *item) : nullptr;
+    // Twins are told apart among the whole pane, not only the rows drawn.
+    std::vector<std::string> names =
+        apps_row_names(s->apps, first, static_cast<size_t>(std::max(count, 0)));
     GList *l = first;
     for (int i = 0; i < count && l != nullptr; i++, l = l->next) {
         auto app = G_APP_INFO(l->data);
         text_format(out[i].text, sizeof out[i].text, "%s %s",
-                    apps_list_has(defaults, app) ? "*" : " ", apps_display_name(app));
+                    apps_list_has(defaults, app) ? "*" : " ",
+                    names[static_cast<size_t>(i)].c_str());
         // After the name, whatever it says: told apart from graphical ones before choosing.
         size_t used = strlen(out[i].text);
         if (apps_runs_in_terminal(app))

@@ -97,6 +97,22 @@ std::vector<ListFolder> paths_list_folders() {
     return folders;
 }
 
+std::vector<ListFile> paths_list_files(const std::vector<ListFolder> &folders) {
+    std::vector<std::string> desktops = paths_desktops();
+    std::vector<ListFile> files;
+    for (size_t i = 0; i < folders.size(); i++) {
+        const std::string &dir = folders[i].path;
+        for (const std::string &desktop : desktops)
+            files.push_back({dir + "/" + desktop + "-mimeapps.list", i, LIST_DEFAULTS_ONLY});
+        files.push_back({dir + "/mimeapps.list", i, LIST_FULL});
+        if (folders[i].applications) {
+            files.push_back({dir + "/defaults.list", i, LIST_DEFAULTS_ONLY});
+            files.push_back({dir + "/mimeinfo.cache", i, LIST_CACHE});
+        }
+    }
+    return files;
+}
+
 std::vector<std::string> paths_data_folders() {
     std::vector<std::string> folders{g_get_user_data_dir()};
     for (const char *const *d = g_get_system_data_dirs(); *d != nullptr; d++)

@@ -2,6 +2,8 @@
 // reports, so that a test or a benchmark that points them elsewhere moves them all.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,22 @@ struct ListFolder {
 // The folders GIO reads lists from, in its order of precedence: the user's configuration
 // folder, the system's, the user's application folder, the system's.
 std::vector<ListFolder> paths_list_folders();
+// What GIO takes from a list file: a desktop-specific list and defaults.list give defaults only,
+// mimeapps.list everything, mimeinfo.cache the types its folder's desktop files declare.
+enum ListKind : uint8_t { LIST_DEFAULTS_ONLY, LIST_FULL, LIST_CACHE };
+struct ListFile {
+    std::string path;
+    size_t folder; // its folder's place among the folders it was made from
+    ListKind kind;
+};
+// Each folder's list files, in the order GIO reads them (only application folders hold
+// defaults.list and mimeinfo.cache), whether they exist or not.
+std::vector<ListFile> paths_list_files(const std::vector<ListFolder> &folders);
+// The groups of a list file.
+constexpr const char *PATHS_GROUP_DEFAULTS = "Default Applications";
+constexpr const char *PATHS_GROUP_ADDED = "Added Associations";
+constexpr const char *PATHS_GROUP_REMOVED = "Removed Associations";
+constexpr const char *PATHS_GROUP_CACHE = "MIME Cache";
 // The data folders the shared MIME database is read from, the user's first.
 std::vector<std::string> paths_data_folders();
 

@@ -198,11 +198,14 @@ TEST_F(Cli, AppListsItsTypesAndSetAllIsOneChangeThatOneUndoTakesBack) {
     r = quarve({"app", "viewer"});
     EXPECT_EQ(r.out, before);
     r = quarve({"app", "viewer.desktop", "--json"});
-    EXPECT_EQ(r.out, "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
-                         path("viewer.desktop") +
-                         "\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
-                         "false},{\"type\":\"x-custom/thing\",\"label\":\"x-custom/thing\","
-                         "\"default\":true}]}\n");
+    EXPECT_EQ(
+        r.out,
+        "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
+            path("viewer.desktop") +
+            "\",\"name_untranslated\":\"Viewer\\u001b[31m\",\"origin\":\"user\","
+            "\"menus\":\"shown\",\"types\":[{\"type\":\"image/png\",\"label\":\"png\",\"default\":"
+            "false},{\"type\":\"x-custom/thing\",\"label\":\"x-custom/thing\","
+            "\"default\":true}]}\n");
     r = quarve({"app", "viewer", "--set-all"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Viewer\xef\xbf\xbd[31m is now default for every type it declares (2)\n");
@@ -366,6 +369,57 @@ TEST_F(Cli, JsonIsOneDocumentWithEveryControlCharacterEscaped) {
         for (const char *c1 : {"\xc2\x85", "\xc2\x9b"})
             EXPECT_EQ(r.out.find(c1), std::string::npos) << args[1];
     }
+}
+
+TEST_F(Cli, HiddenApplicationsTheirTypesOriginsCopiesAndNamesUsersKnow) {
+    const std::string system = env.root + "/system-data/applications";
+    env.add_entry(system, "shots.desktop", "Name=Shots\nNoDisplay=true", {"image/png"});
+    env.add_entry(system, "viewer.desktop", "Name=Old Viewer", {"image/gif"});
+    env.add_entry(system, "mutt.desktop",
+                  "Name=Mutt\nName[de]=Elch\nGenericName=Mail Reader\nKeywords=email;",
+                  {"x-scheme-handler/mailto"});
+    env.add_entry(system, "gone.desktop", "Name=Gone Mail\nHidden=true");
+    write_file(env.config_dir + "/mimeapps.list",
+               "[Default Applications]\nmessage/rfc822=gone.desktop\n");
+    g_setenv("LANGUAGE", "de", TRUE);
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"app", "shots"}, "  image/png\tpng\n"},
+        {{"app", "gone"}, "* message/rfc822\teml\n"},
+        {{"app", "mutt"}, "* x-scheme-handler/mailto\tmailto\n"},
+        {{"app", "MAIL READER"}, "* x-scheme-handler/mailto\tmailto\n"},
+        {{"app", "email"}, "* x-scheme-handler/mailto\tmailto\n"},
+        {{"list", "--apps"},
+         "mutt.desktop\tElch\nfirefox-esr.desktop\tFirefox\n"
+         "gone.desktop\tGone Mail\nviewer.desktop\tViewer\xef\xbf\xbd[31m\n"
+         "web-two.desktop\tweb\nweb.desktop\tWeb\n"},
+        {{"show", "x-scheme-handler/mailto", "--json"},
+         "[{\"id\":\"mutt.desktop\",\"name\":\"Elch\",\"file\":\"" + system +
+             "/mutt.desktop\",\"name_untranslated\":\"Mutt\",\"origin\":\"other\",\"menus\":"
+             "\"shown\",\"default\":true}]\n"},
+        {{"app", "viewer", "--json"},
+         "{\"id\":\"viewer.desktop\",\"name\":\"Viewer\\u001b[31m\",\"file\":\"" +
+             path("viewer.desktop") +
+             "\",\"name_untranslated\":\"Viewer\\u001b[31m\",\"origin\":\"user\",\"menus\":"
+             "\"shown\",\"hidden_copies\":[{\"file\":\"" +
+             system +
+             "/viewer.desktop\",\"origin\":\"other\"}],\"types\":[{\"type\":\"image/png\","
+             "\"label\":\"png\",\"default\":false},{\"type\":\"x-custom/thing\",\"label\":"
+             "\"x-custom/thing\",\"default\":true}]}\n"},
+    };
+    for (const auto &c : cases) {
+        Outcome r = quarve(c.args);
+        EXPECT_EQ(r.status, 0) << c.args[1] << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[1];
+    }
+    Outcome why = quarve({"why", "x-custom/thing"});
+    EXPECT_NE(why.out.find("\n  file: " + path("viewer.desktop") + "\n  hides: " + system +
+                           "/viewer.desktop (" + system + ")\n"),
+              std::string::npos)
+        << why.out;
+    g_unsetenv("LANGUAGE");
 }
 
 namespace {

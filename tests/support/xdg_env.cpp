@@ -1,5 +1,6 @@
 #include "xdg_env.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <gio/gio.h>
@@ -93,6 +94,41 @@ PathOnly::PathOnly(const std::string &folder) {
 
 PathOnly::~PathOnly() {
     g_setenv("PATH", before_.c_str(), TRUE);
+}
+
+std::string XdgEnv::add_data_folder(const std::string &folder) {
+    std::string dir = root + "/" + folder;
+    g_mkdir_with_parents(dir.c_str(), 0755);
+    g_setenv("XDG_DATA_DIRS", (std::string(g_getenv("XDG_DATA_DIRS")) + ":" + dir).c_str(), TRUE);
+    return dir;
+}
+
+void XdgEnv::add_entry(const std::string &folder, const std::string &file, const std::string &keys,
+                       const std::vector<std::string> &types) {
+    std::string mime;
+    for (const auto &t : types)
+        mime += t + ";";
+    write_file(folder + "/" + file, "[Desktop Entry]\nType=Application\nExec=/bin/true %f\n" +
+                                        keys + (mime.empty() ? "" : "\nMimeType=" + mime) + "\n");
+    std::string id = file;
+    std::replace(id.begin(), id.end(), '/', '-');
+    // One line a type: the IDs of a folder's applications for it, in the order they were added.
+    std::string cache = "[MIME Cache]\n";
+    for (const auto &t : types)
+        caches_.emplace_back(folder, t + "=" + id + ";");
+    std::map<std::string, std::string> lines;
+    std::vector<std::string> order;
+    for (const auto &[f, line] : caches_) {
+        if (f != folder)
+            continue;
+        std::string type = line.substr(0, line.find('='));
+        if (!lines.count(type))
+            order.push_back(type);
+        lines[type] += line.substr(line.find('=') + 1);
+    }
+    for (const auto &t : order)
+        cache += t + "=" + lines[t] + "\n";
+    write_file(folder + "/mimeinfo.cache", cache);
 }
 
 std::string read_file(const std::string &path) {

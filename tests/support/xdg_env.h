@@ -19,6 +19,14 @@ struct XdgEnv {
                  const std::vector<std::string> &types);
     // Writes mimeinfo.cache for the applications added so far, in the order they were added.
     void register_apps();
+    // Adds root/folder after the system data folder, to be read as one by GIO: call it before
+    // the first GLib call that reads the data folders.
+    std::string add_data_folder(const std::string &folder);
+    // Writes the desktop file folder/file (a desktop ID, or a path below folder) with the keys
+    // after Type and Exec and the types as its MimeType, and registers it for them in folder's
+    // mimeinfo.cache.
+    void add_entry(const std::string &folder, const std::string &file, const std::string &keys,
+                   const std::vector<std::string> &types = {});
     // The user's own settings list, and quarve's catalogue file.
     std::string list_path() const { return config_dir + "/mimeapps.list"; }
     std::string catalogue_path() const { return config_dir + "/quarve/mimetypes.ini"; }
@@ -30,6 +38,7 @@ struct XdgEnv {
 
   private:
     std::vector<std::pair<std::string, std::vector<std::string>>> apps_;
+    std::vector<std::pair<std::string, std::string>> caches_; // folder, mimeinfo.cache lines
 };
 
 // PATH set to folder alone while it lives, so that what a test starts finds programs only there;

@@ -38,7 +38,8 @@ class AppList : public QuarveTest {
         return out;
     }
     void pick(const char *name) {
-        for (s.selected = 0; view_label_of(s.selected) != name; s.selected++) {
+        for (s.selected = 0; s.selected < view_count(&s) && view_label_of(s.selected) != name;
+             s.selected++) {
         }
         apps_reload(&s);
     }
@@ -112,4 +113,74 @@ TEST_F(AppList, AReadOnlySettingsTargetChangesNothing) {
                                          " is a link to a file that cannot be written");
     EXPECT_EQ(read_file(env.root + "/store/mimeapps.list"), before);
     EXPECT_FALSE(g_file_test(paths_journal().c_str(), G_FILE_TEST_EXISTS));
+}
+
+namespace {
+
+// Two programs named Firefox (the distribution's and a Flatpak), two named Mutt from one folder,
+// a picture viewer hidden from the menus that is a default, one that is not, and a deleted
+// mail program a list still names.
+class Twins : public AppList {
+  protected:
+    void SetUp() override {
+        std::string flatpak =
+            env.add_data_folder("var/lib/flatpak/exports/share") + "/applications";
+        system = env.root + "/system-data/applications";
+        const std::string firefox = "Name=Firefox\nName[de]=Feuerfuchs\nGenericName=Web Browser\n"
+                                    "GenericName[de]=Webbrowser\nKeywords=WWW;\n";
+        env.add_entry(system, "firefox-esr.desktop", "Name=Firefox\nName[de]=Feuerfuchs",
+                      {"text/html"});
+        env.add_entry(flatpak, "org.mozilla.firefox.desktop", firefox + "X-Flatpak=x",
+                      {"text/html"});
+        for (const char *id : {"mutt.desktop", "neomutt.desktop"})
+            env.add_entry(system, id, "Name=Mutt", {"x-scheme-handler/mailto"});
+        env.add_entry(system, "viewer.desktop", "Name=Picture Viewer\nNoDisplay=true",
+                      {"image/png", "image/gif"});
+        env.add_entry(system, "helper.desktop", "Name=Helper\nNoDisplay=true", {"image/png"});
+        env.add_entry(env.apps_dir, "gone.desktop", "Name=Gone Mail\nHidden=true");
+        write_file(list_path(), "[Default Applications]\nx-scheme-handler/mailto=gone.desktop\n");
+    }
+    std::string system;
+};
+
+} // namespace
+
+TEST_F(Twins, SameNamesShowTheirOriginOrIdAndHiddenDefaultsAreListed) {
+    start(100, 12);
+    frame();
+    EXPECT_EQ(grid_row(5).substr(24, 20), "  Firefox (Flatpak) ");
+    AppRowText texts[2]; // the other folder's path runs past the pane: its row as made
+    s.source->app_texts(&s, s.apps, 2, texts);
+    EXPECT_EQ(texts[0].text, "* Firefox (" + system + ")");
+    ch('3');
+    EXPECT_EQ(rows(),
+              (V{"Firefox (" + system + ")", "Firefox (Flatpak)", "Gone Mail (deleted)",
+                 "Mutt (mutt.desktop)", "Mutt (neomutt.desktop)", "Picture Viewer (hidden)"}));
+    // Their defaults, to be seen and moved from the application's side.
+    pick("Picture Viewer (hidden)");
+    frame();
+    EXPECT_EQ(grid_row(4).substr(24), "* png      image/png");
+    EXPECT_EQ(grid_row(5).substr(24), "* gif      image/gif");
+    pick("Gone Mail (deleted)");
+    frame();
+    EXPECT_EQ(grid_row(4).substr(24), "* mailto   x-scheme-handler/mailto");
+    EXPECT_EQ(gio_default("x-scheme-handler/mailto"), "gone.desktop");
+}
+
+TEST_F(Twins, ASearchFindsTheUntranslatedNamesToo) {
+    g_setenv("LANGUAGE", "de", TRUE);
+    start(100, 12);
+    ch('3');
+    for (const auto &[search, found] : std::vector<std::pair<const char *, V>>{
+             {"firefox", {"Feuerfuchs (" + system + ")", "Feuerfuchs (Flatpak)"}},
+             {"web browser", {"Feuerfuchs (Flatpak)"}},
+             {"webbrowser", {"Feuerfuchs (Flatpak)"}},
+             {"www", {"Feuerfuchs (Flatpak)"}},
+             {"neomutt", {"Mutt (neomutt.desktop)"}}}) {
+        ch('/');
+        type(search);
+        key(TB_KEY_ENTER);
+        EXPECT_EQ(rows(), found) << search;
+        ch('3');
+    }
 }
