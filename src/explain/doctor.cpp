@@ -15,6 +15,8 @@
 #include "catalog/item.h"
 #include "explain/lookup.h"
 #include "registry/aliases.h"
+#include "registry/origin.h"
+#include "registry/terminal.h"
 #include "settings/change.h"
 #include "settings/journal.h"
 #include "settings/list_text.h"
@@ -43,6 +45,7 @@ struct Desktop {
     std::string fault;     // why GIO does not load it, "" when it does
     std::string missing;   // the program it lacks, for a fault of TryExec or Exec
     bool hidden = false;   // Hidden=true
+    bool terminal = false; // Terminal=true: GIO starts it in a terminal it looks for itself
     bool bus = false;      // GIO starts it through D-Bus, whatever its Exec says
     bool has_exec = false; // a non-empty Exec line
     std::string codes;     // the field codes of its Exec line, in order
@@ -140,6 +143,7 @@ Desktop desktop_read(const std::string &path) {
     }
     d.parses = true;
     d.hidden = g_key_file_get_boolean(kf, group, G_KEY_FILE_DESKTOP_KEY_HIDDEN, nullptr);
+    d.terminal = g_key_file_get_boolean(kf, group, G_KEY_FILE_DESKTOP_KEY_TERMINAL, nullptr);
     g_auto(GStrv) types =
         g_key_file_get_string_list(kf, group, G_KEY_FILE_DESKTOP_KEY_MIME_TYPE, nullptr, nullptr);
     for (char **t = types; t != nullptr && *t != nullptr && !d.hidden; t++) {
@@ -234,8 +238,7 @@ bool users(const Scan &scan, size_t folder) {
 
 // Whether GIO takes group from a list of kind.
 bool reads(ListKind kind, const std::string &group) {
-    return kind == LIST_FULL ||
-           (kind == LIST_DEFAULTS_ONLY && group == MIMEAPPS_DEFAULTS);
+    return kind == LIST_FULL || (kind == LIST_DEFAULTS_ONLY && group == MIMEAPPS_DEFAULTS);
 }
 
 // "sudo " when the user cannot write path, so that the command given is the one that works.
@@ -304,8 +307,8 @@ void check_missing(Scan *scan, std::vector<DoctorFinding> *out) {
     const Lookup &lookup = scan->lookup;
     for (const ListKey &k : lookup.keys) {
         const ListFile &file = lookup.files[k.file];
-        if (file.kind == LIST_CACHE || !users(*scan, file.folder) ||
-            !reads(file.kind, k.group) || k.group == MIMEAPPS_REMOVED)
+        if (file.kind == LIST_CACHE || !users(*scan, file.folder) || !reads(file.kind, k.group) ||
+            k.group == MIMEAPPS_REMOVED)
             continue;
         for (const std::string &id : k.ids) {
             if (held(lookup, id))
@@ -376,6 +379,32 @@ void check_entry(Scan *scan, std::vector<DoctorFinding> *out) {
             f.status = "it will not start: its entry has no Exec";
             out->push_back(std::move(f));
         }
+    }
+}
+
+// 4: GIO answers with an application that runs in a terminal, and none of the terminals the
+// running GLib looks for is in PATH: GIO refuses to start it ("Unable to find terminal required
+// for application"). One started through D-Bus needs no terminal.
+void check_terminal(Scan *scan, std::vector<DoctorFinding> *out) {
+    for (const std::string &type : scan->types) {
+        const std::optional<Answer> &a = answer_of(scan, type);
+        if (!a || a->file.empty())
+            continue;
+        const Desktop &d = desktop_of(scan, a->file);
+        if (!d.terminal || d.bus)
+            continue;
+        g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new_from_filename(a->file.c_str());
+        if (app == nullptr || !terminal_missing(G_APP_INFO(app)))
+            continue;
+        TerminalFound found = terminal_gio(G_APP_INFO(app));
+        DoctorFinding f = finding(
+            "no-terminal", DoctorSeverity::error, {type}, a->file, a->id,
+            "GIO answers " + a->id + ", which runs in a terminal (Terminal=true), and none of " +
+                terminal_glib() + "'s terminals is in PATH (" + text_join(found.known) +
+                "): GIO refuses to start it",
+            "install one of those terminals, or choose another: " + choose(""));
+        f.status = "it will not start: no terminal found";
+        out->push_back(std::move(f));
     }
 }
 
@@ -546,6 +575,46 @@ void check_deprecated(Scan *scan, std::vector<DoctorFinding> *out) {
     }
 }
 
+// 8: one desktop ID in several application folders: GIO starts the first copy that loads and
+// ignores the others, their MimeType= and their cache entries too. Copies with the same bytes
+// change nothing, and a copy of the user's that says Hidden=true is how an application is
+// deleted: neither is a finding.
+void check_shadowed(Scan *scan, std::vector<DoctorFinding> *out) {
+    Lookup &lookup = scan->lookup;
+    std::map<std::string, std::vector<std::string>> copies; // sorted, so the findings are too
+    for (size_t folder = 0; folder < lookup.folders.size(); folder++)
+        for (const auto &[id, path] : lookup.apps[folder])
+            copies[id].push_back(path);
+    for (const auto &[id, paths] : copies) {
+        if (paths.size() < 2)
+            continue;
+        std::optional<std::string> loaded = lookup_loads(&lookup, id);
+        if (!loaded || desktop_of(scan, *loaded).hidden)
+            continue;
+        std::optional<std::string> bytes = files_read(loaded->c_str());
+        std::vector<std::string> ignored, types;
+        for (const std::string &path : paths) {
+            for (const std::string &t : desktop_of(scan, path).declared)
+                if (!has(types, t))
+                    types.push_back(t);
+            if (path != *loaded && files_read(path.c_str()) != bytes)
+                ignored.push_back(path + " (" + origin_label(origin_of_file(path.c_str())) + ")");
+        }
+        if (ignored.empty())
+            continue;
+        std::sort(types.begin(), types.end());
+        g_autofree char *folder = g_path_get_dirname(loaded->c_str());
+        out->push_back(finding(
+            "shadowed-application", DoctorSeverity::warning, types, *loaded, id,
+            id + " is in several application folders: GIO starts the copy below (" +
+                origin_label(origin_of_file(loaded->c_str())) + ") and ignores " +
+                text_join(ignored) +
+                (ignored.size() == 1 ? ", with what it declares" : ", with what they declare"),
+            "keep the copy you want: to use the next one, " + as_who(folder) + "mv " +
+                word(*loaded) + " " + word(*loaded + ".disabled")));
+    }
+}
+
 // The command that takes keys out of a list the user cannot mend with quarve.
 std::string remove_keys(const std::string &path, const std::vector<std::string> &keys) {
     std::string command = as_who(path) + "sed -i";
@@ -644,13 +713,11 @@ void check_read_only(Scan *, std::vector<DoctorFinding> *out) {
     }
 }
 
-// The checks, one row each. Two more rows plug in here: a Terminal=true default when no
-// terminal this GLib would use is found (an error), and the same desktop ID in several data
-// folders, with the file GIO loads and those it hides (a warning).
+// The checks, one row each.
 using DoctorRun = void (*)(Scan *scan, std::vector<DoctorFinding> *out);
 constexpr DoctorRun DOCTOR_CHECKS[] = {
-    check_missing,    check_skipped,  check_entry,  check_passed,    check_cache,
-    check_deprecated, check_wildcard, check_parent, check_read_only,
+    check_missing,    check_skipped,  check_entry,    check_terminal, check_passed,    check_cache,
+    check_deprecated, check_shadowed, check_wildcard, check_parent,   check_read_only,
 };
 
 // Every type looked at one by one: the item's, or the catalogue's and every list's.
@@ -820,8 +887,9 @@ std::vector<std::string> doctor_text(const DoctorFinding &f) {
 std::string doctor_status(const Item &item, const char *app_id) {
     std::string said;
     for (const DoctorFinding &f : doctor_check(nullptr, &item, false))
+        // The assignment itself warns of a missing terminal, on the command line too.
         if (f.severity == DoctorSeverity::error && f.app == app_id && !f.status.empty() &&
-            said.find(f.status) == std::string::npos)
+            f.check != "no-terminal" && said.find(f.status) == std::string::npos)
             said += "; " + f.status;
     return said;
 }

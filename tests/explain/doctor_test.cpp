@@ -17,7 +17,8 @@ std::string entry(const std::string &exec, const std::string &more = "") {
 }
 
 // What is done once the setup's files are written.
-enum class Then { rebuild_cache, keep_cache, make_list_read_only };
+// hide_terminals rebuilds the cache too, and takes PATH away while the doctor looks.
+enum class Then { rebuild_cache, keep_cache, make_list_read_only, hide_terminals };
 
 struct Broken {
     const char *what;
@@ -99,6 +100,21 @@ const Broken SETUPS[] = {
      Then::rebuild_cache,
      "error not-passed x-scheme-handler/gopher hole.desktop",
      "hole.desktop"},
+    {"a terminal application GIO finds no terminal for",
+     {{APPS + "mutt.desktop", entry("/bin/true %u", "Terminal=true\nMimeType=image/png;\n")},
+      {USER, "[Default Applications]\nimage/png=mutt.desktop\n"}},
+     nullptr,
+     Then::hide_terminals,
+     "error no-terminal image/png mutt.desktop",
+     "mutt.desktop"},
+    {"a terminal application whose terminal is found",
+     {{APPS + "mutt.desktop", entry("/bin/true %u", "Terminal=true\nMimeType=image/png;\n")},
+      {"bin/xterm", "#!/bin/sh\n"},
+      {USER, "[Default Applications]\nimage/png=mutt.desktop\n"}},
+     nullptr,
+     Then::hide_terminals,
+     "",
+     "mutt.desktop"},
     {"a file default whose Exec passes only the folder",
      {{APPS + "dir.desktop", entry("/bin/true %d")},
       {USER, "[Default Applications]\nimage/png=dir.desktop\n"}},
@@ -139,6 +155,22 @@ const Broken SETUPS[] = {
      "beta.desktop"},
     {"the user's deprecated list that changes nothing",
      {{APPS + "mimeapps.list", "[Default Applications]\nimage/png=alpha.desktop\n"}},
+     nullptr,
+     Then::rebuild_cache,
+     "",
+     "alpha.desktop"},
+    {"a user's copy of an application hides the system's and what it declares",
+     {{APPS + "delta.desktop", entry("/bin/true %f", "MimeType=image/gif;\n")},
+      {"system-data/applications/delta.desktop", entry("/bin/true %f", "MimeType=image/png;\n")}},
+     "image/png",
+     Then::rebuild_cache,
+     "warning shadowed-application image/png delta.desktop",
+     "alpha.desktop"},
+    {"copies with the same bytes, and a user's copy that deletes, find nothing",
+     {{APPS + "delta.desktop", entry("/bin/true %f")},
+      {"system-data/applications/delta.desktop", entry("/bin/true %f")},
+      {APPS + "omega.desktop", entry("/bin/true %f", "Hidden=true\n")},
+      {"system-data/applications/omega.desktop", entry("/usr/bin/true %f")}},
      nullptr,
      Then::rebuild_cache,
      "",
@@ -231,7 +263,15 @@ TEST_P(Doctor, EachBrokenSetupIsFoundAsGioSeesIt) {
     std::optional<Item> item;
     if (c.item != nullptr)
         item = this->item(c.item);
-    std::vector<DoctorFinding> found = doctor_check(cat, item ? &*item : nullptr, true);
+    std::vector<DoctorFinding> found;
+    {
+        std::optional<PathOnly> bare;
+        if (c.then == Then::hide_terminals) {
+            bare.emplace(env.root + "/bin");
+            chmod((env.root + "/bin/xterm").c_str(), 0755);
+        }
+        found = doctor_check(cat, item ? &*item : nullptr, true);
+    }
     // The row's check and type: its second and third words.
     g_auto(GStrv) words = g_strsplit(c.finding.c_str(), " ", 4);
     std::string check = c.finding.empty() ? "" : words[1], type = c.finding.empty() ? "" : words[2];
