@@ -62,6 +62,18 @@ GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::s
     return nullptr;
 }
 
+GAppInfo *cli_candidate(const Item &item, const CliArgs &args, int *status) {
+    g_autolist(GAppInfo) apps = apps_candidates(item);
+    std::string why;
+    GAppInfo *app =
+        cli_find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+    if (app == nullptr) {
+        *status = cli_failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        return nullptr;
+    }
+    return G_APP_INFO(g_object_ref(app));
+}
+
 std::vector<Field> cli_app_json(GAppInfo *app) {
     constexpr const char *MENUS[] = {"shown", "hidden", "deleted"};
     std::vector<Field> fields{

@@ -12,12 +12,10 @@ int cmd_set(Cli *cli, const CliArgs &args) {
     std::optional<Item> item = item_lookup(cli->catalog, args[0]);
     if (!item)
         return cli_unknown_item(args[0]);
-    g_autolist(GAppInfo) apps = apps_candidates(*item);
-    std::string why;
-    GAppInfo *app =
-        cli_find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+    int failed = CLI_FAILED;
+    g_autoptr(GAppInfo) app = cli_candidate(*item, args, &failed);
     if (app == nullptr)
-        return cli_failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        return failed;
     Outcome done = assign_app(*item, app, cli->catalog);
     int status = cli_report(done);
     std::vector<std::string> also;

@@ -11,6 +11,7 @@
 #include "util/outcome.h"
 
 struct Catalog;
+struct Item;
 
 constexpr int CLI_OK = 0;
 constexpr int CLI_FAILED = 1;
@@ -47,11 +48,18 @@ int cli_unknown_item(const char *item);
 // is none).
 GAppInfo *cli_find_app(GList *apps, const char *wanted, const char *none, std::string *why);
 
+// The application of item's candidates that args[1] names for args[0] (a new reference); NULL
+// once the failure is said, *status its exit status.
+GAppInfo *cli_candidate(const Item &item, const CliArgs &args, int *status);
+
 struct Field;
 // What JSON says of an application after its ID, name and file: its untranslated name, its
 // origin, how the menus take it ("shown", "hidden" or "deleted"), and where there are any the
 // copies of its desktop ID that GIO passes over (hidden_copies: each file and its origin).
 std::vector<Field> cli_app_json(GAppInfo *app);
+struct WhyType;
+// The list entry that decides a type's default, as JSON gives it: file and group, or null.
+Field cli_decided_by(const WhyType &why);
 
 // The commands of the table, each given its arguments and returning its exit status.
 

@@ -17,12 +17,10 @@ int cmd_pin(Cli *cli, const CliArgs &args) {
         return cli_unknown_item(args[0]);
     if (args.size() == 1)
         return cli_report(pins_pin(*item));
-    g_autolist(GAppInfo) apps = apps_candidates(*item);
-    std::string why;
-    GAppInfo *app =
-        cli_find_app(apps, args[1], "not one of its applications (see quarve show)", &why);
+    int failed = CLI_FAILED;
+    g_autoptr(GAppInfo) app = cli_candidate(*item, args, &failed);
     if (app == nullptr)
-        return cli_failure(std::string(args[1]) + " for " + args[0] + ": " + why);
+        return failed;
     // The default and its pins in one step: a pin that cannot be written changes nothing.
     int status = cli_report(assign_app(*item, app, cli->catalog, true));
     if (status == CLI_OK)

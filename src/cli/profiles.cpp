@@ -45,12 +45,7 @@ Record drift_record(const CheckDrift &d) {
     std::string decided = why.decided_file
                               ? *why.decided_file + " [" + why.decided_group.value_or("") + "]"
                               : why.decision;
-    Field decided_by = record_null("decided_by", FIELD_IN_JSON);
-    if (why.decided_file)
-        decided_by = record_object("decided_by",
-                                   {{record_text("file", *why.decided_file),
-                                     record_text("group", why.decided_group.value_or(""))}},
-                                   FIELD_IN_JSON);
+    Field decided_by = cli_decided_by(why);
     return {{record_text("type", why.type), record_text("key", d.key, FIELD_IN_JSON),
              record_text("declared", d.declared),
              record_text_or_null("current", why.id ? why.id->c_str() : nullptr),

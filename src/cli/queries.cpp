@@ -35,12 +35,7 @@ Record why_record(const WhyType &why) {
                 d.fields.push_back(std::move(f));
         by_default = record_object("default", std::move(d), FIELD_IN_JSON);
     }
-    Field decided_by = record_null("decided_by", FIELD_IN_JSON);
-    if (why.decided_file)
-        decided_by = record_object("decided_by",
-                                   {{record_text("file", *why.decided_file),
-                                     record_text("group", why.decided_group.value_or(""))}},
-                                   FIELD_IN_JSON);
+    Field decided_by = cli_decided_by(why);
     // false for an application that does not run in a terminal, as before there was more to say.
     Field terminal = record_flag("terminal", false, FIELD_IN_JSON);
     if (why.terminal) {
@@ -65,6 +60,15 @@ Record why_record(const WhyType &why) {
 }
 
 } // namespace
+
+Field cli_decided_by(const WhyType &why) {
+    if (!why.decided_file)
+        return record_null("decided_by", FIELD_IN_JSON);
+    return record_object("decided_by",
+                         {{record_text("file", *why.decided_file),
+                           record_text("group", why.decided_group.value_or(""))}},
+                         FIELD_IN_JSON);
+}
 
 int cmd_list(Cli *cli, const CliArgs &) {
     Catalog *c = cli->catalog;

@@ -77,25 +77,7 @@ GList *listing(bool every) {
     for (GAppInfo *app : hidden)
         if (app_set_has(&defaults, app))
             picked.push_back(app);
-    struct Listed {
-        std::string key; // the name, folded
-        const char *id;
-        GAppInfo *app;
-    };
-    std::vector<Listed> rows;
-    for (GAppInfo *app : picked) {
-        g_autofree char *key = text_fold(apps_display_name(app));
-        rows.push_back({key, apps_desktop_id(app), app});
-    }
-    // Byte order of folded names puts "Éclair" among the E's whatever the locale says.
-    std::sort(rows.begin(), rows.end(), [](const Listed &a, const Listed &b) {
-        int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : strcmp(a.id, b.id) < 0;
-    });
-    GList *result = nullptr;
-    for (auto r = rows.rbegin(); r != rows.rend(); ++r)
-        result = g_list_prepend(result, g_object_ref(r->app));
-    return result;
+    return apps_sorted(picked);
 }
 
 // The folded text a search looks in: every name apps_known_as gives and the desktop ID, a line
@@ -191,6 +173,28 @@ const char *apps_desktop_file(GAppInfo *app) {
     if (!G_IS_DESKTOP_APP_INFO(app))
         return nullptr;
     return g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app));
+}
+
+GList *apps_sorted(std::span<GAppInfo *const> apps) {
+    struct Listed {
+        std::string key; // the name, folded
+        const char *id;
+        GAppInfo *app;
+    };
+    std::vector<Listed> rows;
+    for (GAppInfo *app : apps) {
+        g_autofree char *key = text_fold(apps_display_name(app));
+        rows.push_back({key, apps_desktop_id(app), app});
+    }
+    // Byte order of folded names puts "Éclair" among the E's whatever the locale says.
+    std::sort(rows.begin(), rows.end(), [](const Listed &a, const Listed &b) {
+        int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : strcmp(a.id, b.id) < 0;
+    });
+    GList *result = nullptr;
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r)
+        result = g_list_prepend(result, g_object_ref(r->app));
+    return result;
 }
 
 GList *apps_listed() {

@@ -47,6 +47,9 @@ const char *apps_desktop_id(GAppInfo *app);
 GAppInfo *apps_default_for_type(const char *type);
 // Path of the desktop file app comes from, or NULL for one without a file.
 const char *apps_desktop_file(GAppInfo *app);
+// apps sorted by name as the search folds it (letter case and accents aside), then by desktop
+// ID: a new list of references.
+GList *apps_sorted(std::span<GAppInfo *const> apps);
 // How the desktop's menus take an application.
 enum AppsShown : uint8_t {
     APPS_SHOWN,

@@ -176,28 +176,12 @@ std::string terminal_glib() {
 }
 
 GList *terminal_emulators() {
-    struct Listed {
-        std::string key; // the name, folded
-        const char *id;
-        GAppInfo *app;
-    };
     g_autolist(GAppInfo) all = g_app_info_get_all();
-    std::vector<Listed> rows;
-    for (GList *l = all; l != nullptr; l = l->next) {
-        auto app = G_APP_INFO(l->data);
-        if (!emulator(app))
-            continue;
-        g_autofree char *key = text_fold(apps_display_name(app));
-        rows.push_back({key, apps_desktop_id(app), app});
-    }
-    std::sort(rows.begin(), rows.end(), [](const Listed &a, const Listed &b) {
-        int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : strcmp(a.id, b.id) < 0;
-    });
-    GList *result = nullptr;
-    for (auto r = rows.rbegin(); r != rows.rend(); ++r)
-        result = g_list_prepend(result, g_object_ref(r->app));
-    return result;
+    std::vector<GAppInfo *> emulators;
+    for (GList *l = all; l != nullptr; l = l->next)
+        if (emulator(G_APP_INFO(l->data)))
+            emulators.push_back(G_APP_INFO(l->data));
+    return apps_sorted(emulators);
 }
 
 std::optional<std::string_view> terminal_list_entry(std::string_view line) {

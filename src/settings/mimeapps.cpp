@@ -226,10 +226,13 @@ mimeapps_first_defaults(const std::vector<std::string> &types,
     return out;
 }
 
-std::vector<std::string> mimeapps_user_default_types() {
+namespace {
+
+// Each key of [Default Applications] in the user's own lists (the configuration folder's and
+// XDG_DATA_HOME/applications'), in GIO's order of the lists, with its raw value.
+template <typename Visit> void user_default_keys(Visit visit) {
     const std::string config = std::string(g_get_user_config_dir()) + "/";
     const std::string data = paths_user_applications() + "/";
-    std::vector<std::string> types;
     for (const std::string &path : mimeapps_read_order()) {
         if (!g_str_has_prefix(path.c_str(), config.c_str()) &&
             !g_str_has_prefix(path.c_str(), data.c_str()))
@@ -237,35 +240,33 @@ std::vector<std::string> mimeapps_user_default_types() {
         g_autoptr(GKeyFile) kf = g_key_file_new();
         if (!g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr))
             continue;
-        g_auto(GStrv) keys = g_key_file_get_keys(kf, MIMEAPPS_GROUPS[0], nullptr, nullptr);
-        for (char **k = keys; k != nullptr && *k != nullptr; k++)
-            types.push_back(aliases_unalias(*k));
+        g_auto(GStrv) keys = g_key_file_get_keys(kf, MIMEAPPS_DEFAULTS, nullptr, nullptr);
+        for (char **k = keys; k != nullptr && *k != nullptr; k++) {
+            g_autofree char *value = g_key_file_get_value(kf, MIMEAPPS_DEFAULTS, *k, nullptr);
+            visit(*k, value);
+        }
     }
+}
+
+} // namespace
+
+std::vector<std::string> mimeapps_user_default_types() {
+    std::vector<std::string> types;
+    user_default_keys(
+        [&](const char *key, const char *) { types.push_back(aliases_unalias(key)); });
     return types;
 }
 
 std::vector<std::pair<std::string, std::string>> mimeapps_user_defaults() {
-    const std::string config = std::string(g_get_user_config_dir()) + "/";
-    const std::string data = paths_user_applications() + "/";
     std::vector<std::pair<std::string, std::string>> defaults;
     std::unordered_set<std::string> named;
-    for (const std::string &path : mimeapps_read_order()) {
-        if (!g_str_has_prefix(path.c_str(), config.c_str()) &&
-            !g_str_has_prefix(path.c_str(), data.c_str()))
-            continue;
-        g_autoptr(GKeyFile) kf = g_key_file_new();
-        if (!g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr))
-            continue;
-        g_auto(GStrv) keys = g_key_file_get_keys(kf, MIMEAPPS_GROUPS[0], nullptr, nullptr);
-        for (char **k = keys; k != nullptr && *k != nullptr; k++) {
-            g_autofree char *value = g_key_file_get_value(kf, MIMEAPPS_GROUPS[0], *k, nullptr);
-            std::optional<std::string> id = value ? mimeapps_first_installed(value) : std::nullopt;
-            // An empty value names nothing: GIO reads on.
-            std::string type = aliases_unalias(*k);
-            if (id && named.insert(type).second)
-                defaults.emplace_back(type, *id);
-        }
-    }
+    user_default_keys([&](const char *key, const char *value) {
+        std::optional<std::string> id = value ? mimeapps_first_installed(value) : std::nullopt;
+        // An empty value names nothing: GIO reads on.
+        std::string type = aliases_unalias(key);
+        if (id && named.insert(type).second)
+            defaults.emplace_back(type, *id);
+    });
     return defaults;
 }
 
