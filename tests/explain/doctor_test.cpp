@@ -231,18 +231,6 @@ std::string summary(const DoctorFinding &f, const std::string &type) {
     return f.gio_answer ? said + " answers " + *f.gio_answer : said;
 }
 
-std::string case_name(const char *what) {
-    std::string name;
-    bool word = false;
-    for (const char *p = what; *p != '\0'; p++) {
-        if (g_ascii_isalnum(*p))
-            name += word ? *p : g_ascii_toupper(*p);
-        if (*p != '\'')
-            word = g_ascii_isalnum(*p);
-    }
-    return name;
-}
-
 } // namespace
 
 TEST_P(Doctor, EachBrokenSetupIsFoundAsGioSeesIt) {

@@ -27,19 +27,6 @@ class Why : public CoreTest {
     }
 };
 
-// The name of a case made of what it says: "the user's list" is TheUsersList.
-std::string case_name(const char *what) {
-    std::string name;
-    bool word = false;
-    for (const char *p = what; *p != '\0'; p++) {
-        if (g_ascii_isalnum(*p))
-            name += word ? *p : g_ascii_toupper(*p);
-        if (*p != '\'')
-            word = g_ascii_isalnum(*p);
-    }
-    return name;
-}
-
 // One setup of the list layers, and what GIO and the explanation make of it.
 struct Layers {
     const char *what;

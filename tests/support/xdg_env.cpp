@@ -169,3 +169,15 @@ std::string gio_content_type(const std::string &location) {
                ? ""
                : text.substr(at + key.size(), text.find('\n', at) - at - key.size());
 }
+
+std::string case_name(const char *what) {
+    std::string name;
+    bool word = false;
+    for (const char *p = what; *p != '\0'; p++) {
+        if (g_ascii_isalnum(*p))
+            name += word ? *p : g_ascii_toupper(*p);
+        if (*p != '\'')
+            word = g_ascii_isalnum(*p);
+    }
+    return name;
+}

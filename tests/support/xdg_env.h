@@ -62,3 +62,5 @@ std::string gio_default(const char *type);
 // The content type a fresh process of GIO reads for a path or URI: `gio info`'s
 // standard::content-type, "" when it has none.
 std::string gio_content_type(const std::string &location);
+// The name of a test case made of what it says: "the user's list" is TheUsersList.
+std::string case_name(const char *what);
