@@ -575,13 +575,6 @@ void check_deprecated(Scan *scan, std::vector<DoctorFinding> *out) {
     }
 }
 
-// Where a desktop file comes from, after its path: " (Flatpak)"; nothing where the origin is
-// only its folder, which the path shows.
-std::string from(const std::string &path) {
-    Origin origin = origin_of_file(path.c_str());
-    return origin.kind == ORIGIN_OTHER ? "" : " (" + origin_label(origin) + ")";
-}
-
 // 8: one desktop ID in several application folders: GIO starts the first copy that loads and
 // ignores the others, their MimeType= and their cache entries too. Copies with the same bytes
 // change nothing, and a copy of the user's that says Hidden=true is how an application is
@@ -605,7 +598,7 @@ void check_shadowed(Scan *scan, std::vector<DoctorFinding> *out) {
                 if (!has(types, t))
                     types.push_back(t);
             if (path != *loaded && files_read(path.c_str()) != bytes)
-                ignored.push_back(path + from(path));
+                ignored.push_back(path + origin_after(path.c_str()));
         }
         if (ignored.empty())
             continue;
@@ -613,8 +606,8 @@ void check_shadowed(Scan *scan, std::vector<DoctorFinding> *out) {
         g_autofree char *folder = g_path_get_dirname(loaded->c_str());
         out->push_back(finding(
             "shadowed-application", DoctorSeverity::warning, types, *loaded, id,
-            id + " is in several application folders: GIO starts the copy below" + from(*loaded) +
-                " and ignores " + text_join(ignored) + "; what " +
+            id + " is in several application folders: GIO starts the copy below" +
+                origin_after(loaded->c_str()) + " and ignores " + text_join(ignored) + "; what " +
                 (ignored.size() == 1 ? "that copy declares plays" : "those copies declare play") +
                 " no part",
             "keep the copy you want: to use the next one, " + as_who(folder) + "mv " +

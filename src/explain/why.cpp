@@ -297,8 +297,7 @@ std::vector<std::string> why_text(const WhyType &why) {
     if (why.file)
         lines.push_back("  file: " + *why.file);
     for (const std::string &copy : why.hidden_copies)
-        lines.push_back("  hides: " + copy + " (" + origin_label(origin_of_file(copy.c_str())) +
-                        ")");
+        lines.push_back("  hides: " + copy + origin_after(copy.c_str()));
     lines.push_back("  " + why.decision);
     if (why.id)
         lines.push_back(std::string("  declared: ") + (why.declared ? "yes" : "no"));

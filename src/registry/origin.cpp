@@ -155,6 +155,11 @@ std::string origin_label(const Origin &origin) {
     return ORIGIN_NAMES[origin.kind].label;
 }
 
+std::string origin_after(const char *path) {
+    Origin origin = origin_of_file(path);
+    return origin.kind == ORIGIN_OTHER ? "" : " (" + origin_label(origin) + ")";
+}
+
 std::optional<std::string> origin_app_file(const std::string &folder, const std::string &id) {
     if (!g_str_has_suffix(id.c_str(), ".desktop") || id.find('/') != std::string::npos)
         return std::nullopt;

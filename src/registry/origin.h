@@ -39,6 +39,10 @@ const char *origin_word(OriginKind kind);
 // folder itself for any other.
 std::string origin_label(const Origin &origin);
 
+// Where the desktop file at path comes from, to follow the path: " (Flatpak)"; "" where the
+// origin is only its folder, which the path shows already.
+std::string origin_after(const char *path);
+
 // The desktop file of id in an application folder, as GIO finds it there: the file itself, or
 // one in a subfolder for a "-" of the ID ("kde-foo.desktop" as kde/foo.desktop).
 std::optional<std::string> origin_app_file(const std::string &folder, const std::string &id);

@@ -416,7 +416,7 @@ TEST_F(Cli, HiddenApplicationsTheirTypesOriginsCopiesAndNamesUsersKnow) {
     }
     Outcome why = quarve({"why", "x-custom/thing"});
     EXPECT_NE(why.out.find("\n  file: " + path("viewer.desktop") + "\n  hides: " + system +
-                           "/viewer.desktop (" + system + ")\n"),
+                           "/viewer.desktop\n"),
               std::string::npos)
         << why.out;
     g_unsetenv("LANGUAGE");
