@@ -151,7 +151,9 @@ void PtyScreen::resize(int rows, int cols) {
 }
 
 void PtyScreen::freeze(bool stopped) {
-    kill(pid_, stopped ? SIGSTOP : SIGCONT);
+    // A pty that could not be made has no child: -1 would stop every process there is.
+    if (pid_ > 0)
+        kill(pid_, stopped ? SIGSTOP : SIGCONT);
 }
 
 void PtyScreen::hang_up() {
