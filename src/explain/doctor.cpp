@@ -28,6 +28,8 @@
 
 namespace {
 
+// How many findings xdg-mime is asked about, a process each.
+constexpr size_t DOCTOR_XDG_MIME_MOST = 16;
 // How many types a finding's first line names before it counts the rest.
 constexpr size_t DOCTOR_TYPES_SHOWN = 10;
 // What the journal and an undo call the repairs.
@@ -491,21 +493,54 @@ std::string cache_path(const Lookup &lookup, size_t folder) {
     return lookup.folders[folder].path + "/mimeinfo.cache";
 }
 
-// For each application of folder, the types it declares that the cache does not list it for.
-std::map<std::string, std::vector<std::string>> unlisted(Scan *scan, size_t folder) {
-    std::map<std::string, std::vector<std::string>> missing;
-    std::map<std::string, std::vector<std::string>> now = read_cache(scan->lookup, folder);
-    for (const auto &[type, ids] : expected_cache(scan, folder)) {
-        const std::vector<std::string> &listed = now[aliases_unalias(type.c_str())];
-        for (const std::string &id : ids)
-            if (!has(listed, id))
-                missing[id].push_back(type);
+// What GIO would read from folder's cache once it is rebuilt: the rebuilt text read back as GIO
+// reads it, so that an ID no cache can hold as it is (a ";" in its name) is the same on both
+// sides of a comparison.
+std::map<std::string, std::vector<std::string>> rebuilt_read(Scan *scan, size_t folder) {
+    std::map<std::string, std::vector<std::string>> read;
+    std::string text = cache_text(expected_cache(scan, folder));
+    g_autoptr(GKeyFile) kf = g_key_file_new();
+    if (!g_key_file_load_from_data(kf, text.data(), text.size(), G_KEY_FILE_NONE, nullptr))
+        return read;
+    g_auto(GStrv) keys = g_key_file_get_keys(kf, PATHS_GROUP_CACHE, nullptr, nullptr);
+    for (char **k = keys; k != nullptr && *k != nullptr; k++) {
+        std::vector<std::string> &ids = read[aliases_unalias(*k)];
+        g_auto(GStrv) list =
+            g_key_file_get_string_list(kf, PATHS_GROUP_CACHE, *k, nullptr, nullptr);
+        for (char **id = list; id != nullptr && *id != nullptr; id++)
+            if (**id != '\0' && !has(ids, *id))
+                ids.push_back(*id);
     }
-    return missing;
+    return read;
 }
 
-// 6: an application folder's cache is missing or does not list a type a desktop file in it
-// declares: GIO never offers that application for the type.
+// Where a folder's cache and its desktop files disagree, each an ID with its types.
+struct CacheDrift {
+    // Declared but not listed: GIO never offers the application for these types.
+    std::map<std::string, std::vector<std::string>> unlisted;
+    // Listed but declared by no desktop file of the folder: GIO offers the ID all the same,
+    // loaded from a later folder where this one no longer holds it.
+    std::map<std::string, std::vector<std::string>> extra;
+};
+
+CacheDrift cache_drift(Scan *scan, size_t folder) {
+    CacheDrift drift;
+    std::map<std::string, std::vector<std::string>> now = read_cache(scan->lookup, folder);
+    std::map<std::string, std::vector<std::string>> next = rebuilt_read(scan, folder);
+    for (const auto &[type, ids] : next)
+        for (const std::string &id : ids)
+            if (!has(now[type], id))
+                drift.unlisted[id].push_back(type);
+    for (const auto &[type, ids] : now)
+        for (const std::string &id : ids)
+            if (!has(next[type], id))
+                drift.extra[id].push_back(type);
+    return drift;
+}
+
+// 6: an application folder's cache is missing, or does not list what its desktop files declare
+// (GIO never offers those applications for those types), or lists what none of them declares
+// (GIO offers it all the same).
 void check_cache(Scan *scan, std::vector<DoctorFinding> *out) {
     const Lookup &lookup = scan->lookup;
     for (size_t folder = 0; folder < lookup.folders.size(); folder++) {
@@ -516,11 +551,11 @@ void check_cache(Scan *scan, std::vector<DoctorFinding> *out) {
         std::string fix = folder == scan->user_apps
                               ? std::string(DOCTOR_FIX) + " (or " + udd_command(dir) + ")"
                               : udd_command(dir);
-        std::map<std::string, std::vector<std::string>> missing = unlisted(scan, folder);
-        if (!there && !missing.empty()) {
+        CacheDrift drift = cache_drift(scan, folder);
+        if (!there && !drift.unlisted.empty()) {
             // One finding for the folder, which the applications it names all lack.
             std::vector<std::string> ids, types;
-            for (const auto &[id, declared] : missing) {
+            for (const auto &[id, declared] : drift.unlisted) {
                 ids.push_back(id);
                 for (const std::string &t : declared)
                     if (!has(types, t))
@@ -533,10 +568,16 @@ void check_cache(Scan *scan, std::vector<DoctorFinding> *out) {
                                    fix));
             continue;
         }
-        for (const auto &[id, types] : missing)
+        for (const auto &[id, types] : drift.unlisted)
             out->push_back(finding("stale-cache", DoctorSeverity::warning, types, path, id,
                                    "mimeinfo.cache does not list " + id +
                                        " for these types: GIO never offers it for them",
+                                   fix));
+        for (const auto &[id, types] : drift.extra)
+            out->push_back(finding("stale-cache", DoctorSeverity::warning, types, path, id,
+                                   "mimeinfo.cache lists " + id +
+                                       " for these types, which no desktop file of the folder "
+                                       "declares: GIO offers it for them all the same",
                                    fix));
     }
 }
@@ -583,14 +624,36 @@ void check_shadowed(Scan *scan, std::vector<DoctorFinding> *out) {
     Lookup &lookup = scan->lookup;
     std::map<std::string, std::vector<std::string>> copies; // sorted, so the findings are too
     for (size_t folder = 0; folder < lookup.folders.size(); folder++)
-        for (const auto &[id, path] : lookup.apps[folder])
-            copies[id].push_back(path);
+        for (const auto &[id, path] : lookup.apps[folder]) {
+            std::vector<std::string> &known = copies[id];
+            if (std::none_of(known.begin(), known.end(),
+                             [&](const std::string &k) { return origin_same_file(k, path); }))
+                known.push_back(path);
+        }
     for (const auto &[id, paths] : copies) {
         if (paths.size() < 2)
             continue;
         std::optional<std::string> loaded = lookup_loads(&lookup, id);
         if (!loaded || desktop_of(scan, *loaded).hidden)
             continue;
+        const std::string &first = paths.front();
+        if (*loaded != first) {
+            // GIO offers the ID for what the first copy declares (its folder's cache hides the
+            // others'), then starts a later copy: two files make one application. A first copy
+            // that says Hidden=true is how an application is deleted, and is meant.
+            const Desktop &d = desktop_of(scan, first);
+            if (d.hidden)
+                continue;
+            std::vector<std::string> types = d.declared;
+            std::sort(types.begin(), types.end());
+            out->push_back(finding(
+                "shadowed-application", DoctorSeverity::warning, types, *loaded, id,
+                id + ": its first copy, " + first + origin_after(first.c_str()) +
+                    ", does not load (" + (d.fault.empty() ? "GIO cannot read it" : d.fault) +
+                    "): GIO starts the copy below instead, for the types the first copy declares",
+                "mend " + word(first) + ", or remove it"));
+            continue;
+        }
         std::optional<std::string> bytes = files_read(loaded->c_str());
         std::vector<std::string> ignored, types;
         for (const std::string &path : paths) {
@@ -807,12 +870,12 @@ std::vector<DoctorFinding> merged(std::vector<DoctorFinding> found) {
     return out;
 }
 
-// TYPE in a fix stands for the finding's type when it has one.
+// "quarve set TYPE" in a fix stands for the finding's type when it has one.
 void fill_type(DoctorFinding *f) {
-    if (f->types.size() != 1)
-        return;
-    for (size_t at = f->fix.find("TYPE"); at != std::string::npos; at = f->fix.find("TYPE", at + 1))
-        f->fix.replace(at, 4, word(f->types[0]));
+    const std::string command = "quarve set ";
+    size_t at = f->fix.find(command + "TYPE");
+    if (f->types.size() == 1 && at != std::string::npos)
+        f->fix.replace(at + command.size(), strlen("TYPE"), word(f->types[0]));
 }
 
 } // namespace
@@ -826,19 +889,23 @@ std::vector<DoctorFinding> doctor_check(const Catalog *catalog, const Item *item
         found.erase(std::remove_if(found.begin(), found.end(),
                                    [&](const DoctorFinding &f) { return !about(f, scan.types); }),
                     found.end());
+    found = merged(std::move(found));
+    // xdg-mime is a shell script that takes a quarter of a second a question: asked after the
+    // merge, for findings of one type only, and for so many at the most.
     if (xdg_mime) {
         std::map<std::string, std::optional<std::string>> asked;
         for (DoctorFinding &f : found) {
             if (!f.gio_answer || f.types.size() != 1 || wildcard(f.types[0]))
                 continue;
             auto [it, added] = asked.try_emplace(f.types[0]);
+            if (added && asked.size() > DOCTOR_XDG_MIME_MOST)
+                break;
             if (added)
                 it->second = xdg_mime_default(f.types[0]);
             if (it->second && *it->second != *f.gio_answer)
                 f.xdg_mime_answer = it->second;
         }
     }
-    found = merged(std::move(found));
     for (DoctorFinding &f : found)
         fill_type(&f);
     std::stable_sort(
@@ -960,27 +1027,13 @@ std::vector<std::string> mend_list(const ListFile &file, const std::string &byte
     return lines;
 }
 
-// The IDs GIO reads from a cache for each canonical type, in the cache's order.
-std::map<std::string, std::vector<std::string>>
-as_read(const std::map<std::string, std::set<std::string>> &cache) {
-    std::map<std::string, std::vector<std::string>> read;
-    for (const auto &[type, ids] : cache) {
-        std::vector<std::string> &list = read[aliases_unalias(type.c_str())];
-        for (const std::string &id : ids)
-            if (!has(list, id))
-                list.push_back(id);
-    }
-    return read;
-}
-
 // The types whose GIO answer a rebuilt cache may change: each type whose ancestry holds a type
 // the cache gives other IDs (or another order of them).
 std::vector<std::string> touched_types(Scan *scan) {
     if (scan->user_apps == SIZE_MAX)
         return {};
     std::map<std::string, std::vector<std::string>> now = read_cache(scan->lookup, scan->user_apps);
-    std::map<std::string, std::vector<std::string>> next =
-        as_read(expected_cache(scan, scan->user_apps));
+    std::map<std::string, std::vector<std::string>> next = rebuilt_read(scan, scan->user_apps);
     std::set<std::string> changed, all;
     for (const auto &[type, ids] : now)
         if (next[type] != ids)
@@ -1059,9 +1112,11 @@ DoctorRepairs doctor_fix(const Catalog *catalog, const Item *item) {
         }
         if (scan.user_apps != SIZE_MAX) {
             bool stale = false;
-            for (const auto &[id, types] : unlisted(&scan, scan.user_apps))
-                stale = stale || std::any_of(types.begin(), types.end(),
-                                             [&](const auto &t) { return concerns(t, scope); });
+            CacheDrift drift = cache_drift(&scan, scan.user_apps);
+            for (const auto *side : {&drift.unlisted, &drift.extra})
+                for (const auto &[id, types] : *side)
+                    stale = stale || std::any_of(types.begin(), types.end(),
+                                                 [&](const auto &t) { return concerns(t, scope); });
             std::string path = cache_path(lookup, scan.user_apps);
             if (stale) {
                 if (auto refusal = files_refusal(path.c_str())) {
@@ -1069,9 +1124,12 @@ DoctorRepairs doctor_fix(const Catalog *catalog, const Item *item) {
                 } else {
                     std::optional<std::string> was = files_read(path.c_str());
                     std::string after = cache_text(expected_cache(&scan, scan.user_apps));
-                    c->files.push_back({path, was, after, false, false});
-                    entry.files.push_back({path, was, journal_sum(after)});
-                    repairs.done.push_back("Rebuilt " + path);
+                    // The same bytes again would be a repair claimed and nothing for undo.
+                    if (was != after) {
+                        c->files.push_back({path, was, after, false, false});
+                        entry.files.push_back({path, was, journal_sum(after)});
+                        repairs.done.push_back("Rebuilt " + path);
+                    }
                 }
             }
         }

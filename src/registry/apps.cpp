@@ -208,6 +208,9 @@ GList *apps_known() {
 AppsShown apps_shown(GAppInfo *app) {
     if (G_IS_DESKTOP_APP_INFO(app) && g_desktop_app_info_get_is_hidden(G_DESKTOP_APP_INFO(app)))
         return APPS_DELETED;
+    // A deleting copy that GIO cannot load leaves the next copy to start.
+    if (origin_deleted_by_copy(app))
+        return APPS_DELETED;
     return g_app_info_should_show(app) ? APPS_SHOWN : APPS_HIDDEN;
 }
 

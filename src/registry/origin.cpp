@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <gio/gdesktopappinfo.h>
+#include <glib/gstdio.h>
 #include <string_view>
 
 #include "util/paths.h"
@@ -160,20 +161,37 @@ std::string origin_after(const char *path) {
     return origin.kind == ORIGIN_OTHER ? "" : " (" + origin_label(origin) + ")";
 }
 
+namespace {
+
+// The file of rest (an ID, or what is left of one) under dir: the file itself, or for a "-" of
+// it the same in the subfolder before the "-", as GIO's scan of a folder names them
+// (kde/foo.desktop is kde-foo.desktop, my-apps/viewer.desktop is my-apps-viewer.desktop).
+std::optional<std::string> app_file_in(const std::string &dir, std::string_view rest) {
+    std::string path = dir + "/" + std::string(rest);
+    if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
+        return path;
+    for (size_t dash = rest.find('-'); dash != std::string_view::npos;
+         dash = rest.find('-', dash + 1)) {
+        std::string sub = dir + "/" + std::string(rest.substr(0, dash));
+        if (g_file_test(sub.c_str(), G_FILE_TEST_IS_DIR))
+            if (std::optional<std::string> found = app_file_in(sub, rest.substr(dash + 1)))
+                return found;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool origin_same_file(const std::string &a, const std::string &b) {
+    GStatBuf sa, sb;
+    return a == b || (g_stat(a.c_str(), &sa) == 0 && g_stat(b.c_str(), &sb) == 0 &&
+                      sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino);
+}
+
 std::optional<std::string> origin_app_file(const std::string &folder, const std::string &id) {
     if (!g_str_has_suffix(id.c_str(), ".desktop") || id.find('/') != std::string::npos)
         return std::nullopt;
-    std::string name = id;
-    for (size_t from = 0;;) {
-        std::string path = folder + "/" + name;
-        if (g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
-            return path;
-        size_t dash = name.find('-', from);
-        if (dash == std::string::npos)
-            return std::nullopt;
-        name[dash] = '/';
-        from = dash + 1;
-    }
+    return app_file_in(folder, id);
 }
 
 std::vector<std::string> origin_copies(const char *id) {
@@ -181,12 +199,36 @@ std::vector<std::string> origin_copies(const char *id) {
     for (const ListFolder &f : paths_list_folders()) {
         if (!f.applications)
             continue;
-        // A folder named twice in XDG_DATA_DIRS holds no second copy.
         std::optional<std::string> file = origin_app_file(f.path, id);
-        if (file && std::find(copies.begin(), copies.end(), *file) == copies.end())
+        if (file && std::none_of(copies.begin(), copies.end(),
+                                 [&](const std::string &c) { return origin_same_file(c, *file); }))
             copies.push_back(*file);
     }
     return copies;
+}
+
+bool origin_deleted_by_copy(GAppInfo *app) {
+    static const GQuark quark = g_quark_from_static_string("quarve-deleted-by-copy");
+    gpointer kept = g_object_get_qdata(G_OBJECT(app), quark);
+    if (kept != nullptr)
+        return GPOINTER_TO_INT(kept) == 2;
+    const char *id = g_app_info_get_id(app);
+    const char *file = G_IS_DESKTOP_APP_INFO(app)
+                           ? g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app))
+                           : nullptr;
+    bool deleted = false;
+    if (id != nullptr && file != nullptr) {
+        std::vector<std::string> copies = origin_copies(id);
+        if (!copies.empty() && !origin_same_file(copies.front(), file)) {
+            g_autoptr(GKeyFile) kf = g_key_file_new();
+            deleted =
+                g_key_file_load_from_file(kf, copies.front().c_str(), G_KEY_FILE_NONE, nullptr) &&
+                g_key_file_get_boolean(kf, G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_HIDDEN,
+                                       nullptr);
+        }
+    }
+    g_object_set_qdata(G_OBJECT(app), quark, GINT_TO_POINTER(deleted ? 2 : 1));
+    return deleted;
 }
 
 std::vector<std::string> origin_hidden_copies(GAppInfo *app) {
@@ -197,6 +239,8 @@ std::vector<std::string> origin_hidden_copies(GAppInfo *app) {
     if (id == nullptr || file == nullptr)
         return {};
     std::vector<std::string> copies = origin_copies(id);
-    copies.erase(std::remove(copies.begin(), copies.end(), file), copies.end());
+    copies.erase(std::remove_if(copies.begin(), copies.end(),
+                                [&](const std::string &c) { return origin_same_file(c, file); }),
+                 copies.end());
     return copies;
 }

@@ -43,6 +43,9 @@ std::string origin_label(const Origin &origin);
 // origin is only its folder, which the path shows already.
 std::string origin_after(const char *path);
 
+// True when a and b are one file, reached by two paths (a folder named twice in XDG_DATA_DIRS,
+// a link): one copy, not two.
+bool origin_same_file(const std::string &a, const std::string &b);
 // The desktop file of id in an application folder, as GIO finds it there: the file itself, or
 // one in a subfolder for a "-" of the ID ("kde-foo.desktop" as kde/foo.desktop).
 std::optional<std::string> origin_app_file(const std::string &folder, const std::string &id);
@@ -51,3 +54,6 @@ std::optional<std::string> origin_app_file(const std::string &folder, const std:
 std::vector<std::string> origin_copies(const char *id);
 // The copies of app's desktop ID other than the file GIO loaded it from.
 std::vector<std::string> origin_hidden_copies(GAppInfo *app);
+// True when the first copy of app's desktop ID says Hidden=true and does not load, so that GIO
+// starts a later copy: the application is deleted, yet a list that names it still opens it.
+bool origin_deleted_by_copy(GAppInfo *app);

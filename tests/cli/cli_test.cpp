@@ -379,8 +379,11 @@ TEST_F(Cli, HiddenApplicationsTheirTypesOriginsCopiesAndNamesUsersKnow) {
                   "Name=Mutt\nName[de]=Elch\nGenericName=Mail Reader\nKeywords=email;",
                   {"x-scheme-handler/mailto"});
     env.add_entry(system, "gone.desktop", "Name=Gone Mail\nHidden=true");
+    // Deleted by a copy of the user's that GIO cannot load: GIO starts the system's.
+    env.add_entry(system, "stub.desktop", "Name=Stub", {"text/x-stub"});
+    write_file(env.apps_dir + "/stub.desktop", "[Desktop Entry]\nHidden=true\n");
     write_file(env.config_dir + "/mimeapps.list",
-               "[Default Applications]\nmessage/rfc822=gone.desktop\n");
+               "[Default Applications]\nmessage/rfc822=gone.desktop\ntext/x-stub=stub.desktop\n");
     g_setenv("LANGUAGE", "de", TRUE);
     const struct {
         std::vector<std::string> args;
@@ -388,12 +391,13 @@ TEST_F(Cli, HiddenApplicationsTheirTypesOriginsCopiesAndNamesUsersKnow) {
     } cases[] = {
         {{"app", "shots"}, "  image/png\tpng\n"},
         {{"app", "gone"}, "* message/rfc822\teml\n"},
+        {{"app", "stub"}, "* text/x-stub\ttext/x-stub\n"},
         {{"app", "mutt"}, "* x-scheme-handler/mailto\tmailto\n"},
         {{"app", "MAIL READER"}, "* x-scheme-handler/mailto\tmailto\n"},
         {{"app", "email"}, "* x-scheme-handler/mailto\tmailto\n"},
         {{"list", "--apps"},
          "mutt.desktop\tElch\nfirefox-esr.desktop\tFirefox\n"
-         "gone.desktop\tGone Mail\nviewer.desktop\tViewer\xef\xbf\xbd[31m\n"
+         "gone.desktop\tGone Mail\nstub.desktop\tStub\nviewer.desktop\tViewer\xef\xbf\xbd[31m\n"
          "web-two.desktop\tweb\nweb.desktop\tWeb\n"},
         {{"show", "x-scheme-handler/mailto", "--json"},
          "[{\"id\":\"mutt.desktop\",\"name\":\"Elch\",\"file\":\"" + system +

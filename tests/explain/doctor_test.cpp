@@ -28,6 +28,8 @@ struct Broken {
     // "SEVERITY CHECK TYPE APP", then " answers ID" where it names GIO's answer; "" for none.
     std::string finding;
     const char *gio; // what `gio mime` answers for the type (image/png for a pattern or none)
+    const char *file = nullptr; // the file the finding names, under the tree, where it matters
+    const char *fix = nullptr;  // what its fix begins with, ROOT standing for the tree
 };
 
 const Broken SETUPS[] = {
@@ -135,6 +137,29 @@ const Broken SETUPS[] = {
      Then::keep_cache,
      "warning stale-cache image/png late.desktop",
      "alpha.desktop"},
+    {"a cache that lists an application its folder no longer holds",
+     {{APPS + "mimeinfo.cache",
+       "[MIME Cache]\nimage/png=vlc.desktop;alpha.desktop;beta.desktop;gamma.desktop;\n"},
+      {"system-data/applications/vlc.desktop", entry("/bin/true %f")}},
+     nullptr,
+     Then::keep_cache,
+     "warning stale-cache image/png vlc.desktop",
+     "vlc.desktop"},
+    {"an application whose desktop ID no cache can hold is no stale cache",
+     {{APPS + "semi;colon.desktop", entry("/bin/true %f", "MimeType=image/png;\n")}},
+     nullptr,
+     Then::rebuild_cache,
+     "",
+     "alpha.desktop"},
+    {"a type whose name holds TYPE is named in its fix once",
+     {{APPS + "paper.desktop", entry("/bin/true %f", "TryExec=no-such-quarve-program\n")},
+      {USER, "[Default Applications]\napplication/x-TYPE=paper.desktop\n"}},
+     "application/x-TYPE",
+     Then::rebuild_cache,
+     "error skipped-default application/x-TYPE paper.desktop answers ",
+     "",
+     nullptr,
+     "install no-such-quarve-program, or choose another: quarve set application/x-TYPE APP"},
     {"an application folder without a cache",
      {{APPS + "mimeinfo.cache", std::nullopt}},
      nullptr,
@@ -165,7 +190,18 @@ const Broken SETUPS[] = {
      "image/png",
      Then::rebuild_cache,
      "warning shadowed-application image/png delta.desktop",
-     "alpha.desktop"},
+     "alpha.desktop",
+     "data/applications/delta.desktop"},
+    {"a user's copy that does not load leaves GIO the system's, for what the user's declares",
+     {{APPS + "delta.desktop",
+       entry("/bin/true %f", "TryExec=no-such-quarve-program\nMimeType=image/gif;\n")},
+      {"system-data/applications/delta.desktop", entry("/bin/true %f", "MimeType=image/png;\n")}},
+     "image/gif",
+     Then::rebuild_cache,
+     "warning shadowed-application image/gif delta.desktop",
+     "delta.desktop",
+     "system-data/applications/delta.desktop",
+     "mend ROOT/data/applications/delta.desktop"},
     {"copies with the same bytes, and a user's copy that deletes, find nothing",
      {{APPS + "delta.desktop", entry("/bin/true %f")},
       {"system-data/applications/delta.desktop", entry("/bin/true %f")},
@@ -269,6 +305,17 @@ TEST_P(Doctor, EachBrokenSetupIsFoundAsGioSeesIt) {
             said.push_back(summary(f, type));
     EXPECT_EQ(said, c.finding.empty() ? std::vector<std::string>{} : std::vector{c.finding})
         << c.what;
+    for (const DoctorFinding &f : found) {
+        if (f.check == check && c.file != nullptr) {
+            EXPECT_EQ(f.file, env.root + "/" + c.file) << c.what;
+        }
+        if (f.check == check && c.fix != nullptr) {
+            std::string fix = c.fix;
+            if (size_t at = fix.find("ROOT"); at != std::string::npos)
+                fix.replace(at, 4, env.root);
+            EXPECT_EQ(f.fix.substr(0, fix.size()), fix) << c.what;
+        }
+    }
     // Where a finding names GIO's answer, it names xdg-mime's too when that differs.
     for (const DoctorFinding &f : found)
         if (f.gio_answer && f.types.size() == 1) {

@@ -76,3 +76,18 @@ TEST_F(Origins, GioLoadsTheFirstCopyAndIgnoresWhatTheOthersDeclare) {
     EXPECT_EQ(gio_default("video/mp4"), "vlc_vlc.desktop");
     EXPECT_EQ(gio_default("audio/ogg"), "") << "the hidden copy's cache entry plays no part";
 }
+
+TEST_F(Origins, CopiesAreFoundInFoldersWithADashAndOneFileIsOneCopy) {
+    // GIO names my-apps/viewer.desktop my-apps-viewer.desktop.
+    env.add_entry(env.apps_dir, "my-apps-viewer.desktop", "Name=Viewer", {"image/png"});
+    env.add_entry(snap, "my-apps/viewer.desktop", "Name=Viewer", {"image/png"});
+    EXPECT_EQ(origin_copies("my-apps-viewer.desktop"),
+              (std::vector<std::string>{env.apps_dir + "/my-apps-viewer.desktop",
+                                        snap + "/my-apps/viewer.desktop"}));
+    // The same folder twice in XDG_DATA_DIRS, the second time by another spelling.
+    env.add_entry(system, "alpha.desktop", "Name=Alpha", {"image/gif"});
+    g_setenv("XDG_DATA_DIRS",
+             (std::string(g_getenv("XDG_DATA_DIRS")) + ":" + env.root + "/./system-data").c_str(),
+             TRUE);
+    EXPECT_EQ(origin_copies("alpha.desktop"), std::vector<std::string>{system + "/alpha.desktop"});
+}
