@@ -1,18 +1,37 @@
 #include "catalog/item.h"
 
+#include <cstring>
 #include <gio/gio.h>
 #include <string>
 #include <string_view>
 
 #include "catalog/catalog.h"
 #include "catalog/type_text.h"
+#include "util/paths.h"
 #include "util/text.h"
 
 namespace {
 
 // The spelling of type that the MIME database registers, in any letter case: GIO compares
-// types byte for byte, so IMAGE/PNG would find no application. NULL when it registers none.
+// types byte for byte, so IMAGE/PNG would find no application. The database's own list
+// (mime/types in each data folder) keeps a type's capitals, which GIO's list of registered
+// types, made from file names, has lost (application/vnd.ms-excel.sheet.macroEnabled.12).
+// NULL when it registers none.
 char *registered_spelling(const char *type) {
+    for (const std::string &folder : paths_data_folders()) {
+        g_autofree char *path = g_build_filename(folder.c_str(), "mime", "types", nullptr);
+        g_autofree char *text = nullptr;
+        if (!g_file_get_contents(path, &text, nullptr, nullptr))
+            continue;
+        for (char *line = text; line != nullptr && *line != '\0';) {
+            char *end = strchr(line, '\n');
+            if (end != nullptr)
+                *end = '\0';
+            if (g_ascii_strcasecmp(line, type) == 0)
+                return g_strdup(line);
+            line = end != nullptr ? end + 1 : nullptr;
+        }
+    }
     GList *all = g_content_types_get_registered();
     char *spelling = nullptr;
     for (GList *l = all; l != nullptr && spelling == nullptr; l = l->next)

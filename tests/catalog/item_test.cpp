@@ -37,6 +37,11 @@ TEST_F(Items, TypedTextNamesACategoryATypeOrNothing) {
         {".png", "image/png", false, {"image/png"}},
         {"IMAGE/PNG", "image/png", false, {"image/png"}},
         {"application/PDF", "application/pdf", false, {"application/pdf"}},
+        // GIO's list of registered types has lost the capitals; the database's own has them.
+        {"application/vnd.ms-excel.sheet.macroenabled.12",
+         "application/vnd.ms-excel.sheet.macroEnabled.12",
+         false,
+         {"application/vnd.ms-excel.sheet.macroEnabled.12"}},
         {"x-custom/thing", "x-custom/thing", false, {"x-custom/thing"}},
         {"zzzqq", nullptr, false, {}},
         {"a/b/c", nullptr, false, {}},
