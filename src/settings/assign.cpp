@@ -446,8 +446,16 @@ Outcome assign_undo() {
                : last.app_id.empty() ? "the reset of " + last.item
                                      : last.app_name + " for " + last.item;
         c->what = "the undo of " + what;
-        // Each list the entry changed, the user's mimeapps.list first.
-        std::vector<std::string> files = {""};
+        // Each list the entry changed, the user's mimeapps.list first. An entry that changed no
+        // list (the preferred terminal) leaves them alone: a read-only mimeapps.list, as a
+        // dotfiles manager leaves it, must not stop its undo.
+        const std::string settings = paths_settings();
+        bool settings_named = !last.types.empty() ||
+                              std::any_of(last.files.begin(), last.files.end(),
+                                          [&](const JournalFile &f) { return f.path == settings; });
+        std::vector<std::string> files;
+        if (settings_named)
+            files.push_back("");
         for (const JournalType &t : last.types)
             if (std::find(files.begin(), files.end(), t.file) == files.end())
                 files.push_back(t.file);
@@ -456,7 +464,7 @@ Outcome assign_undo() {
         types.clear();
         before.clear();
         for (size_t i = 0; i < files.size(); i++) {
-            if (auto refusal = open_list(files[i].empty() ? paths_settings() : files[i], &lists[i]))
+            if (auto refusal = open_list(files[i].empty() ? settings : files[i], &lists[i]))
                 return refusal;
             // A list just as the change left it gets its earlier bytes back exactly.
             auto whole =
@@ -506,6 +514,8 @@ Outcome assign_undo() {
         c->journal.drop_count = journal.size();
         c->journal.drop_token = last.token;
         // The pins follow what the user's list holds once the undo is made.
+        if (!settings_named)
+            return std::nullopt;
         return pins_in_change(c, types, list_text_parse(c->files[0].after.value_or("")));
     };
     auto check = [&](const Change &) -> std::optional<std::string> {

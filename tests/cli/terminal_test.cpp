@@ -37,8 +37,9 @@ using Files = std::map<std::string, std::string>;
 
 struct ListCase {
     const char *what;
-    const char *desktop; // XDG_CURRENT_DESKTOP
-    Files before, after; // after quarve terminal kitty
+    const char *desktop;             // XDG_CURRENT_DESKTOP
+    Files before, after;             // after quarve terminal kitty
+    bool settings_read_only = false; // mimeapps.list, as a dotfiles manager leaves it
 };
 
 const ListCase LISTS[] = {
@@ -60,6 +61,11 @@ const ListCase LISTS[] = {
      "GNOME",
      {{"gnome-xdg-terminals.list", "# none yet\n"}},
      {{"gnome-xdg-terminals.list", "# none yet\n"}, {"xdg-terminals.list", "kitty.desktop\n"}}},
+    {"a read-only mimeapps.list stops neither the change nor its undo",
+     "",
+     {{"mimeapps.list", "[Default Applications]\n"}},
+     {{"mimeapps.list", "[Default Applications]\n"}, {"xdg-terminals.list", "kitty.desktop\n"}},
+     true},
 };
 
 class TerminalList : public Terminal, public ::testing::WithParamInterface<ListCase> {
@@ -118,6 +124,9 @@ TEST_P(TerminalList, KittyGoesFirstAndUndoPutsEveryByteBack) {
     const ListCase &c = GetParam();
     for (const auto &[name, bytes] : c.before)
         write_file(env.config_dir + "/" + name, bytes);
+    if (c.settings_read_only) {
+        ASSERT_EQ(chmod((env.config_dir + "/mimeapps.list").c_str(), 0444), 0);
+    }
     const std::string run = std::string("XDG_CURRENT_DESKTOP='") + c.desktop + "' q ";
     ShellSaid chosen = sh(run + "terminal kitty");
     EXPECT_EQ(chosen.status, 0) << chosen.text;
