@@ -419,9 +419,20 @@ Outcome assign_declared(GAppInfo *app) {
     return assign_app({name.c_str(), {types, count}, false}, app);
 }
 
+namespace {
+
+// What an undo calls the change an entry recorded.
+std::string entry_what(const JournalEntry &entry) {
+    return !entry.what.empty()    ? entry.what
+           : entry.app_id.empty() ? "the reset of " + entry.item
+                                  : entry.app_name + " for " + entry.item;
+}
+
+} // namespace
+
 Outcome assign_undo() {
     const std::string failed = "Failed to undo: ";
-    std::string what, changed_since, check_message;
+    std::string what, next_what, changed_since, check_message;
     std::vector<std::string> types;
     std::vector<MimeappsEntry> before;
     bool nothing = false;
@@ -442,9 +453,13 @@ Outcome assign_undo() {
         JournalEntry last = journal.back();
         if (!journal_unpack(&last))
             return "the journal's newest entry is damaged: " + paths_journal();
-        what = !last.what.empty()    ? last.what
-               : last.app_id.empty() ? "the reset of " + last.item
-                                     : last.app_name + " for " + last.item;
+        what = entry_what(last);
+        // The entry goes even when nothing of it is left to take back, so that undo never sticks
+        // on it: the message says what the next undo then takes back.
+        next_what.clear();
+        for (size_t i = journal.size() - 1; i-- > 0 && next_what.empty();)
+            if (!journal_entry_empty(journal[i]))
+                next_what = entry_what(journal[i]);
         c->what = "the undo of " + what;
         // Each list the entry changed, the user's mimeapps.list first. An entry that changed no
         // list (the preferred terminal) leaves them alone: a read-only mimeapps.list, as a
@@ -539,8 +554,12 @@ Outcome assign_undo() {
     bool any = std::any_of(change.files.begin(), change.files.end(),
                            [](const ChangeFile &f) { return f.written; });
     if (types.empty() && !any)
-        done = {false, "Failed to undo " + what + ": changed since: " + text_join(left), done.types,
-                ""};
+        done = {false,
+                "Failed to undo " + what + ": changed since: " + text_join(left) +
+                    "; it is off the journal, " +
+                    (next_what.empty() ? "nothing older is left to undo"
+                                       : "the next undo takes back " + next_what),
+                done.types, ""};
     else if (!left.empty())
         done.message = "Undone: " + what + "; left alone, changed since: " + text_join(left);
     else

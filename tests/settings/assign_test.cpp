@@ -207,6 +207,20 @@ TEST_F(Assign, UndoLeavesAloneWhatWasChangedSinceAndNamesIt) {
     EXPECT_EQ(default_for("image/gif"), "alpha.desktop");
 }
 
+TEST_F(Assign, AnUndoWithNothingLeftToTakeBackSaysWhatTheNextOneTakes) {
+    ASSERT_TRUE(set("Gzip", "beta.desktop").ok);
+    ASSERT_TRUE(set("Three", "beta.desktop").ok);
+    for (const char *type : {"text/plain", "image/png", "image/gif"})
+        ASSERT_EQ(system(("gio mime " + std::string(type) + " alpha.desktop >/dev/null").c_str()),
+                  0);
+    load();
+    EXPECT_TRUE(outcome_is(assign_undo(), false,
+                           "Failed to undo Beta for Three: changed since: image/png, text/plain, "
+                           "image/gif; it is off the journal, the next undo takes back Beta for "
+                           "Gzip"));
+    EXPECT_TRUE(outcome_is(assign_undo(), true, "Undone: Beta for Gzip"));
+}
+
 TEST_F(Assign, TheJournalKeepsTheLastHundred) {
     ASSERT_TRUE(set("Three", "beta.desktop").ok);
     std::vector<JournalEntry> entries = journal_load();
