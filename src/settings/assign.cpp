@@ -225,6 +225,22 @@ std::string joined(const std::string &a, const std::string &b) {
 
 } // namespace
 
+namespace {
+
+// The pins file as the change leaves it, in the change's journal entry, so that undo puts back
+// the pins the change moved, added or took off.
+std::optional<std::string> journal_pins(Change *c, std::optional<std::string> refusal) {
+    if (refusal || !c->journal.add)
+        return refusal;
+    const std::string path = paths_pins();
+    for (const ChangeFile &f : c->files)
+        if (f.path == path && f.before != f.after)
+            c->journal.add->files.push_back({path, f.before, journal_sum(f.after)});
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice> &choices,
                                        Catalog *catalog, const JournalEntry &start,
                                        AssignPlan *plan) {
@@ -315,7 +331,7 @@ std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice
                 plan->pinned.push_back(t);
             }
     }
-    return pins_in_change(c, types, lists[0].text, requests);
+    return journal_pins(c, pins_in_change(c, types, lists[0].text, requests));
 }
 
 std::optional<std::string> assign_check(const Change &c, const AssignPlan &plan,
@@ -400,7 +416,7 @@ Outcome assign_reset(const Item &item) {
         if (!entry.types.empty())
             if (auto why = change_add_journal(c, entry))
                 journal_warning = "it cannot be undone: " + *why;
-        return pins_in_change(c, types, lists[0].text);
+        return journal_pins(c, pins_in_change(c, types, lists[0].text));
     };
     if (auto error = change_run(&change, make, nullptr))
         return outcome_failed(failed + *error);
@@ -512,6 +528,11 @@ Outcome assign_undo() {
             }
         }
         add_lists(c, lists, nullptr);
+        // The pins as they were, where the change's every list came back whole and nobody has
+        // changed them since; else they follow the defaults the undo leaves.
+        const std::string pins_path = paths_pins();
+        bool lists_whole = done.types.empty();
+        bool pins_back = false;
         // Every other file the entry wrote whole (a folder's cache, a list of terminals) gets
         // its earlier bytes back when it is as the change left it, and is named otherwise.
         for (const JournalFile &f : last.files) {
@@ -520,7 +541,14 @@ Outcome assign_undo() {
             if (list)
                 continue;
             std::optional<std::string> now = files_read(f.path.c_str());
-            if (journal_sum(now) == f.after_sum)
+            bool as_left = journal_sum(now) == f.after_sum;
+            if (f.path == pins_path) {
+                pins_back = as_left && lists_whole;
+                if (pins_back)
+                    c->files.push_back({f.path, now, f.before, false, false});
+                continue;
+            }
+            if (as_left)
                 c->files.push_back({f.path, now, f.before, false, false});
             else
                 done.types.push_back({f.path, "changed since"});
@@ -529,7 +557,7 @@ Outcome assign_undo() {
         c->journal.drop_count = journal.size();
         c->journal.drop_token = last.token;
         // The pins follow what the user's list holds once the undo is made.
-        if (!settings_named)
+        if (!settings_named || pins_back)
             return std::nullopt;
         return pins_in_change(c, types, list_text_parse(c->files[0].after.value_or("")));
     };

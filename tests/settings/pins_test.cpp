@@ -61,7 +61,7 @@ TEST_F(Pins, TheFileKeepsCommentsKeysAndLinksAndARefusalChangesNothing) {
 TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
     ASSERT_TRUE(assign("text/plain", "alpha.desktop").ok);
     ASSERT_TRUE(pins_pin(item("text/plain")).ok);
-    // image/png has GIO's fallback, no default of the user's: an undo takes its pin off.
+    // image/png has GIO's fallback, no default of the user's: its pin names the fallback.
     ASSERT_TRUE(pins_pin(item("image/png")).ok);
     const struct {
         std::function<Outcome()> change;
@@ -71,14 +71,28 @@ TEST_F(Pins, QuarvesOwnChangesMoveThePinOrTakeItOff) {
          V{"text/plain=beta.desktop", "image/png=alpha.desktop"}},
         {[&] { return assign("image/png", "beta.desktop"); },
          V{"text/plain=beta.desktop", "image/png=beta.desktop"}},
-        {assign_undo, V{"text/plain=beta.desktop"}},
-        {assign_undo, V{"text/plain=alpha.desktop"}},
+        // An undo puts the pins back as they were before the change it takes back.
+        {assign_undo, V{"text/plain=beta.desktop", "image/png=alpha.desktop"}},
+        {assign_undo, V{"text/plain=alpha.desktop", "image/png=alpha.desktop"}},
+        {[&] { return assign_reset(item("text/plain")); }, V{"image/png=alpha.desktop"}},
+        {assign_undo, V{"text/plain=alpha.desktop", "image/png=alpha.desktop"}},
     };
     for (const auto &step : steps) {
         Outcome done = step.change();
         EXPECT_TRUE(done.ok) << done.message;
         EXPECT_EQ(done.warning, "");
         EXPECT_EQ(pinned(), step.pins) << done.message;
+    }
+    // A pin a pinning assignment made goes with its undo; it never follows the earlier default.
+    {
+        ASSERT_TRUE(pins_unpin(item("text/plain")).ok);
+        ASSERT_TRUE(pins_unpin(item("image/png")).ok);
+        g_autoptr(GAppInfo) beta = app("beta.desktop");
+        ASSERT_TRUE(assign_app(item("text/plain"), beta, nullptr, true).ok);
+        EXPECT_EQ(pinned(), V{"text/plain=beta.desktop"});
+        ASSERT_TRUE(assign_undo().ok);
+        EXPECT_EQ(pinned(), V{}) << "the pin the undone change made is gone";
+        ASSERT_TRUE(pins_pin(item("text/plain")).ok);
     }
     // A pin that could not follow would be put back over the user's choice: no change then.
     chmod(path().c_str(), 0444);
