@@ -261,8 +261,8 @@ change_run(Change *change, const std::function<std::optional<std::string>(Change
         files_sweep(path.c_str());
     for (const std::string &path : paths_terminal_desktop_lists())
         files_sweep(path.c_str());
-    for (const std::string &path :
-         {paths_settings(), paths_pins(), paths_journal(), paths_terminal_list()})
+    for (const std::string &path : {paths_settings(), paths_pins(), paths_journal(),
+                                    paths_terminal_list(), record_path(turn_folder())})
         files_sweep(path.c_str());
     mimeapps_sweep();
     std::string raced_path;

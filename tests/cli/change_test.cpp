@@ -91,6 +91,9 @@ TEST_F(Change, AKillAtAnyPointLeavesTheFilesAgreeingOnTheNextRun) {
         EXPECT_EQ(state(), k.after) << k.name;
         EXPECT_EQ(sh("q get 'Web Browser' >/dev/null").text, "") << k.name << ": said once";
     }
+    // A record killed before it was in place, each a copy of the lists, goes at the next change.
+    ASSERT_EQ(sh("q set 'Web Browser' alpha >/dev/null").status, 0);
+    EXPECT_EQ(sh("ls -A \"$XDG_STATE_HOME/quarve\" | grep quarve-").text, "");
 }
 
 TEST_F(Change, APinThatCannotFollowStopsTheChangeBeforeAnyWrite) {
