@@ -223,10 +223,6 @@ std::string joined(const std::string &a, const std::string &b) {
     return a.empty() ? b : b.empty() ? a : a + "; " + b;
 }
 
-} // namespace
-
-namespace {
-
 // The pins file as the change leaves it, in the change's journal entry, so that undo puts back
 // the pins the change moved, added or took off.
 std::optional<std::string> journal_pins(Change *c, std::optional<std::string> refusal) {
