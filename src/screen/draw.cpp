@@ -134,6 +134,10 @@ struct OverlayLine {
     int indent = -1;
 };
 
+int overlay_width() {
+    return std::max(tb_width() - SCREEN_COL_ITEMS, 1);
+}
+
 // The line cut at blanks into lines of at most width columns, the ones after the first indented;
 // a word longer than a line is cut where the line ends. A line that fits is left as it is.
 std::vector<OverlayLine> wrap(const OverlayLine &line, int width) {
@@ -213,7 +217,7 @@ std::vector<OverlayLine> overlay(AppState *s) {
         lines = help_lines(s->key_help);
     else if (s->overlay == OVERLAY_WHY)
         lines = why_lines(s);
-    int width = std::max(tb_width() - SCREEN_COL_ITEMS, 1);
+    int width = overlay_width();
     std::vector<OverlayLine> shown;
     for (const OverlayLine &line : lines)
         for (OverlayLine &part : wrap(line, width))
@@ -221,9 +225,19 @@ std::vector<OverlayLine> overlay(AppState *s) {
     return shown;
 }
 
-// An overlay fits when its lines, a blank line and its closing line do.
-bool overlay_fits(size_t lines) {
-    return static_cast<int>(lines) + 2 <= tb_height();
+// The open overlay's last line, which says how to leave it, wrapped as its other lines are:
+// on a narrow terminal it is the one line that must not be cut off.
+std::vector<OverlayLine> overlay_closing(const AppState *s, bool scrolls) {
+    std::string text = scrolls
+                           ? "Up, Down, Page Up/Down, Home, End scroll; any other key closes this "
+                           : "Any key closes this ";
+    text += s->overlay == OVERLAY_HELP ? "help." : "view.";
+    return wrap({ROLE_HELP, text}, overlay_width());
+}
+
+// An overlay fits when its lines, a blank line and its closing lines do.
+bool overlay_fits(const AppState *s, size_t lines) {
+    return static_cast<int>(lines + 1 + overlay_closing(s, false).size()) <= tb_height();
 }
 
 } // namespace
@@ -312,8 +326,10 @@ void draw_apps(AppState *s) {
 
 int draw_overlay_hidden(AppState *s) {
     size_t lines = overlay(s).size();
-    // A taller one keeps its last row for the line that says how to scroll it.
-    return overlay_fits(lines) ? 0 : std::max(static_cast<int>(lines) - (tb_height() - 1), 0);
+    // A taller one keeps its last rows for the lines that say how to scroll it.
+    int closing = static_cast<int>(overlay_closing(s, true).size());
+    return overlay_fits(s, lines) ? 0
+                                  : std::max(static_cast<int>(lines) - (tb_height() - closing), 0);
 }
 
 void draw_screen(AppState *s) {
@@ -321,19 +337,17 @@ void draw_screen(AppState *s) {
     StatePlace place = state_place(s);
     if (place == PLACE_OVERLAY) {
         std::vector<OverlayLine> lines = overlay(s);
-        const std::string what = s->overlay == OVERLAY_HELP ? "help." : "view.";
         int rows = tb_height();
-        if (overlay_fits(lines.size())) {
+        bool fits = overlay_fits(s, lines.size());
+        std::vector<OverlayLine> closing = overlay_closing(s, !fits);
+        if (fits) {
             lines.push_back({ROLE_HELP, ""});
-            lines.push_back({ROLE_HELP, "Any key closes this " + what});
         } else {
             int first = std::clamp(s->overlay_scroll, 0, draw_overlay_hidden(s));
             lines.erase(lines.begin(), lines.begin() + first);
-            lines.resize(static_cast<size_t>(std::max(rows - 1, 0)));
-            lines.push_back({ROLE_HELP, "Up, Down, Page Up/Down, Home, End scroll; "
-                                        "any other key closes this " +
-                                            what});
+            lines.resize(static_cast<size_t>(std::max(rows - static_cast<int>(closing.size()), 0)));
         }
+        lines.insert(lines.end(), closing.begin(), closing.end());
         for (int y = 0; y < rows && y < static_cast<int>(lines.size()); y++)
             print(s, SCREEN_COL_ITEMS, SCREEN_ROW_TOP_LINE + y, lines[static_cast<size_t>(y)].role,
                   lines[static_cast<size_t>(y)].text.c_str());

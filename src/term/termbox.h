@@ -51,9 +51,14 @@ constexpr uint16_t TB_KEY_ARROW_UP = 0xFFED;
 constexpr uint16_t TB_KEY_ARROW_DOWN = 0xFFEC;
 constexpr uint16_t TB_KEY_ARROW_LEFT = 0xFFEB;
 constexpr uint16_t TB_KEY_ARROW_RIGHT = 0xFFEA;
+// quarve's own, below termbox2's codes: a key the terminal sent that none of the above names
+// (Shift+Up, Ctrl+Right and the like), so that the screen can say it does nothing rather
+// than seem not to have heard it.
+constexpr uint16_t TB_KEY_UNKNOWN = 0xFF00;
 
-// Modifiers. TB_MOD_PASTE is quarve's own: it marks input that arrived inside a bracketed
-// paste, so that pasted text is never taken for keys.
+// Modifiers. TB_MOD_ALT marks a key that came right after an Esc, as Alt sends it (Alt+d is
+// Esc d). TB_MOD_PASTE is quarve's own: it marks input that arrived inside a bracketed paste,
+// so that pasted text is never taken for keys.
 constexpr uint8_t TB_MOD_ALT = 0x01;
 constexpr uint8_t TB_MOD_CTRL = 0x02;
 constexpr uint8_t TB_MOD_SHIFT = 0x04;
@@ -94,8 +99,10 @@ int tb_height();
 int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text);
 // Shows the frame.
 int tb_present();
-// Names the terminal window (its title) where the terminal's description says it has a status
-// line for it; TB_ERR and nothing written elsewhere. tb_shutdown takes it away again.
+// Names the terminal window (its title) where the terminal takes one: its description has a
+// status line (hs), an extended title string (TS), or xterm's title sequences (XT, or a TERM
+// that begins with "xterm"); TB_ERR and nothing written elsewhere. tb_shutdown takes it away
+// again.
 int tb_set_title(const char *title);
 // Zero-fills *event, then blocks for the next key or resize. Negative when the terminal is gone.
 int tb_poll_event(tb_event *event);

@@ -12,6 +12,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -32,6 +33,10 @@ constexpr const char *TTY_PASTE_OFF = "\033[?2004l";
 // A paste arrives as one burst: a pause this long means its end marker was lost (a terminal
 // that dropped it, or bytes that only looked like its start), and keys are keys again.
 constexpr int64_t TTY_PASTE_PAUSE_US = 1000000;
+// xterm's own sequence for the window's title (OSC 2), for terminals that take it without a
+// description that says so.
+constexpr const char *TTY_TITLE_START = "\033]2;";
+constexpr const char *TTY_TITLE_END = "\007";
 
 int64_t monotonic_us() {
     timespec ts{};
@@ -49,7 +54,7 @@ struct Tty {
     short next_pair = 1;
     uint16_t clear_fg = TB_DEFAULT;
     uint16_t clear_bg = TB_DEFAULT;
-    bool titled = false; // tb_set_title named the window
+    std::string untitle; // what takes tb_set_title's name away again; empty when it named none
     struct sigaction old_winch = {};
 };
 
@@ -216,6 +221,32 @@ void put_utf8(std::string *out, uint32_t cp) {
     out->append(bytes, static_cast<size_t>(n));
 }
 
+// How this terminal's window is named: what comes before the name, what ends it, and what
+// takes it away again (empty where nothing can).
+struct TtyTitle {
+    std::string start, end, clear;
+};
+
+// False where the terminal takes no title. A status line (hs) is the window's title on the
+// terminals that have one; terminals that lack it (xterm and most that follow it) say so with
+// an extended capability, TS, or take xterm's own sequence. On any other the sequence would
+// show as text, or worse.
+bool title_sequences(TtyTitle *how) {
+    const char *to = capability("tsl"), *from = capability("fsl"), *off = capability("dsl");
+    const char *ts = capability("TS"), *term = getenv("TERM");
+    if (tigetflag("hs") > 0 && to != nullptr && from != nullptr) {
+        *how = {tiparm(to, 0), from, off != nullptr ? off : ""};
+    } else if (ts != nullptr) {
+        *how = {ts, from != nullptr ? from : "\007", ""};
+        how->clear = off != nullptr ? off : how->start + how->end;
+    } else if (tigetflag("XT") > 0 || (term != nullptr && strncmp(term, "xterm", 5) == 0)) {
+        *how = {TTY_TITLE_START, TTY_TITLE_END, std::string(TTY_TITLE_START) + TTY_TITLE_END};
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void set_bracketed_paste(const char *sequence) {
     fputs(sequence, tty.file);
     fflush(tty.file);
@@ -250,8 +281,25 @@ uint16_t map_key(wint_t k) {
     default:
         if (k >= static_cast<wint_t>(KEY_F(1)) && k <= static_cast<wint_t>(KEY_F(12)))
             return static_cast<uint16_t>(TB_KEY_F1 - (k - KEY_F(1)));
-        return 0;
+        return TB_KEY_UNKNOWN;
     }
+}
+
+bool paste_marker(wint_t k) {
+    return k == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN) ||
+           k == static_cast<wint_t>(TTY_KEY_PASTE_END);
+}
+
+// The key wget_wch gave (r: KEY_CODE_YES for a curses key code) as a key event.
+void set_key(tb_event *event, int r, wint_t wch, uint8_t mod) {
+    event->type = TB_EVENT_KEY;
+    event->mod = mod;
+    if (r == KEY_CODE_YES)
+        event->key = map_key(wch);
+    else if (wch < 0x20 || wch == 0x7F)
+        event->key = static_cast<uint16_t>(wch);
+    else
+        event->ch = static_cast<uint32_t>(wch);
 }
 
 // Gives the terminal back as it was found and forgets it.
@@ -315,9 +363,7 @@ int tb_shutdown() {
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
     // The title leaves with the program where the terminal can take it away.
-    const char *off = capability("dsl");
-    if (tty.titled && off != nullptr)
-        fputs(off, tty.file);
+    fputs(tty.untitle.c_str(), tty.file);
     set_bracketed_paste(TTY_PASTE_OFF);
     release_terminal();
     return TB_OK;
@@ -377,10 +423,8 @@ int tb_print(int x, int y, uint16_t fg, uint16_t bg, const char *text) {
 int tb_set_title(const char *title) {
     if (tty.screen == nullptr)
         return TB_ERR_NOT_INIT;
-    // Only where the description says the terminal has a status line, which is the window's
-    // title on those that have one: on any other the sequence would show as text, or worse.
-    const char *to = capability("tsl"), *from = capability("fsl");
-    if (tigetflag("hs") <= 0 || to == nullptr || from == nullptr || title == nullptr)
+    TtyTitle how;
+    if (title == nullptr || !title_sequences(&how))
         return TB_ERR;
     // The title is text: no control character of it reaches the terminal.
     std::string text;
@@ -389,11 +433,9 @@ int tb_set_title(const char *title) {
         if (cell.ch != CELL_PLACEHOLDER)
             for (int i = -1; i < cell.nmarks; i++)
                 put_utf8(&text, i < 0 ? cell.ch : cell.marks[i]);
-    fputs(tiparm(to, 0), tty.file);
-    fputs(text.c_str(), tty.file);
-    fputs(from, tty.file);
+    fputs((how.start + text + how.end).c_str(), tty.file);
     fflush(tty.file);
-    tty.titled = true;
+    tty.untitle = how.clear;
     return TB_OK;
 }
 
@@ -440,26 +482,27 @@ int read_event(tb_event *event, int timeout_ms) {
             tty.pasting = false;
         tty.last_input_us = now;
         uint8_t mod = tty.pasting ? TB_MOD_PASTE : 0;
-        if (r == KEY_CODE_YES) {
-            if (wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN) ||
-                wch == static_cast<wint_t>(TTY_KEY_PASTE_END)) {
-                tty.pasting = wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN);
-                continue;
-            }
-            uint16_t key = map_key(wch);
-            if (key == 0)
-                continue; // a key termbox does not name (KEY_RESIZE included: see take_resize)
-            event->type = TB_EVENT_KEY;
-            event->mod = mod;
-            event->key = key;
-            return TB_OK;
+        if (r == KEY_CODE_YES && paste_marker(wch)) {
+            tty.pasting = wch == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN);
+            continue;
         }
-        event->type = TB_EVENT_KEY;
-        event->mod = mod;
-        if (wch < 0x20 || wch == 0x7F)
-            event->key = static_cast<uint16_t>(wch);
-        else
-            event->ch = static_cast<uint32_t>(wch);
+        if (r == KEY_CODE_YES && wch == static_cast<wint_t>(KEY_RESIZE))
+            continue; // see take_resize
+        // Alt sends Esc before its key, and curses has waited the escape delay for what comes
+        // next already: a key that is there now is the chord's, not a key of its own.
+        if (r != KEY_CODE_YES && wch == 0x1B && !tty.pasting) {
+            wint_t next = 0;
+            int r2 = wget_wch(stdscr, &next);
+            if (r2 == KEY_CODE_YES && paste_marker(next))
+                tty.pasting = next == static_cast<wint_t>(TTY_KEY_PASTE_BEGIN);
+            else if (r2 != ERR &&
+                     !(r2 == KEY_CODE_YES && next == static_cast<wint_t>(KEY_RESIZE))) {
+                r = r2;
+                wch = next;
+                mod |= TB_MOD_ALT;
+            }
+        }
+        set_key(event, r, wch, mod);
         return TB_OK;
     }
 }

@@ -203,6 +203,12 @@ Reaction key_search(AppState *s, const tb_event *) {
 }
 
 Reaction key_add(AppState *s, const tb_event *) {
+    // In the category list the type goes to the selected category: with no row shown (a search
+    // that matches none) it has nowhere to go, which is said before any of it is typed.
+    if (s->mode == MODE_CATEGORIES && s->selected >= view_count(s)) {
+        tui_say_nothing_selected(s);
+        return REACT_NONE;
+    }
     return entry_start_add(s);
 }
 
@@ -330,8 +336,9 @@ void say_unbound(AppState *s, const tb_event *ev, StatePlace place) {
     char name[8] = "Space";
     if (ev->ch > ' ')
         name[g_unichar_to_utf8(ev->ch, name)] = '\0';
+    const char *alt = (ev->mod & TB_MOD_ALT) != 0 ? "Alt-" : "";
     if (ev->ch != 0)
-        state_set_status(s, "%s does nothing here: ? lists the keys", name);
+        state_set_status(s, "%s%s does nothing here: ? lists the keys", alt, name);
     else
         say(s, "That key does nothing here: ? lists the keys");
 }
@@ -386,7 +393,8 @@ constexpr KeyRow key_table[] = {
 };
 
 bool row_matches(const KeyRow &row, const AppState *s, uint8_t place, const tb_event *ev) {
-    if ((row.places & place) == 0)
+    // No row is bound to an Alt chord: Alt+r is not r, and in an entry it is no text.
+    if ((row.places & place) == 0 || (ev->mod & TB_MOD_ALT) != 0)
         return false;
     bool key = ev->key != 0 ? ev->key == row.key || (row.key2 != 0 && ev->key == row.key2)
                             : ev->ch != 0 && (ev->ch == row.ch || row.ch == KEY_ANY_CHAR);

@@ -1,5 +1,6 @@
 // make demo's script in a pseudo-terminal: quarve comes up on the sample desktop, a default
 // set there stays there, and neither the user's folders nor the temporary one are left changed.
+#include <cstdlib>
 #include <ftw.h>
 #include <glib.h>
 #include <gtest/gtest.h>
@@ -59,22 +60,33 @@ TEST(Demo, RunsOnTheSampleDesktopAndLeavesTheUsersFoldersAsTheyWere) {
     EXPECT_EQ(snapshot(tmp).size(), 1u) << "the demo's folder is still there";
 }
 
-TEST(Demo, TheWindowIsTitledOnlyWhereTheTerminalSaysItHasATitle) {
+TEST(Demo, TheWindowIsTitledWhereTheTerminalTakesATitle) {
     XdgEnv env;
     g_setenv("QUARVE_DEMO", "1", TRUE);
-    for (const char *term : {"tmux-256color", "xterm-256color"}) {
-        PtyScreen t(QUARVE_BINARY, 24, 80, term);
-        ASSERT_TRUE(t.wait_text("Demonstration on sample applications")) << term;
+    // A description with xterm's title string as an extended capability, and no status line.
+    std::string dir = env.root + "/terminfo";
+    write_file(env.root + "/ts.src", "quarve-ts|title string only,\n\tTS=\\E]0;, use=vt100,\n");
+    ASSERT_EQ(system(("tic -x -o " + dir + " " + env.root + "/ts.src").c_str()), 0);
+    g_setenv("TERMINFO_DIRS", (dir + ":").c_str(), TRUE);
+    const std::string name = "quarve: demonstration on sample applications";
+    const struct {
+        const char *term;
+        std::string titles; // named, and the name taken away at the end
+    } cases[] = {
+        {"tmux-256color", "\033]0;" + name + "\007\033]0;\007"}, // a status line
+        {"quarve-ts", "\033]0;" + name + "\007\033]0;\007"},
+        {"xterm-256color", "\033]2;" + name + "\007\033]2;\007"}, // no description says so
+        {"vt100", ""},
+    };
+    for (const auto &c : cases) {
+        PtyScreen t(QUARVE_BINARY, 24, 80, c.term);
+        ASSERT_TRUE(t.wait_text("Demonstration on sample applications")) << c.term;
         t.send("q");
         EXPECT_EQ(t.wait_exit(), 0);
-        // Named, and the name taken away at the end; elsewhere no such sequence at all.
-        std::string titles =
-            std::string(term) == "tmux-256color"
-                ? "\033]0;quarve: demonstration on sample applications\007\033]0;\007"
-                : "";
         std::string out = t.output(), seen;
         for (size_t at = out.find("\033]"); at != std::string::npos; at = out.find("\033]", at + 1))
             seen += out.substr(at, out.find('\007', at) + 1 - at);
-        EXPECT_EQ(seen, titles) << term;
+        EXPECT_EQ(seen, c.titles) << c.term;
     }
+    g_unsetenv("TERMINFO_DIRS");
 }

@@ -126,6 +126,37 @@ TEST_F(TermKeys, AShrinkAndARestoreInOneGoGiveTheSameFrame) {
     EXPECT_EQ(t.wait_exit(), 0);
 }
 
+// Alt sends Esc and its key at once: that is one chord, which does nothing, not an Esc (which
+// quits, or ends an entry) and then a command. A key quarve has no use for says so too.
+TEST_F(TermKeys, AnAltChordOrAnUnnamedKeyDoesNothingButSaySo) {
+    const struct {
+        const char *name;
+        const char *bytes;
+        const char *top; // the beginning of row 0 afterwards
+        const char *status;
+    } steps[] = {
+        {"Shift+Up", "\033[1;2A", "  1:Categories", "That key does nothing here: ? lists the keys"},
+        {"Alt+d in the lists", "\033d", "  1:Categories",
+         "Alt-d does nothing here: ? lists the keys"},
+        {"Alt+r in a search", "/we\033r", "  Search: we_", "Typing a search: Enter or Esc ends it"},
+    };
+    PtyScreen t(QUARVE_BINARY, ROWS, 100);
+    ASSERT_TRUE(t.wait_text("Presentation"));
+    for (const auto &step : steps) {
+        t.send(step.bytes);
+        EXPECT_TRUE(t.wait_for(
+            [&] {
+                return t.row(0).rfind(step.top, 0) == 0 &&
+                       t.row(ROWS - 1).find(step.status) != std::string::npos;
+            },
+            3000))
+            << step.name << "\n"
+            << t.all_text();
+    }
+    t.send("\003");
+    EXPECT_EQ(t.wait_exit(), 0);
+}
+
 // Keys typed while a change waits for GIO to read the settings again are taken after it, in
 // order: the wait never spins on input it does not read.
 TEST_F(TermKeys, KeysTypedDuringAChangeAreTakenAfterItInOrder) {

@@ -189,13 +189,14 @@ TEST_F(Draw, AnOverlayLineWiderThanTheScreenWrapsAtBlanksUnderItsText) {
         tui_teardown(&s);
     }
     // A path has no blank: it is cut at the edge and goes on below, indented.
-    start(40, 80);
+    start(40, 100); // tall enough for the whole help
     ch('?');
     frame();
     const std::string path = env.config_dir + "/mimeapps.list";
     int y = 0;
     while (y < 79 && grid_row(y) != "    " + path.substr(0, 36))
         y++;
+    ASSERT_LT(y, 79);
     EXPECT_EQ(grid_row(y + 1), "      " + path.substr(36));
 }
 
@@ -218,4 +219,15 @@ TEST_F(Draw, AStatusWiderThanTheScreenBeginsInTheRowAboveItsOwn) {
     frame();
     EXPECT_EQ(grid_row(10), "  Xarchiver is now default for Archive");
     EXPECT_EQ(grid_row(11), "  Manager; also set for 3 related types…");
+}
+
+TEST_F(Draw, AnOverlaysClosingLineWrapsAndTheLastLinesShowAboveIt) {
+    start(40, 10);
+    ch('?');
+    key(TB_KEY_END);
+    frame();
+    EXPECT_EQ(grid_row(6), "        extension labels (read only)");
+    EXPECT_EQ(grid_row(7), "  Up, Down, Page Up/Down, Home, End");
+    EXPECT_EQ(grid_row(8), "    scroll; any other key closes this");
+    EXPECT_EQ(grid_row(9), "    help.");
 }

@@ -157,7 +157,7 @@ TEST_F(Entry, AddWithNoCategoryAtTheSelectionTouchesNothing) {
     key(TB_KEY_ENTER);
     add("png");
     EXPECT_EQ(s.add_active, 0);
-    EXPECT_STREQ(s.status, "");
+    EXPECT_STREQ(s.status, "Nothing is selected: the search matches no row");
     EXPECT_FALSE(g_file_test((env.config_dir + "/quarve").c_str(), G_FILE_TEST_EXISTS));
 }
 

@@ -52,6 +52,7 @@ TEST_F(NeverSilent, AKeyThatCannotActSaysWhy) {
         {"3a", "MIME types are added to a category or to the MIME type list: press 1 or 2"},
         {"/zzz\ri", "Nothing is selected: the search matches no row"},
         {"/zzz\rp", "Nothing is selected: the search matches no row"},
+        {"/zzz\ra", "Nothing is selected: the search matches no row"},
         {"x", "x does nothing here: ? lists the keys"},
         {"/\x1f", "Typing a search: Enter or Esc ends it"},
     };
