@@ -100,6 +100,16 @@ Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std:
         else if (!covered.contains(type))
             profile.lines.push_back({PROFILE_TYPES, type, id, 0});
     }
+    // GIO honours keys an apply refuses, and one such line would make the whole profile refused.
+    std::vector<ProfileLine> taken;
+    for (ProfileLine &line : profile.lines) {
+        std::string why;
+        if (profile_line_item(line, catalog, &why))
+            taken.push_back(std::move(line));
+        else
+            profile.warnings.push_back("left out " + line.key + "=" + line.app_id + ": " + why);
+    }
+    profile.lines = std::move(taken);
     if (types != nullptr)
         types->assign(expanded.begin(), expanded.end());
     return profile;

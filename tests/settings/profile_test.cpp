@@ -141,3 +141,32 @@ TEST_F(Profiles, ATypesOwnLineWinsWhereverItStandsAndTheWholeProfileIsOneUndo) {
     EXPECT_EQ(assign_undo().message, "Undone: the profile P");
     EXPECT_EQ(read_file(env.list_path()), before);
 }
+
+TEST_F(Profiles, ExportWritesOnlyWhatAnApplyTakesAndGioAnswersWith) {
+    const std::string header = "# Default applications, for quarve apply (see quarve(1))\n";
+    const struct {
+        const char *what;
+        std::string list, data_list; // the user's lists in the configuration and data folders
+        std::string text;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"a value that names no installed application is passed over, as GIO passes it",
+         "[Default Applications]\naudio/mpeg=gone.desktop;\n",
+         "[Default Applications]\naudio/mpeg=beta.desktop;\n",
+         header + "[Categories]\n\n[Types]\naudio/mpeg=beta.desktop\n\n[Pins]\n",
+         {}},
+        {"a key GIO takes and an apply refuses is left out and said",
+         "[Default Applications]\nx-scheme-handler/my_proto~x=alpha.desktop\n",
+         "",
+         header + "[Categories]\n\n[Types]\n\n[Pins]\n",
+         {"left out x-scheme-handler/my_proto~x=alpha.desktop: \"x-scheme-handler/my_proto~x\" is "
+          "not a MIME type or a known file extension"}},
+    };
+    for (const auto &c : cases) {
+        write_file(env.list_path(), c.list);
+        write_file(env.apps_dir + "/mimeapps.list", c.data_list);
+        Profile profile = profile_export(cat, nullptr);
+        EXPECT_EQ(profile_text(profile), c.text) << c.what;
+        EXPECT_EQ(profile.warnings, c.warnings) << c.what;
+    }
+}
