@@ -43,6 +43,11 @@ char *registered_spelling(const char *type) {
 
 } // namespace
 
+bool item_type_registered(const char *type) {
+    g_autofree char *spelling = registered_spelling(type);
+    return spelling != nullptr;
+}
+
 Item item_of_category(Category *c) {
     return {c->name, {c->mime_types, g_strv_length(c->mime_types)}, true};
 }

@@ -23,6 +23,8 @@ Item item_of_type_slot(char *const *slot);
 // the text names nothing, or looks like a path and is no type the catalogue or the MIME
 // database knows.
 std::optional<Item> item_lookup(Catalog *c, const char *text);
+// True when the MIME database registers type (by its canonical name), in any letter case.
+bool item_type_registered(const char *type);
 // True when text looks like a file rather than an item: it begins with "/", "./", "../" or "~",
 // names a file that exists, or lies in a folder that exists.
 bool item_looks_like_path(const char *text);

@@ -1,6 +1,7 @@
 // Profiles on the command line: export the user's choices, apply a profile, check one.
 #include <cstdio>
 #include <glib.h>
+#include <sys/stat.h>
 
 #include "cli/command.h"
 #include "cli/record.h"
@@ -72,19 +73,33 @@ int cmd_export(Cli *cli, const CliArgs &args) {
     std::vector<std::pair<std::string, std::string>> types;
     Profile profile = profile_export(cli->catalog, &types);
     std::string text = nix ? profile_home_manager(types) : profile_text(profile);
+    // Said after what they qualify, as every warning is.
+    auto warn = [&] {
+        if (!nix)
+            for (const std::string &warning : profile.warnings)
+                cli_warning(warning);
+    };
     if (args.empty()) {
         fwrite(text.data(), 1, text.size(), stdout);
+        warn();
         return CLI_OK;
     }
     const std::string failed = std::string("Failed to export to ") + args[0] + ": ";
     if (auto refusal = files_refusal(args[0]))
         return cli_failure(failed + *refusal);
+    // A fifo or a device given by mistake would be replaced by a regular file.
+    struct stat st {};
+    if (stat(args[0], &st) == 0 && !S_ISREG(st.st_mode))
+        return cli_failure(
+            failed + args[0] +
+            " is not a regular file; without FILE, export writes to standard output");
     g_autoptr(GError) error = nullptr;
     if (!files_replace(args[0], text.data(), text.size(), &error))
         return cli_failure(failed + error->message);
     std::string what = nix ? counted(types.size(), "type", "types")
                            : counted(profile.lines.size(), "line", "lines");
     printf("Exported %s to %s\n", what.c_str(), record_plain(args[0]).c_str());
+    warn();
     return CLI_OK;
 }
 

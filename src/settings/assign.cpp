@@ -239,7 +239,7 @@ std::optional<std::string> journal_pins(Change *c, std::optional<std::string> re
 
 std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice> &choices,
                                        Catalog *catalog, const JournalEntry &start,
-                                       AssignPlan *plan) {
+                                       AssignPlan *plan, bool dry_run) {
     *plan = {};
     // Each type once, with the choice whose application it gets: a later choice that sets the
     // type itself wins; a declared sub-class never wins over a type a choice sets itself.
@@ -312,7 +312,7 @@ std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice
                             [](const AssignChoice &choice) { return choice.pin; });
     if (!change_changes(*c) && !pins)
         return std::nullopt; // it is the default already: nothing to write or to undo
-    if (change_changes(*c))
+    if (change_changes(*c) && !dry_run)
         if (auto why = change_add_journal(c, entry))
             plan->journal_warning = "it cannot be undone: " + *why;
     // A choice pins the types it keeps; one that a later choice sets is that one's to pin.
@@ -327,6 +327,8 @@ std::optional<std::string> assign_make(Change *c, const std::vector<AssignChoice
                 plan->pinned.push_back(t);
             }
     }
+    if (dry_run)
+        return std::nullopt;
     return journal_pins(c, pins_in_change(c, types, lists[0].text, requests));
 }
 

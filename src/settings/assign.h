@@ -65,10 +65,11 @@ struct AssignPlan {
 // later one's application (a declared sub-class only where no choice sets the type itself),
 // entry (named by the caller) as the journal's step with every type and every list it changes,
 // whole, and the pins following the lists, or pinned where a choice asks. The reason to refuse
-// the change, before anything is written.
+// the change, before anything is written. With dry_run only the plan is made: neither the
+// journal's step nor the pins', which make their folders.
 std::optional<std::string> assign_make(Change *change, const std::vector<AssignChoice> &choices,
                                        Catalog *catalog, const JournalEntry &entry,
-                                       AssignPlan *plan);
+                                       AssignPlan *plan, bool dry_run = false);
 // The check step of such an assignment, once the lists are written: the reason to take it back
 // when GIO answers otherwise for one of its types; when another program wrote a list right
 // after, the change stands and *later says so.

@@ -156,18 +156,24 @@ std::string mimeapps_with_entries(const std::string &bytes, const std::vector<st
     return list_text_join(list);
 }
 
-std::optional<std::string> mimeapps_first_installed(const std::string &value) {
-    std::optional<std::string> first;
+std::optional<std::string> mimeapps_first_loading(const std::string &value) {
     for (const std::string &id : keyfile_split_list(value)) {
         if (id.empty())
             continue;
         g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(id.c_str());
         if (app != nullptr)
             return id;
-        if (!first)
-            first = id;
     }
-    return first;
+    return std::nullopt;
+}
+
+std::optional<std::string> mimeapps_first_installed(const std::string &value) {
+    if (std::optional<std::string> id = mimeapps_first_loading(value))
+        return id;
+    for (const std::string &id : keyfile_split_list(value))
+        if (!id.empty())
+            return id;
+    return std::nullopt;
 }
 
 std::vector<std::string> mimeapps_read_order() {
@@ -261,8 +267,8 @@ std::vector<std::pair<std::string, std::string>> mimeapps_user_defaults() {
     std::vector<std::pair<std::string, std::string>> defaults;
     std::unordered_set<std::string> named;
     user_default_keys([&](const char *key, const char *value) {
-        std::optional<std::string> id = value ? mimeapps_first_installed(value) : std::nullopt;
-        // An empty value names nothing: GIO reads on.
+        std::optional<std::string> id = value ? mimeapps_first_loading(value) : std::nullopt;
+        // A value that names nothing GIO can load is one GIO reads past, to the next list.
         std::string type = aliases_unalias(key);
         if (id && named.insert(type).second)
             defaults.emplace_back(type, *id);

@@ -46,6 +46,8 @@ std::string mimeapps_with_entries(const std::string &bytes, const std::vector<st
 // those GIO cannot load skipped as GIO skips them; the first named when none loads; nullopt for
 // an empty value.
 std::optional<std::string> mimeapps_first_installed(const std::string &value);
+// The same, but nullopt when none loads: what GIO answers with from the value.
+std::optional<std::string> mimeapps_first_loading(const std::string &value);
 // Every list GIO reads defaults from, in its order of precedence: in the user's configuration
 // folder, the system's, the user's application folder and the system's, the desktop-specific
 // lists first, then mimeapps.list, and in application folders the older defaults.list.
@@ -66,7 +68,8 @@ mimeapps_first_defaults(const std::vector<std::string> &types,
 // in the user's configuration folder or in XDG_DATA_HOME/applications.
 std::vector<std::string> mimeapps_user_default_types();
 // The same types, each (by its canonical name) with the default the first of those lists in GIO's
-// order names for it: its first installed application (the first named when none is).
+// order that names an installed application for it gives: the first installed one it names. A
+// type no list names an installed application for is left out, as GIO passes over it.
 std::vector<std::pair<std::string, std::string>> mimeapps_user_defaults();
 // Removes what interrupted rereads left beside the settings. Only under the writers' lock.
 void mimeapps_sweep();

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <gio/gdesktopappinfo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +14,7 @@
 #include "catalog/type_text.h"
 #include "registry/aliases.h"
 #include "registry/apps.h"
+#include "registry/terminal.h"
 #include "settings/assign.h"
 #include "settings/pins.h"
 #include "util/text.h"
@@ -24,6 +26,9 @@ constexpr std::pair<const char *, ProfileGroup> PROFILE_GROUPS[] = {
     {"Types", PROFILE_TYPES},
     {"Pins", PROFILE_PINS},
 };
+
+// The most a profile file may hold: a few hundred lines are a whole desktop's defaults.
+constexpr off_t PROFILE_SIZE_MAX = 1 << 20;
 
 // The first line of a profile export writes.
 constexpr const char *PROFILE_HEADER = "# Default applications, for quarve apply (see quarve(1))";
@@ -56,11 +61,24 @@ std::string nix_string(const std::string &text) {
     return out + "\"";
 }
 
-// The file's bytes; the reason when they cannot be read.
+// The file's bytes; the reason when they cannot be read. Only a regular file of a profile's
+// size is read: a fifo would wait for a writer for ever, a device give bytes without end.
 std::optional<std::string> read_all(const char *path, std::string *bytes) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::string(path) + " cannot be read: " + g_strerror(errno);
+    struct stat st {};
+    std::optional<std::string> refusal;
+    if (fstat(fd, &st) != 0)
+        refusal = std::string(path) + " cannot be read: " + g_strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        refusal = std::string(path) + " is not a regular file";
+    else if (st.st_size > PROFILE_SIZE_MAX)
+        refusal = std::string(path) + " is too large for a profile (more than 1 MiB)";
+    if (refusal) {
+        close(fd);
+        return refusal;
+    }
     char buffer[8192];
     for (;;) {
         ssize_t n = read(fd, buffer, sizeof buffer);
@@ -74,35 +92,13 @@ std::optional<std::string> read_all(const char *path, std::string *bytes) {
         if (n == 0)
             break;
         bytes->append(buffer, static_cast<size_t>(n));
+        // A file that grows while it is read is held to the same bound.
+        if (bytes->size() > static_cast<size_t>(PROFILE_SIZE_MAX)) {
+            close(fd);
+            return std::string(path) + " is too large for a profile (more than 1 MiB)";
+        }
     }
     close(fd);
-    return std::nullopt;
-}
-
-// The item a line's key names in its group, or why it names none.
-std::optional<Item> item_of_line(const ProfileLine &line, Catalog *catalog, std::string *why) {
-    const char *key = line.key.c_str();
-    std::optional<Item> item;
-    switch (line.group) {
-    case PROFILE_CATEGORIES:
-        item = item_lookup(catalog, key);
-        if (!item || !item->category)
-            *why = "no category of the catalogue is called " + quoted(key) + " (see quarve list)";
-        return item && item->category ? item : std::nullopt;
-    case PROFILE_TYPES: {
-        g_autofree char *type = type_text_resolve(key);
-        if (type != nullptr)
-            item = item_lookup(catalog, type);
-        if (!item || item->category)
-            *why = quoted(key) + " is not a MIME type or a known file extension";
-        return item && !item->category ? item : std::nullopt;
-    }
-    case PROFILE_PINS:
-        item = item_lookup(catalog, key);
-        if (!item)
-            *why = quoted(key) + " is not a category, a MIME type or a known file extension";
-        return item;
-    }
     return std::nullopt;
 }
 
@@ -215,6 +211,32 @@ std::optional<std::string> profile_read(const char *path, Profile *profile) {
     return std::nullopt;
 }
 
+std::optional<Item> profile_line_item(const ProfileLine &line, Catalog *catalog, std::string *why) {
+    const char *key = line.key.c_str();
+    std::optional<Item> item;
+    switch (line.group) {
+    case PROFILE_CATEGORIES:
+        item = item_lookup(catalog, key);
+        if (!item || !item->category)
+            *why = "no category of the catalogue is called " + quoted(key) + " (see quarve list)";
+        return item && item->category ? item : std::nullopt;
+    case PROFILE_TYPES: {
+        g_autofree char *type = type_text_resolve(key);
+        if (type != nullptr)
+            item = item_lookup(catalog, type);
+        if (!item || item->category)
+            *why = quoted(key) + " is not a MIME type or a known file extension";
+        return item && !item->category ? item : std::nullopt;
+    }
+    case PROFILE_PINS:
+        item = item_lookup(catalog, key);
+        if (!item)
+            *why = quoted(key) + " is not a category, a MIME type or a known file extension";
+        return item;
+    }
+    return std::nullopt;
+}
+
 ProfileChoices profile_choices(Profile *profile, Catalog *catalog) {
     ProfileChoices out;
     std::vector<ProfileChoice> all;
@@ -222,11 +244,17 @@ ProfileChoices profile_choices(Profile *profile, Catalog *catalog) {
     std::unordered_map<std::string, size_t> named; // an item's name: its latest line's choice
     for (const ProfileLine &line : profile->lines) {
         std::string why;
-        std::optional<Item> item = item_of_line(line, catalog, &why);
+        std::optional<Item> item = profile_line_item(line, catalog, &why);
         if (!item) {
             out.unknown.push_back(on_line(line.line, why));
             continue;
         }
+        // GIO takes any type, but one the MIME database does not know is most likely misspelt;
+        // schemes are not in it.
+        if (!item->category && !item_type_registered(item->name) &&
+            !aliases_canonical(item->name) && !g_str_has_prefix(item->name, "x-scheme-handler/"))
+            profile->warnings.push_back(on_line(
+                line.line, std::string(item->name) + " is a type the MIME database does not know"));
         g_autoptr(GDesktopAppInfo) app = g_desktop_app_info_new(line.app_id.c_str());
         auto [at, fresh] = named.emplace(item->name, all.size());
         if (!fresh) {
@@ -293,7 +321,7 @@ Outcome profile_apply(const ProfileChoices &in, const std::string &name, Catalog
     AssignPlan plan;
     Change change{name, {}, {}, ""};
     if (dry_run) {
-        if (auto refusal = assign_make(&change, choices, catalog, entry, &plan))
+        if (auto refusal = assign_make(&change, choices, catalog, entry, &plan, true))
             return outcome_failed(failed + *refusal);
         return preview(plan, name, changes);
     }
@@ -315,6 +343,12 @@ Outcome profile_apply(const ProfileChoices &in, const std::string &name, Catalog
     Outcome done = outcome_ok(did.empty() ? "Nothing to change: " + name + " is in effect"
                                           : "Applied " + name + ": " + did);
     std::vector<std::string> warnings;
+    // Said first, as for one assignment: every file or link the default opens will fail.
+    std::unordered_set<std::string> said;
+    for (const AssignChoice &c : choices)
+        if (said.insert(apps_desktop_id(c.app)).second && terminal_missing(c.app))
+            warnings.push_back(std::string(apps_display_name(c.app)) +
+                               " runs in a terminal and GIO finds none");
     if (!change.recovered.empty())
         warnings.push_back(change.recovered);
     if (!change.journal.error.empty())

@@ -36,8 +36,13 @@ struct Profile {
 // The profile text holds. The reason when it does not parse: "line N: why".
 std::optional<std::string> profile_parse(std::string_view text, Profile *profile);
 // The profile in the file at path. The reason when it cannot be read or does not parse ("PATH
-// is a folder", "PATH cannot be read: why", "PATH: line N: why").
+// is a folder", "PATH is not a regular file", "PATH is too large for a profile (more than 1
+// MiB)", "PATH cannot be read: why", "PATH: line N: why").
 std::optional<std::string> profile_read(const char *path, Profile *profile);
+
+// The item a line's key names in its group; nullopt with *why ("\"KEY\" is not a MIME type or a
+// known file extension") when it names none, and an apply refuses the profile.
+std::optional<Item> profile_line_item(const ProfileLine &line, Catalog *catalog, std::string *why);
 
 // A line of a profile as an assignment: its item and its application.
 struct ProfileChoice {
@@ -63,9 +68,12 @@ ProfileChoices profile_choices(Profile *profile, Catalog *catalog);
 // The user's own choices as a profile: what the user's lists name as defaults (not GIO's
 // fallbacks), each category whose every type has the same one as one [Categories] line, every
 // other type as a [Types] line; a type such a line sets anyway (an alias's canonical type, a
-// sub-class its application declares) is not repeated. Pinned choices go to [Pins], as their
-// pin names them. *types (when given) gets every type those lines stand for, with its desktop
-// ID, sorted: what a list that names types alone must hold.
+// sub-class its application declares) is not repeated, but a sub-class a category's line sets
+// that GIO opens in another application gets a [Types] line with that one. Pinned choices go to
+// [Pins], as their pin names them. A line an apply would refuse (a key GIO takes but a profile
+// cannot hold) is left out, with a warning ("left out KEY=ID: why"). *types (when given) gets
+// every type those lines stand for, with its desktop ID, sorted: what a list that names types
+// alone must hold.
 Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std::string>> *types);
 // The profile as its file's text.
 std::string profile_text(const Profile &profile);

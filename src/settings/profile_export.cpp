@@ -6,6 +6,7 @@
 
 #include "catalog/catalog.h"
 #include "registry/aliases.h"
+#include "registry/apps.h"
 #include "settings/mimeapps.h"
 #include "settings/pins.h"
 #include "settings/profile.h"
@@ -56,7 +57,7 @@ Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std:
              *t != nullptr; t++)
             listed.insert(aliases_unalias(*t));
     Profile profile;
-    std::map<std::string, std::string> expanded;
+    std::map<std::string, std::string> expanded, answered;
     // What a line sets, and what a line of [Pins] pins as well.
     std::unordered_set<std::string> covered, pins_covered;
     for (guint i = 0; i < catalog->categories->len; i++) {
@@ -83,6 +84,15 @@ Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std:
         for (char **t = c->mime_types; *t != nullptr; t++)
             expanded[*t] = id;
         std::vector<std::string> with = subtypes_set_with(own, id, listed);
+        // The line sets these too; where GIO here opens one elsewhere, a line of its own keeps
+        // that.
+        for (const std::string &t : with) {
+            if (chosen.contains(t))
+                continue;
+            g_autoptr(GAppInfo) now = apps_default_for_type(t.c_str());
+            if (now != nullptr && apps_desktop_id(now) != id)
+                answered.emplace(t, apps_desktop_id(now));
+        }
         own.insert(with.begin(), with.end());
         for (const std::string &t : own) {
             // A sub-class pinned on its own needs a line of its own to be pinned again.
@@ -93,6 +103,7 @@ Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std:
                 pins_covered.insert(t);
         }
     }
+    chosen.insert(answered.begin(), answered.end());
     for (const auto &[type, id] : chosen) {
         expanded[type] = id;
         if (pinned.contains(type) && !pins_covered.contains(type))
@@ -100,6 +111,16 @@ Profile profile_export(Catalog *catalog, std::vector<std::pair<std::string, std:
         else if (!covered.contains(type))
             profile.lines.push_back({PROFILE_TYPES, type, id, 0});
     }
+    // GIO honours keys an apply refuses, and one such line would make the whole profile refused.
+    std::vector<ProfileLine> taken;
+    for (ProfileLine &line : profile.lines) {
+        std::string why;
+        if (profile_line_item(line, catalog, &why))
+            taken.push_back(std::move(line));
+        else
+            profile.warnings.push_back("left out " + line.key + "=" + line.app_id + ": " + why);
+    }
+    profile.lines = std::move(taken);
     if (types != nullptr)
         types->assign(expanded.begin(), expanded.end());
     return profile;

@@ -61,19 +61,25 @@ std::string put_first(std::string_view bytes, const std::string &id) {
     return out;
 }
 
-// What the list at path holds, read for a change; the reason when it may not be changed.
-std::optional<std::string> open_list(const std::string &path, std::optional<std::string> *bytes) {
+// What the list at path holds (nullopt: nothing, or a link to a file still to be made); the
+// reason when it cannot be read.
+std::optional<std::string> read_list(const std::string &path, std::optional<std::string> *bytes) {
     *bytes = std::nullopt;
+    if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS))
+        return std::nullopt;
+    *bytes = files_read(path.c_str());
+    if (!*bytes)
+        return path + " cannot be read";
+    return std::nullopt;
+}
+
+// Why the list at path may not be written.
+std::optional<std::string> list_refusal(const std::string &path) {
     bool link = g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK);
     if (!link && !g_file_test(path.c_str(), G_FILE_TEST_EXISTS))
         return std::nullopt;
     if (auto refusal = files_refusal(path.c_str()))
         return link ? path + " is a link to a file that cannot be written" : *refusal;
-    if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS))
-        return std::nullopt; // a link to a file still to be made
-    *bytes = files_read(path.c_str());
-    if (!*bytes)
-        return path + " cannot be read";
     return std::nullopt;
 }
 
@@ -94,12 +100,16 @@ Outcome terminals_prefer(GAppInfo *app) {
         paths.push_back(paths_terminal_list());
         for (const std::string &path : paths) {
             std::optional<std::string> before;
-            if (auto refusal = open_list(path, &before))
-                return refusal;
+            if (auto error = read_list(path, &before))
+                return error;
             bool last = path == paths.back();
             if (!last && !(before && first_entry(*before)))
                 continue;
             std::string after = put_first(before.value_or(""), id);
+            // Only a list that gets new bytes must take them: one left alone may be read-only.
+            if (after != before)
+                if (auto refusal = list_refusal(path))
+                    return refusal;
             lists.push_back(path);
             c->files.push_back({path, before, after, false, false});
             if (after != before)

@@ -52,6 +52,11 @@ TEST_F(ProfilesCli, ExportWritesTheUsersChoicesWhereAsked) {
                       "};\n");
     r = sh("q export --format=nix");
     EXPECT_EQ(r.status, 2);
+    r = sh(vars() + "mkfifo \"$P.fifo\" && q export \"$P.fifo\"");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.text, "quarve: Failed to export to " + path() + ".fifo: " + path() +
+                          ".fifo is not a regular file; without FILE, export writes to standard "
+                          "output\n");
 }
 
 TEST_F(ProfilesCli, ApplyIsAllOrNothingWritesOnlyWhatChangesAndOneUndoTakesItBack) {
@@ -70,6 +75,8 @@ TEST_F(ProfilesCli, ApplyIsAllOrNothingWritesOnlyWhatChangesAndOneUndoTakesItBac
          "desktop\nx-scheme-handler/https\talpha.desktop\tbeta.desktop\napplication/pdf\talpha."
          "desktop\talpha.desktop\n",
          false},
+        {"a dry run makes no folder of quarve's", "", PROFILE,
+         "q apply \"$P\" --dry-run --pin >/dev/null && find \"$HOME\" -name quarve", 0, "", false},
         {"a missing application or category changes nothing", "",
          std::string(PROFILE) + "Nowhere=alpha\n[Pins]\npng=gone\n", "q apply \"$P\"", 1,
          "quarve: Failed to apply " + name +
@@ -142,6 +149,16 @@ TEST_F(ProfilesCli, CheckNamesEachDriftAndWhatDecidesIt) {
          "quarve: " + path() + ": line 1: the group \"[Types\" has no closing \"]\"\n"},
         {"a folder", "", "", "q check \"$XDG_CONFIG_HOME\"", 2,
          "quarve: " + env.config_dir + " is a folder\n"},
+        {"a fifo, which has no writer", "mkfifo \"$P.fifo\"", "", "q check \"$P.fifo\"", 2,
+         "quarve: " + path() + ".fifo is not a regular file\n"},
+        {"a file larger than any profile", "yes '#' | head -c 1100000 >\"$P.big\"", "",
+         "q check \"$P.big\"", 2,
+         "quarve: " + path() + ".big is too large for a profile (more than 1 MiB)\n"},
+        {"a type the MIME database does not know", "", "[Types]\nfoo/bar=alpha\n", "q check \"$P\"",
+         1,
+         "foo/bar\talpha.desktop\t\tno application opens it\nquarve: warning: " + path() +
+             ": line 2: foo/bar is a type the MIME database does not know\nquarve: Drift from " +
+             name + ": 1 of 1 type open elsewhere\n"},
     };
     for (const auto &c : cases) {
         write_file(path(), c.profile);

@@ -39,7 +39,7 @@ struct ListCase {
     const char *what;
     const char *desktop;             // XDG_CURRENT_DESKTOP
     Files before, after;             // after quarve terminal kitty
-    bool settings_read_only = false; // mimeapps.list, as a dotfiles manager leaves it
+    const char *read_only = nullptr; // a file made read-only, as a dotfiles manager leaves it
 };
 
 const ListCase LISTS[] = {
@@ -65,7 +65,12 @@ const ListCase LISTS[] = {
      "",
      {{"mimeapps.list", "[Default Applications]\n"}},
      {{"mimeapps.list", "[Default Applications]\n"}, {"xdg-terminals.list", "kitty.desktop\n"}},
-     true},
+     "mimeapps.list"},
+    {"a read-only desktop list that names none is neither written nor in the way",
+     "GNOME",
+     {{"gnome-xdg-terminals.list", "# none yet\n"}},
+     {{"gnome-xdg-terminals.list", "# none yet\n"}, {"xdg-terminals.list", "kitty.desktop\n"}},
+     "gnome-xdg-terminals.list"},
 };
 
 class TerminalList : public Terminal, public ::testing::WithParamInterface<ListCase> {
@@ -103,7 +108,10 @@ TEST_F(Terminal, AnAssignmentGioCouldNotStartIsMadeAndWarnedOf) {
         const char *app;
         const char *path; // under the root: the folder PATH holds
         std::string said;
+        bool profile = false; // set by an apply of a profile that names it
     };
+    const std::string profile = env.root + "/mail.ini";
+    write_file(profile, "[Types]\nx-scheme-handler/mailto=mutt\n");
     const Row rows[] = {
         {"a terminal application and no terminal", "mutt", "empty",
          "0 Mutt is now default for x-scheme-handler/mailto\n"
@@ -112,10 +120,16 @@ TEST_F(Terminal, AnAssignmentGioCouldNotStartIsMadeAndWarnedOf) {
          "0 Thunderbird is now default for x-scheme-handler/mailto\n"},
         {"a terminal application and xterm", "mutt", "xterm",
          "0 Mutt is now default for x-scheme-handler/mailto\n"},
+        {"a terminal application of a profile and no terminal", "mutt", "empty",
+         "0 Nothing to change: the profile " + profile +
+             " is in effect\n"
+             "quarve: warning: Mutt runs in a terminal and GIO finds none\n",
+         true},
     };
     for (const Row &row : rows)
-        EXPECT_EQ(said(sh("PATH='" + env.root + "/" + row.path +
-                          "' q set x-scheme-handler/mailto " + row.app)),
+        EXPECT_EQ(said(sh("PATH='" + env.root + "/" + row.path + "' " +
+                          (row.profile ? "q apply '" + profile + "'"
+                                       : std::string("q set x-scheme-handler/mailto ") + row.app))),
                   row.said)
             << row.what;
 }
@@ -124,8 +138,8 @@ TEST_P(TerminalList, KittyGoesFirstAndUndoPutsEveryByteBack) {
     const ListCase &c = GetParam();
     for (const auto &[name, bytes] : c.before)
         write_file(env.config_dir + "/" + name, bytes);
-    if (c.settings_read_only) {
-        ASSERT_EQ(chmod((env.config_dir + "/mimeapps.list").c_str(), 0444), 0);
+    if (c.read_only != nullptr) {
+        ASSERT_EQ(chmod((env.config_dir + "/" + c.read_only).c_str(), 0444), 0);
     }
     const std::string run = std::string("XDG_CURRENT_DESKTOP='") + c.desktop + "' q ";
     ShellSaid chosen = sh(run + "terminal kitty");

@@ -1,6 +1,7 @@
 // Profiles in the core: bad text named by its line, each choice exported once, a round trip to a
 // fresh tree, and an apply that is one assignment in which a type's own line wins.
 #include <gio/gdesktopappinfo.h>
+#include <glib/gstdio.h>
 
 #include "fixture.h"
 #include "settings/assign.h"
@@ -140,4 +141,46 @@ TEST_F(Profiles, ATypesOwnLineWinsWhereverItStandsAndTheWholeProfileIsOneUndo) {
     EXPECT_EQ(journal_load().back().what, "the profile P");
     EXPECT_EQ(assign_undo().message, "Undone: the profile P");
     EXPECT_EQ(read_file(env.list_path()), before);
+}
+
+TEST_F(Profiles, ExportWritesOnlyWhatAnApplyTakesAndGioAnswersWith) {
+    const std::string header = "# Default applications, for quarve apply (see quarve(1))\n";
+    const struct {
+        const char *what;
+        // Lists GIO reads, below the root: the user's own and the system's.
+        std::vector<std::pair<std::string, std::string>> lists;
+        std::string text;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"a value that names no installed application is passed over, as GIO passes it",
+         {{"config/mimeapps.list", "[Default Applications]\naudio/mpeg=gone.desktop;\n"},
+          {"data/applications/mimeapps.list",
+           "[Default Applications]\naudio/mpeg=beta.desktop;\n"}},
+         header + "[Categories]\n\n[Types]\naudio/mpeg=beta.desktop\n\n[Pins]\n",
+         {}},
+        {"a key GIO takes and an apply refuses is left out and said",
+         {{"config/mimeapps.list",
+           "[Default Applications]\nx-scheme-handler/my_proto~x=alpha.desktop\n"}},
+         header + "[Categories]\n\n[Types]\n\n[Pins]\n",
+         {"left out x-scheme-handler/my_proto~x=alpha.desktop: \"x-scheme-handler/my_proto~x\" is "
+          "not a MIME type or a known file extension"}},
+        {"a sub-class a category's line sets, which GIO opens elsewhere here, keeps that",
+         {{"config/mimeapps.list",
+           "[Default Applications]\naudio/ogg=alpha.desktop\naudio/mpeg=alpha.desktop\n"},
+          {"system-config/mimeapps.list",
+           "[Default Applications]\naudio/x-vorbis+ogg=beta.desktop\n"}},
+         header +
+             "[Categories]\nAudio=alpha.desktop\n\n[Types]\naudio/x-vorbis+ogg=beta.desktop\n\n"
+             "[Pins]\n",
+         {}},
+    };
+    for (const auto &c : cases) {
+        for (const char *list : {"config", "data/applications", "system-config"})
+            g_unlink((env.root + "/" + list + "/mimeapps.list").c_str());
+        for (const auto &[list, bytes] : c.lists)
+            write_file(env.root + "/" + list, bytes);
+        Profile profile = profile_export(cat, nullptr);
+        EXPECT_EQ(profile_text(profile), c.text) << c.what;
+        EXPECT_EQ(profile.warnings, c.warnings) << c.what;
+    }
 }
