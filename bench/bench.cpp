@@ -8,11 +8,11 @@
 #include "catalog/ext_index.h"
 #include "grid.h"
 #include "screen/draw.h"
+#include "screen/keys.h"
 #include "screen/view.h"
 #include "state/state.h"
-#include "screen/keys.h"
-#include "tui/tui.h"
 #include "tui/source.h"
+#include "tui/tui.h"
 
 namespace {
 
