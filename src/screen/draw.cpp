@@ -41,7 +41,7 @@ struct Colors {
 
 // In the order of ColorRole, for each way of using colour (COLORS_*).
 constexpr Colors role_colors[][ROLE_COUNT] = {
-    // COLORS_SPECIFIED
+    // COLORS_LAYOUT
     {
         {TB_YELLOW | TB_BOLD, TB_BLACK},  // ROLE_TITLE
         {TB_WHITE, TB_BLACK},             // ROLE_HELP
@@ -87,7 +87,7 @@ constexpr Colors role_colors[][ROLE_COUNT] = {
 static_assert(std::size(role_colors) == COLORS_TERMINAL + 1, "one table per way of using colour");
 
 const Colors &colors_of(const AppState *s, ColorRole role) {
-    return role_colors[std::clamp(s->colors, COLORS_SPECIFIED, COLORS_TERMINAL)][role];
+    return role_colors[std::clamp(s->colors, COLORS_LAYOUT, COLORS_TERMINAL)][role];
 }
 
 void print(const AppState *s, int x, int y, ColorRole role, const char *text) {

@@ -6,7 +6,7 @@
 
 namespace {
 
-// Hints of this rank and later come after the specified help text.
+// Hints of this rank and later come after the help line's own text.
 constexpr int KEYS_ADDED_RANK = 6;
 
 // The overlay's sections; a key is listed under the one its row names.
@@ -38,7 +38,7 @@ constexpr KeyText KEY_TEXTS[] = {
     {0, "p", "pin the item to its current defaults against other programs, or unpin it", nullptr, 0,
      "p pins", 6},
     {0, "R", "put back every pin another program changed", nullptr, 0, "R puts pins back", 7},
-    // The specified help text begins the help line: its keys rank first, in its order.
+    // The help line's own text begins it: its keys rank first, in its order.
     {0, "1, 2", "list categories, or single MIME types by extension", "1:Categories 2:Ext", 1,
      "1, 2 and 3 switch lists", 10},
     {0, "3",

@@ -6,7 +6,7 @@
 #include <vector>
 
 // The help overlay's lines (a line without a text is a section heading) and the help line: the
-// specified help text, and the hints added after it, each shown only where it fits whole.
+// help line's own text, and the hints added after it, each shown only where it fits whole.
 struct KeyHelpLine {
     const char *keys;
     const char *what;

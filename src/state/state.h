@@ -40,10 +40,10 @@ constexpr int32_t TONE_FAILED = 1;
 constexpr int32_t TONE_NOTICE = 2;
 
 // How the screen uses colour, read once at start-up from the environment.
-constexpr int32_t COLORS_SPECIFIED = 0; // the layout's own colours
-constexpr int32_t COLORS_NONE = 1;      // NO_COLOR: reverse video and bold, no colour at all
-constexpr int32_t COLORS_TERMINAL = 2;  // QUARVE_COLORS=terminal: white on black is the
-                                        // terminal's own text on its own background
+constexpr int32_t COLORS_LAYOUT = 0;   // the layout's own colours
+constexpr int32_t COLORS_NONE = 1;     // NO_COLOR: reverse video and bold, no colour at all
+constexpr int32_t COLORS_TERMINAL = 2; // QUARVE_COLORS=terminal: white on black is the
+                                       // terminal's own text on its own background
 
 // Where a key goes, and what is drawn: derived from the record by state_place.
 enum StatePlace : uint8_t {
@@ -89,7 +89,7 @@ struct AppState {
     int32_t status_tone;      // TONE_DONE, TONE_FAILED or TONE_NOTICE
     uint32_t pins_noticed;    // the pins changed elsewhere at the last check, hashed (0: none)
     AppCache *app_cache;      // GIO's answers the application pane has asked for; owned
-    int32_t colors;           // COLORS_SPECIFIED, COLORS_NONE or COLORS_TERMINAL
+    int32_t colors;           // COLORS_LAYOUT, COLORS_NONE or COLORS_TERMINAL
     RelatedTypes *related;    // what the last assignment set beyond its item; owned, or NULL
 };
 

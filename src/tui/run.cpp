@@ -32,8 +32,7 @@ int32_t colors_from_env() {
     const char *none = g_getenv("NO_COLOR");
     if (none != nullptr && none[0] != '\0')
         return COLORS_NONE;
-    return g_strcmp0(g_getenv("QUARVE_COLORS"), "terminal") == 0 ? COLORS_TERMINAL
-                                                                 : COLORS_SPECIFIED;
+    return g_strcmp0(g_getenv("QUARVE_COLORS"), "terminal") == 0 ? COLORS_TERMINAL : COLORS_LAYOUT;
 }
 
 bool demo_from_env() {

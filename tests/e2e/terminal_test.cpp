@@ -119,12 +119,12 @@ std::vector<ScreenCell> frame_under(const char *name, const char *value) {
 } // namespace
 
 TEST_F(Terminal, NoColorAndTerminalColoursEachKeepTheirPartOfTheScreen) {
-    std::vector<ScreenCell> specified = frame_under(nullptr, nullptr),
+    std::vector<ScreenCell> plain = frame_under(nullptr, nullptr),
                             none = frame_under("NO_COLOR", "1"),
                             own = frame_under("QUARVE_COLORS", "terminal");
-    ASSERT_EQ(specified.size(), 24u * 80u);
-    ASSERT_EQ(none.size(), specified.size());
-    ASSERT_EQ(own.size(), specified.size());
+    ASSERT_EQ(plain.size(), 24u * 80u);
+    ASSERT_EQ(none.size(), plain.size());
+    ASSERT_EQ(own.size(), plain.size());
     // NO_COLOR: no colour anywhere; the selection in reverse video, bold where the focus is.
     for (size_t i = 0; i < none.size(); i++)
         EXPECT_TRUE(none[i].fg == -1 && none[i].bg == -1) << "cell " << i % 80 << "," << i / 80;
@@ -134,7 +134,7 @@ TEST_F(Terminal, NoColorAndTerminalColoursEachKeepTheirPartOfTheScreen) {
     // the selection bars and the status keep their colours.
     int kept = 0;
     for (size_t i = 0; i < own.size(); i++) {
-        const ScreenCell &was = specified[i], &now = own[i];
+        const ScreenCell &was = plain[i], &now = own[i];
         bool plain = was.bg == 0 && (was.fg == 7 || was.fg == 3);
         kept += plain ? 0 : 1;
         EXPECT_TRUE(plain ? now.fg == -1 && now.bg == -1 && now.bold == was.bold
